@@ -1,0 +1,59 @@
+# The two commands a newcomer needs: `make run` and `make test`. Each installs
+# what is missing first, then builds into build/.
+
+BUILD_DIR    ?= build
+ASAN_DIR     ?= build-asan
+FUZZ_DIR     ?= build-fuzz
+FUZZ_SECONDS ?= 60
+DEMO_DIR     ?= $(BUILD_DIR)/demo
+
+CMAKE_FLAGS  ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=1 \
+                UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+
+.PHONY: run test deps build build-asan format fuzz bench clean
+
+deps:
+	@sh scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DIR)
+
+build-asan: deps
+	cmake -S . -B $(ASAN_DIR) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug -DTV_SANITIZE=ON
+	cmake --build $(ASAN_DIR)
+
+# Generates a demo data file (kept if it exists) and shows its summary.
+run: build
+	@mkdir -p $(DEMO_DIR)
+	@if [ ! -e $(DEMO_DIR)/TvData.tv ]; then \
+	    $(BUILD_DIR)/cli/tvtool sample $(DEMO_DIR)/TvData.tv --vehicles 4 --trips 2000; \
+	fi
+	@echo "Demo data file: $(DEMO_DIR)/TvData.tv"
+	$(BUILD_DIR)/cli/tvtool check $(DEMO_DIR)/TvData.tv
+
+# Every test, then every test again under AddressSanitizer and
+# UndefinedBehaviorSanitizer; any report fails the run.
+test: build build-asan
+	ctest --test-dir $(BUILD_DIR) --output-on-failure
+	$(SANITIZER_ENV) ctest --test-dir $(ASAN_DIR) --output-on-failure
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+# Runs the data-file fuzzer for FUZZ_SECONDS seconds (clang, libFuzzer).
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DTV_FUZZ=ON -DTV_BUILD_TESTS=OFF
+	cmake --build $(FUZZ_DIR)
+	@mkdir -p $(FUZZ_DIR)/corpus
+	$(FUZZ_DIR)/fuzz/tvfuzz_datafile -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    $(FUZZ_DIR)/corpus fuzz/corpus
+
+# Open and save speed and memory on a generated million-trip file.
+bench: build
+	sh bench/open_save.sh $(BUILD_DIR)/cli/tvtool
+
+clean:
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// Exit statuses of tvtool.
+constexpr int kExitOk = 0;
+constexpr int kExitDataError = 1; // the data file could not be read or written
+constexpr int kExitUsage = 2;
+
+// Runs tvtool with its arguments (without the program name), writing results
+// to out and messages to err; returns the exit status.
+int RunTool(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);

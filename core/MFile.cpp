@@ -1,0 +1,280 @@
+#include "MFile.h"
+
+#include "MExcept.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+constexpr std::size_t kBufferSize = 1 << 20;
+
+} // namespace
+
+MFile::MFile(int fd) : m_fd(fd), m_buffer(new std::uint8_t[kBufferSize]) {}
+
+MFile::~MFile() {
+    if (m_fd >= 0) {
+        try {
+            FlushWrites();
+        } catch (const MExcept&) {
+            // Destroyed after a failure: the caller has already been told.
+        }
+        ::close(m_fd);
+    }
+}
+
+MFile::MFile(MFile&& other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)), m_buffer(std::move(other.m_buffer)),
+      m_readPos(other.m_readPos), m_readEnd(other.m_readEnd), m_writeEnd(other.m_writeEnd),
+      m_metEnd(other.m_metEnd) {}
+
+MFile& MFile::operator=(MFile&& other) noexcept {
+    if (this != &other) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = std::exchange(other.m_fd, -1);
+        m_buffer = std::move(other.m_buffer);
+        m_readPos = other.m_readPos;
+        m_readEnd = other.m_readEnd;
+        m_writeEnd = other.m_writeEnd;
+        m_metEnd = other.m_metEnd;
+    }
+    return *this;
+}
+
+MFile MFile::OpenForRead(const std::string& path, bool createIfMissing) {
+    const int flags = O_RDONLY | O_CLOEXEC | (createIfMissing ? O_CREAT : 0);
+    const int fd = ::open(path.c_str(), flags, 0644);
+    if (fd < 0)
+        throw MExceptFileOpenError();
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw MExceptFileOpenError();
+    }
+    return MFile(fd);
+}
+
+MFile MFile::CreateForWrite(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        throw MExceptFileOpenError();
+    return MFile(fd);
+}
+
+std::size_t MFile::Read(void* data, std::size_t size) {
+    auto* out = static_cast<std::uint8_t*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+        if (m_readPos == m_readEnd) {
+            if (size - done >= kBufferSize) {
+                // Large reads go straight to the caller's memory.
+                const ssize_t got = ::read(m_fd, out + done, size - done);
+                if (got < 0) {
+                    if (errno == EINTR)
+                        continue;
+                    throw MExceptFileReadError();
+                }
+                if (got == 0)
+                    break;
+                done += static_cast<std::size_t>(got);
+                continue;
+            }
+            const ssize_t got = ::read(m_fd, m_buffer.get(), kBufferSize);
+            if (got < 0) {
+                if (errno == EINTR)
+                    continue;
+                throw MExceptFileReadError();
+            }
+            m_readPos = 0;
+            m_readEnd = static_cast<std::size_t>(got);
+            if (got == 0)
+                break;
+        }
+        const std::size_t take = std::min(size - done, m_readEnd - m_readPos);
+        std::memcpy(out + done, m_buffer.get() + m_readPos, take);
+        m_readPos += take;
+        done += take;
+    }
+    if (done < size)
+        m_metEnd = true;
+    return done;
+}
+
+void MFile::WriteBytes(const void* data, std::size_t size) {
+    const auto* in = static_cast<const std::uint8_t*>(data);
+    DropReadBuffer();
+    while (size > 0) {
+        if (m_writeEnd == kBufferSize)
+            FlushWrites();
+        const std::size_t take = std::min(size, kBufferSize - m_writeEnd);
+        std::memcpy(m_buffer.get() + m_writeEnd, in, take);
+        m_writeEnd += take;
+        in += take;
+        size -= take;
+    }
+}
+
+void MFile::FlushWrites() {
+    std::size_t done = 0;
+    while (done < m_writeEnd) {
+        const ssize_t put = ::write(m_fd, m_buffer.get() + done, m_writeEnd - done);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            m_writeEnd = 0;
+            throw MExceptFileWriteError();
+        }
+        if (put == 0) {
+            m_writeEnd = 0;
+            throw MExceptFileWriteError();
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    m_writeEnd = 0;
+}
+
+void MFile::DropReadBuffer() {
+    if (m_readPos != m_readEnd) {
+        // Give back what was read ahead so the file position matches ours.
+        const off_t unread = static_cast<off_t>(m_readEnd - m_readPos);
+        if (::lseek(m_fd, -unread, SEEK_CUR) < 0)
+            throw MExceptFileReadError();
+    }
+    m_readPos = m_readEnd = 0;
+}
+
+std::uint64_t MFile::Tell() {
+    const off_t position = ::lseek(m_fd, 0, SEEK_CUR);
+    if (position < 0)
+        throw MExceptFileReadError();
+    return static_cast<std::uint64_t>(position) + m_writeEnd - (m_readEnd - m_readPos);
+}
+
+void MFile::SeekTo(std::uint64_t position) {
+    FlushWrites();
+    m_readPos = m_readEnd = 0;
+    if (::lseek(m_fd, static_cast<off_t>(position), SEEK_SET) < 0)
+        throw MExceptFileWriteError();
+    m_metEnd = false;
+}
+
+std::uint64_t MFile::Size() {
+    FlushWrites();
+    struct stat info {};
+    if (::fstat(m_fd, &info) != 0)
+        throw MExceptFileReadError();
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
+void MFile::Flush() {
+    FlushWrites();
+}
+
+void MFile::Sync() {
+    FlushWrites();
+    if (::fsync(m_fd) != 0)
+        throw MExceptFileWriteError();
+}
+
+void MFile::Close() {
+    if (m_fd < 0)
+        return;
+    const int fd = std::exchange(m_fd, -1);
+    try {
+        FlushWrites();
+    } catch (const MExcept&) {
+        ::close(fd);
+        throw;
+    }
+    if (::close(fd) != 0)
+        throw MExceptFileWriteError();
+}
+
+namespace {
+
+template <typename T> bool ReadBigEndian(MFile& file, T& value) {
+    std::uint8_t bytes[sizeof(T)] = {};
+    const std::size_t got = file.Read(bytes, sizeof(T));
+    T result = 0;
+    for (std::size_t i = 0; i < sizeof(T); ++i)
+        result = static_cast<T>((result << 8) | bytes[i]);
+    value = result;
+    return got > 0;
+}
+
+template <typename T> void WriteBigEndian(MFile& file, T value) {
+    std::uint8_t bytes[sizeof(T)];
+    for (std::size_t i = 0; i < sizeof(T); ++i)
+        bytes[i] = static_cast<std::uint8_t>(value >> (8 * (sizeof(T) - 1 - i)));
+    file.WriteBytes(bytes, sizeof(T));
+}
+
+} // namespace
+
+bool ReadU8(MFile& file, std::uint8_t& value) {
+    return ReadBigEndian(file, value);
+}
+bool ReadU16(MFile& file, std::uint16_t& value) {
+    return ReadBigEndian(file, value);
+}
+bool ReadU32(MFile& file, std::uint32_t& value) {
+    return ReadBigEndian(file, value);
+}
+void WriteU8(MFile& file, std::uint8_t value) {
+    WriteBigEndian(file, value);
+}
+void WriteU16(MFile& file, std::uint16_t value) {
+    WriteBigEndian(file, value);
+}
+void WriteU32(MFile& file, std::uint32_t value) {
+    WriteBigEndian(file, value);
+}
+
+bool ReadFixedText(MFile& file, char* buffer, std::uint32_t capacity, std::uint32_t& length) {
+    std::uint32_t stored = 0;
+    if (!ReadU32(file, stored))
+        return false;
+    if (stored > capacity)
+        throw MExceptBufferExceeded();
+    length = stored;
+    file.Read(buffer, stored);
+    return true;
+}
+
+void WriteFixedText(MFile& file, const char* buffer, std::uint32_t size) {
+    WriteU32(file, size);
+    file.WriteBytes(buffer, size);
+}
+
+bool ReadString(MFile& file, std::string& text, std::uint32_t capacity) {
+    std::uint32_t stored = 0;
+    if (!ReadU32(file, stored))
+        return false;
+    if (static_cast<std::uint64_t>(stored) + 1 > capacity)
+        throw MExceptBufferExceeded();
+    // The capacity bounds the allocation, never the stored length alone.
+    text.resize(stored);
+    const std::size_t got = file.Read(text.data(), stored);
+    text.resize(::strnlen(text.data(), got));
+    return true;
+}
+
+void WriteString(MFile& file, std::string_view text) {
+    const std::size_t end = text.find('\0');
+    if (end != std::string_view::npos)
+        text = text.substr(0, end);
+    WriteU32(file, static_cast<std::uint32_t>(text.size()));
+    file.WriteBytes(text.data(), text.size());
+}
+
+void WriteText(MFile& file, const char* text) {
+    if (text != nullptr)
+        file.WriteBytes(text, std::strlen(text));
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "ByteSink.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+// An open file descriptor with a large internal buffer, so that reading or
+// writing a field costs a memory copy rather than a system call. The caller
+// opens and closes it; the primitives below read or write at the current
+// position. Reads raise MExceptFileReadError on an operating-system failure
+// and report a short count only at end of file; writes raise
+// MExceptFileWriteError.
+class MFile : public MByteSink {
+public:
+    // Takes ownership of an open descriptor.
+    explicit MFile(int fd);
+    ~MFile() override;
+    MFile(const MFile&) = delete;
+    MFile& operator=(const MFile&) = delete;
+    MFile(MFile&& other) noexcept;
+    MFile& operator=(MFile&& other) noexcept;
+
+    // Opens for reading; raises MExceptFileOpenError when the path cannot be
+    // opened or is not a regular file. With createIfMissing an absent file is
+    // created empty first.
+    static MFile OpenForRead(const std::string& path, bool createIfMissing);
+    // Creates or truncates a file for writing; raises MExceptFileOpenError.
+    static MFile CreateForWrite(const std::string& path);
+
+    bool IsOpen() const { return m_fd >= 0; }
+    int Descriptor() const { return m_fd; }
+
+    // Reads up to size bytes; fewer only at end of file.
+    std::size_t Read(void* data, std::size_t size);
+    // True once a read has returned fewer bytes than it asked for.
+    bool MetEndOfFile() const { return m_metEnd; }
+
+    void WriteBytes(const void* data, std::size_t size) override;
+    std::uint64_t Tell() override;
+    void SeekTo(std::uint64_t position) override;
+
+    // The size of the file on disk plus anything still buffered for writing.
+    std::uint64_t Size();
+    // Hands buffered bytes to the operating system.
+    void Flush();
+    // Flushes and asks the operating system to put the data on disk.
+    void Sync();
+    // Flushes and closes; raises MExceptFileWriteError when either fails.
+    // A file that is destroyed open is closed without flushing errors.
+    void Close();
+
+private:
+    void FlushWrites();
+    void DropReadBuffer();
+
+    int m_fd = -1;
+    std::unique_ptr<std::uint8_t[]> m_buffer;
+    std::size_t m_readPos = 0;  // next unread byte in the read buffer
+    std::size_t m_readEnd = 0;  // bytes held in the read buffer
+    std::size_t m_writeEnd = 0; // bytes waiting in the write buffer
+    bool m_metEnd = false;
+};
+
+// Big-endian primitives of the data file. A read primitive returns whether any
+// byte at all was read: false only at end of file.
+
+bool ReadU8(MFile& file, std::uint8_t& value);
+bool ReadU16(MFile& file, std::uint16_t& value);
+bool ReadU32(MFile& file, std::uint32_t& value);
+void WriteU8(MFile& file, std::uint8_t value);
+void WriteU16(MFile& file, std::uint16_t value);
+void WriteU32(MFile& file, std::uint32_t value);
+
+// A 32-bit length, then that many bytes into the buffer; no NUL is added. A
+// length above capacity raises MExceptBufferExceeded before the body is read.
+// At end of file nothing is read and the buffer is left untouched.
+bool ReadFixedText(MFile& file, char* buffer, std::uint32_t capacity, std::uint32_t& length);
+// The size as a 32-bit length, then exactly size bytes of the buffer.
+void WriteFixedText(MFile& file, const char* buffer, std::uint32_t size);
+
+// A 32-bit length, then the characters. Length + 1 above capacity raises
+// MExceptBufferExceeded; the text ends at its first NUL, as in a C buffer.
+bool ReadString(MFile& file, std::string& text, std::uint32_t capacity);
+// The text's length up to its first NUL, then those characters.
+void WriteString(MFile& file, std::string_view text);
+
+// The bytes of the text only; a null text writes nothing.
+void WriteText(MFile& file, const char* text);

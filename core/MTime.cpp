@@ -1,0 +1,146 @@
+#include "MTime.h"
+
+#include "MExcept.h"
+#include "MFile.h"
+
+#include <cstdio>
+#include <limits>
+
+namespace {
+
+constexpr std::int64_t kLatestSecond = std::numeric_limits<std::int32_t>::max();
+
+// mktime on this machine's 64-bit time_t, held to the 32-bit range.
+std::int64_t Normalise(std::tm& fields) {
+    const std::time_t seconds = std::mktime(&fields);
+    if (seconds == static_cast<std::time_t>(-1) || seconds < 0 || seconds > kLatestSecond)
+        return -1;
+    return static_cast<std::int64_t>(seconds);
+}
+
+std::int64_t NormaliseChecked(std::tm& fields) {
+    const std::int64_t seconds = Normalise(fields);
+    if (seconds < 0)
+        throw MExceptTimeOutOfRange();
+    return seconds;
+}
+
+} // namespace
+
+std::tm MTime::ToTm() const {
+    std::tm fields{};
+    fields.tm_sec = m_sec;
+    fields.tm_min = m_min;
+    fields.tm_hour = m_hour;
+    fields.tm_mday = m_mday;
+    fields.tm_mon = m_mon;
+    fields.tm_year = m_year;
+    fields.tm_wday = m_wday;
+    fields.tm_yday = m_yday;
+    fields.tm_isdst = m_isdst;
+    return fields;
+}
+
+void MTime::FromTm(const std::tm& fields) const {
+    m_sec = fields.tm_sec;
+    m_min = fields.tm_min;
+    m_hour = fields.tm_hour;
+    m_mday = fields.tm_mday;
+    m_mon = fields.tm_mon;
+    m_year = fields.tm_year;
+    m_wday = fields.tm_wday;
+    m_yday = fields.tm_yday;
+    m_isdst = fields.tm_isdst;
+}
+
+MTime::MTime() {
+    const std::time_t now = std::time(nullptr);
+    std::tm fields{};
+    localtime_r(&now, &fields);
+    FromTm(fields);
+}
+
+MTime::MTime(const std::tm& fields) {
+    std::tm copy = fields;
+    NormaliseChecked(copy);
+    FromTm(copy);
+}
+
+MTime::MTime(std::int64_t secondsSince1970) {
+    const auto moment = static_cast<std::time_t>(secondsSince1970);
+    std::tm fields{};
+    localtime_r(&moment, &fields);
+    FromTm(fields);
+}
+
+MTime::MTime(int year, int month, int day, int hour, int minute, int second, int daylightFlag) {
+    std::tm fields{};
+    fields.tm_year = year - 1900;
+    fields.tm_mon = month - 1;
+    fields.tm_mday = day;
+    fields.tm_hour = hour;
+    fields.tm_min = minute;
+    fields.tm_sec = second;
+    fields.tm_isdst = daylightFlag;
+    NormaliseChecked(fields);
+    FromTm(fields);
+}
+
+std::int64_t MTime::AsSeconds() const {
+    std::tm fields = ToTm();
+    const std::int64_t seconds = Normalise(fields);
+    FromTm(fields);
+    return seconds;
+}
+
+int MTime::Compare(const MTime& other) const {
+    std::tm left = ToTm();
+    const std::int64_t leftSeconds = NormaliseChecked(left);
+    FromTm(left);
+    std::tm right = other.ToTm();
+    const std::int64_t rightSeconds = NormaliseChecked(right);
+    return leftSeconds < rightSeconds ? -1 : (leftSeconds > rightSeconds ? 1 : 0);
+}
+
+void MTime::Write(MFile& file) const {
+    const std::int32_t values[6] = {m_sec, m_min, m_hour, m_mday, m_mon + 1, m_year + 1900};
+    std::uint8_t bytes[12];
+    for (int i = 0; i < 6; ++i) {
+        bytes[2 * i] = static_cast<std::uint8_t>(values[i]);
+        bytes[2 * i + 1] = static_cast<std::uint8_t>(values[i] >> 8);
+    }
+    file.WriteBytes(bytes, sizeof(bytes));
+}
+
+bool MTime::Read(MFile& file) {
+    std::uint8_t bytes[12] = {};
+    if (file.Read(bytes, sizeof(bytes)) == 0)
+        return false;
+    std::int32_t values[6];
+    for (int i = 0; i < 6; ++i)
+        values[i] = bytes[2 * i] | (bytes[2 * i + 1] << 8);
+    m_sec = values[0];
+    m_min = values[1];
+    m_hour = values[2];
+    m_mday = values[3];
+    m_mon = values[4] - 1;
+    m_year = values[5] - 1900;
+    return true;
+}
+
+std::string MTime::DateText() const {
+    char text[48];
+    std::snprintf(text, sizeof(text), "%d/%d/%d", m_mon + 1, m_mday, m_year + 1900);
+    return text;
+}
+
+std::string MTime::DateTimeText() const {
+    char text[64];
+    std::snprintf(text, sizeof(text), "%d/%d/%d %d:%.2d", m_mon + 1, m_mday, m_year + 1900, m_hour,
+                  m_min);
+    return text;
+}
+
+std::string MTime::RangeText(const MTime& from, const MTime& to) {
+    return from.DateText() + " through " + to.DateText();
+}

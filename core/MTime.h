@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+class MFile;
+
+// A broken-down local date and time, checked and normalised through the C
+// library's local-time conversion. A moment is in range when it lies between
+// 1 January 1970 00:00:00 UTC and the last second a signed 32-bit count of
+// seconds can hold; every checked construction and every comparison enforces
+// that range whatever the width of this machine's time_t.
+//
+// Comparisons normalise the left-hand value in place (so a month 13 read from
+// a file becomes January of the next year once compared), which is why the
+// calendar fields are mutable.
+class MTime {
+public:
+    // The current local time.
+    MTime();
+    // Copies the calendar fields and normalises them; raises MExceptTimeOutOfRange.
+    explicit MTime(const std::tm& fields);
+    // The local time of that moment, unchecked.
+    explicit MTime(std::int64_t secondsSince1970);
+    // year in full, month 1-12, day 1-31; normalised and checked.
+    MTime(int year, int month, int day, int hour, int minute, int second, int daylightFlag);
+
+    // Normalises in place; the seconds since 1970 UTC, or -1 when out of range.
+    std::int64_t AsSeconds() const;
+
+    // Both sides are converted (the left one in place); raise MExceptTimeOutOfRange.
+    bool operator==(const MTime& other) const { return Compare(other) == 0; }
+    bool operator!=(const MTime& other) const { return Compare(other) != 0; }
+    bool operator<(const MTime& other) const { return Compare(other) < 0; }
+    bool operator>(const MTime& other) const { return Compare(other) > 0; }
+    bool operator<=(const MTime& other) const { return Compare(other) <= 0; }
+    bool operator>=(const MTime& other) const { return Compare(other) >= 0; }
+
+    // Twelve bytes: second, minute, hour, day, month 1-12, full year, each a
+    // little-endian 16-bit value. Reading stores them unchecked and reports
+    // whether any byte was read.
+    void Write(MFile& file) const;
+    bool Read(MFile& file);
+
+    int GetSecond() const { return m_sec; }
+    int GetMinute() const { return m_min; }
+    int GetHour() const { return m_hour; }
+    int GetDay() const { return m_mday; }
+    int GetMonth() const { return m_mon; } // 0-11
+    int GetYear() const { return m_year; } // years since 1900
+    int GetDayOfWeek() const { return m_wday; }
+    int GetDayOfYear() const { return m_yday; }
+    int GetDaylightFlag() const { return m_isdst; }
+
+    // "%d/%d/%d": month, day, full year.
+    std::string DateText() const;
+    // "%d/%d/%d %d:%.2d": month, day, full year, hour, two-digit minute.
+    std::string DateTimeText() const;
+    // "%d/%d/%d through %d/%d/%d".
+    static std::string RangeText(const MTime& from, const MTime& to);
+
+private:
+    int Compare(const MTime& other) const;
+    std::tm ToTm() const;
+    void FromTm(const std::tm& fields) const;
+
+    // The nine calendar fields of the C library's broken-down time, kept as
+    // 32-bit values (records hold millions of these).
+    mutable std::int32_t m_sec = 0, m_min = 0, m_hour = 0, m_mday = 0, m_mon = 0, m_year = 0,
+                         m_wday = 0, m_yday = 0, m_isdst = 0;
+};

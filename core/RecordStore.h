@@ -1,0 +1,183 @@
+#pragma once
+
+#include "CategoryList.h"
+#include "Records.h"
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <type_traits>
+
+class MFile;
+
+// Four characters read as a big-endian 32-bit word.
+constexpr std::uint32_t MakeTag(const char (&text)[5]) {
+    return (static_cast<std::uint32_t>(static_cast<unsigned char>(text[0])) << 24) |
+           (static_cast<std::uint32_t>(static_cast<unsigned char>(text[1])) << 16) |
+           (static_cast<std::uint32_t>(static_cast<unsigned char>(text[2])) << 8) |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(text[3]));
+}
+
+// One store block of the data file: the records of one kind with their
+// category list and settings words. Records are never removed one by one:
+// deleting marks them, and only Clear() lets them go.
+class RecordStore {
+public:
+    static constexpr std::uint32_t kVersion = 0x4D500100;
+    static constexpr std::uint32_t kNewIdCounter = 0x80000000;
+    // Trip store Settings[0]: set means kilometres, clear means miles.
+    static constexpr std::uint32_t kUnitsKilometres = 2;
+
+    explicit RecordStore(std::uint32_t tag) : m_tag(tag) {}
+    virtual ~RecordStore() = default;
+    RecordStore(const RecordStore&) = delete;
+    RecordStore& operator=(const RecordStore&) = delete;
+
+    std::uint32_t Tag() const { return m_tag; }
+    std::string TagText() const;
+
+    // Destroys every record and category entry; IdCounter, Settings and
+    // LastUniqueId keep their values.
+    void Clear();
+    // One store block. Reading expects a cleared store; a block cut short by
+    // the end of the file raises MExceptFileBadFormat.
+    void Read(MFile& file);
+    void Write(MFile& file) const;
+
+    virtual std::size_t Count() const = 0;
+    std::size_t LiveCount() const;
+    virtual bool IsDeletedAt(std::size_t index) const = 0;
+
+    // Hands out the next identifier; the vehicle and service type stores skip
+    // identifiers already in use.
+    virtual std::uint32_t NewId();
+    // Moves the records of a category to "Unfiled"; only the trip and expense
+    // stores hold records in user categories.
+    virtual void MoveCategoryToUnfiled(std::uint32_t index);
+
+    std::uint32_t IdCounter = kNewIdCounter;
+    CategoryList Categories;
+    std::array<std::uint32_t, 4> Settings{};
+
+protected:
+    // Whether a file that ends where this block's tag should be holds an
+    // empty block rather than a truncated file.
+    virtual bool MayBeMissing() const { return false; }
+    virtual void ClearRecords() = 0;
+    virtual void ReadOneRecord(MFile& file, const MTime& now) = 0;
+    virtual void WriteRecords(MFile& file) const = 0;
+
+private:
+    void ReadCategories(MFile& file);
+    void WriteCategories(MFile& file) const;
+
+    std::uint32_t m_tag;
+};
+
+// A store of one record kind. Records live in a deque, so a reference to a
+// record stays valid while records are appended, until Clear().
+template <typename R> class TypedStore : public RecordStore {
+public:
+    using RecordType = R;
+    using RecordRange = std::deque<R>;
+
+    using RecordStore::RecordStore;
+
+    // An empty record: texts empty, numbers 0, dates now.
+    R CreateRecord() const { return MakeRecord(MTime()); }
+    R& Append(R record) {
+        m_records.push_back(std::move(record));
+        return m_records.back();
+    }
+
+    std::size_t Count() const override { return m_records.size(); }
+    bool IsDeletedAt(std::size_t index) const override { return m_records[index].IsDeleted(); }
+    RecordRange& Records() { return m_records; }
+    const RecordRange& Records() const { return m_records; }
+
+protected:
+    static R MakeRecord(const MTime& now) {
+        if constexpr (std::is_constructible_v<R, const MTime&>)
+            return R(now);
+        else
+            return R();
+    }
+    void ClearRecords() override { m_records.clear(); }
+    void ReadOneRecord(MFile& file, const MTime& now) override;
+    void WriteRecords(MFile& file) const override {
+        for (const R& record : m_records)
+            WriteRecord(file, record);
+    }
+
+    std::deque<R> m_records;
+};
+
+extern template class TypedStore<VehicleRecord>;
+extern template class TypedStore<ServiceTypeRecord>;
+extern template class TypedStore<ServiceRecord>;
+extern template class TypedStore<TripRecord>;
+extern template class TypedStore<ExpenseRecord>;
+
+class VehicleStore : public TypedStore<VehicleRecord> {
+public:
+    VehicleStore() : TypedStore(MakeTag("Vehi")) {}
+    std::uint32_t NewId() override;
+    // Deleted vehicles included.
+    VehicleRecord* FindVehicle(std::uint32_t vehicleId);
+    const VehicleRecord* FindVehicle(std::uint32_t vehicleId) const;
+};
+
+class ServiceTypeStore : public TypedStore<ServiceTypeRecord> {
+public:
+    ServiceTypeStore() : TypedStore(MakeTag("STyp")) {}
+    std::uint32_t NewId() override;
+    // Deleted service types included.
+    ServiceTypeRecord* FindServiceType(std::uint32_t serviceTypeId);
+    const ServiceTypeRecord* FindServiceType(std::uint32_t serviceTypeId) const;
+};
+
+class ServiceStore : public TypedStore<ServiceRecord> {
+public:
+    ServiceStore() : TypedStore(MakeTag("Serv")) {}
+    // The greatest odometer of the vehicle's completed entries, never below
+    // the vehicle's own odometer.
+    std::int32_t MaxServiceOdometer(const VehicleRecord& vehicle) const;
+    // The greatest odometer of the vehicle's entries of that type, completed
+    // or not; 0 when there are none.
+    std::int32_t LastServiceOdometer(const VehicleRecord& vehicle,
+                                     const ServiceTypeRecord& type) const;
+    // The latest entry of that vehicle and type dated before now; the first
+    // one in store order when none is later. Raises MExceptTimeOutOfRange
+    // for a date that cannot be compared.
+    const ServiceRecord* LatestService(const VehicleRecord& vehicle, const ServiceTypeRecord& type,
+                                       const MTime& now) const;
+    void MarkVehicleDeleted(const VehicleRecord& vehicle);
+    void MarkServiceTypeDeleted(const ServiceTypeRecord& type);
+};
+
+class TripStore : public TypedStore<TripRecord> {
+public:
+    TripStore() : TypedStore(MakeTag("Trip")) {}
+    bool UsesKilometres() const { return (Settings[0] & kUnitsKilometres) != 0; }
+    // The greatest end odometer of the vehicle's trips, never below the
+    // vehicle's own odometer.
+    std::int32_t MaxTripOdometer(const VehicleRecord& vehicle) const;
+    void MarkVehicleDeleted(const VehicleRecord& vehicle);
+    void MoveCategoryToUnfiled(std::uint32_t index) override;
+};
+
+class ExpenseStore : public TypedStore<ExpenseRecord> {
+public:
+    ExpenseStore() : TypedStore(MakeTag("Exps")) {}
+    // Among the vehicle's fuel purchases other than except, deleted ones
+    // included, the one with the greatest odometer below the given reading
+    // and above 0; the first in store order on equal readings.
+    const ExpenseRecord* PreviousFillUp(const VehicleRecord& vehicle, std::int32_t odometer,
+                                        const ExpenseRecord* except) const;
+    void MoveCategoryToUnfiled(std::uint32_t index) override;
+
+protected:
+    // A file may end after the trip block: the expense block is then empty.
+    bool MayBeMissing() const override { return true; }
+};

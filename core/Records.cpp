@@ -1,0 +1,170 @@
+#include "Records.h"
+
+#include "MExcept.h"
+#include "MFile.h"
+
+namespace {
+
+void ReadHeader(MFile& file, RecordHeader& header) {
+    ReadU32(file, header.Uid);
+    ReadU32(file, header.Category);
+    ReadU32(file, header.Flags);
+}
+
+void WriteHeader(MFile& file, const RecordHeader& header) {
+    WriteU32(file, header.Uid);
+    WriteU32(file, header.Category);
+    WriteU32(file, header.Flags);
+}
+
+template <std::size_t N> void ReadText(MFile& file, FixedText<N>& text) {
+    std::uint32_t length = 0;
+    ReadFixedText(file, text.bytes, N, length);
+}
+
+template <std::size_t N> void WriteText(MFile& file, const FixedText<N>& text) {
+    WriteFixedText(file, text.bytes, N);
+}
+
+void ReadSigned(MFile& file, std::int32_t& value) {
+    std::uint32_t raw = 0;
+    ReadU32(file, raw);
+    value = static_cast<std::int32_t>(raw);
+}
+
+void WriteSigned(MFile& file, std::int32_t value) {
+    WriteU32(file, static_cast<std::uint32_t>(value));
+}
+
+} // namespace
+
+std::uint16_t ServiceTypeRecord::IntervalDays() const {
+    int days = 0;
+    switch (static_cast<::TimeUnit>(TimeUnit)) {
+    case ::TimeUnit::Days:
+        days = TimeCount;
+        break;
+    case ::TimeUnit::Weeks:
+        days = TimeCount * 7;
+        break;
+    case ::TimeUnit::Months:
+        days = TimeCount * 30;
+        break;
+    case ::TimeUnit::Years:
+        days = TimeCount * 365;
+        break;
+    case ::TimeUnit::None:
+        break;
+    }
+    return static_cast<std::uint16_t>(days);
+}
+
+void ReadRecord(MFile& file, VehicleRecord& record) {
+    ReadHeader(file, record);
+    ReadText(file, record.Name);
+    ReadText(file, record.License);
+    ReadText(file, record.Vin);
+    ReadText(file, record.Insurance);
+    ReadSigned(file, record.Odometer);
+    ReadU32(file, record.VehicleId);
+}
+
+void WriteRecord(MFile& file, const VehicleRecord& record) {
+    WriteHeader(file, record);
+    WriteText(file, record.Name);
+    WriteText(file, record.License);
+    WriteText(file, record.Vin);
+    WriteText(file, record.Insurance);
+    WriteSigned(file, record.Odometer);
+    WriteU32(file, record.VehicleId);
+}
+
+void ReadRecord(MFile& file, ServiceTypeRecord& record) {
+    ReadHeader(file, record);
+    ReadText(file, record.Name);
+    ReadSigned(file, record.DistanceInterval);
+    ReadU8(file, record.TimeUnit);
+    ReadU8(file, record.TimeCount);
+    if (record.TimeUnit > static_cast<std::uint8_t>(TimeUnit::Years))
+        throw MExceptFileBadFormat();
+    ReadU32(file, record.ServiceTypeId);
+}
+
+void WriteRecord(MFile& file, const ServiceTypeRecord& record) {
+    WriteHeader(file, record);
+    WriteText(file, record.Name);
+    WriteSigned(file, record.DistanceInterval);
+    WriteU8(file, record.TimeUnit);
+    WriteU8(file, record.TimeCount);
+    WriteU32(file, record.ServiceTypeId);
+}
+
+void ReadRecord(MFile& file, ServiceRecord& record) {
+    ReadHeader(file, record);
+    ReadSigned(file, record.Odometer);
+    record.Date.Read(file);
+    ReadU16(file, record.ServiceFlags);
+    ReadU32(file, record.ServiceTypeId);
+    ReadU32(file, record.VehicleId);
+    ReadString(file, record.Note, kNoteCapacity);
+}
+
+void WriteRecord(MFile& file, const ServiceRecord& record) {
+    WriteHeader(file, record);
+    WriteSigned(file, record.Odometer);
+    record.Date.Write(file);
+    WriteU16(file, record.ServiceFlags);
+    WriteU32(file, record.ServiceTypeId);
+    WriteU32(file, record.VehicleId);
+    WriteString(file, record.Note);
+}
+
+void ReadRecord(MFile& file, TripRecord& record) {
+    ReadHeader(file, record);
+    ReadText(file, record.Destination);
+    ReadSigned(file, record.StartOdometer);
+    ReadSigned(file, record.EndOdometer);
+    record.Start.Read(file);
+    record.End.Read(file);
+    ReadU32(file, record.VehicleId);
+    ReadString(file, record.Note, kNoteCapacity);
+}
+
+void WriteRecord(MFile& file, const TripRecord& record) {
+    WriteHeader(file, record);
+    WriteText(file, record.Destination);
+    WriteSigned(file, record.StartOdometer);
+    WriteSigned(file, record.EndOdometer);
+    record.Start.Write(file);
+    record.End.Write(file);
+    WriteU32(file, record.VehicleId);
+    WriteString(file, record.Note);
+}
+
+void ReadRecord(MFile& file, ExpenseRecord& record) {
+    ReadHeader(file, record);
+    ReadText(file, record.Vendor);
+    ReadText(file, record.Description);
+    ReadText(file, record.ExtraText);
+    ReadSigned(file, record.Cost);
+    record.Date.Read(file);
+    ReadSigned(file, record.Odometer);
+    ReadU16(file, record.ExpenseFlags);
+    ReadSigned(file, record.Volume);
+    ReadU32(file, record.VehicleId);
+    ReadString(file, record.Note, kNoteCapacity);
+}
+
+void WriteRecord(MFile& file, const ExpenseRecord& record) {
+    WriteHeader(file, record);
+    WriteText(file, record.Vendor);
+    WriteText(file, record.Description);
+    WriteText(file, record.ExtraText);
+    WriteSigned(file, record.Cost);
+    record.Date.Write(file);
+    WriteSigned(file, record.Odometer);
+    WriteU16(file, record.ExpenseFlags);
+    WriteSigned(file, record.Volume);
+    WriteU32(file, record.VehicleId);
+    WriteString(file, record.Note);
+}

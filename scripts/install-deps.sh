@@ -1,0 +1,39 @@
+#!/bin/sh
+# Installs the Debian packages the build, the tests and the tools need, and
+# only those that are missing, so that running it again costs almost nothing.
+set -eu
+
+PACKAGES="
+    g++
+    make
+    cmake
+    ninja-build
+    pkg-config
+    libgtest-dev
+    libgmock-dev
+    libbenchmark-dev
+    clang
+    libclang-rt-14-dev
+    clang-format
+    tzdata
+    time
+"
+
+missing=""
+for package in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $package"
+    fi
+done
+
+[ -z "$missing" ] && exit 0
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+    SUDO="sudo"
+fi
+
+echo "Installing:$missing"
+$SUDO apt-get update -q
+# shellcheck disable=SC2086
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends $missing
