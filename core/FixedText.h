@@ -20,7 +20,8 @@ template <std::size_t N> struct FixedText {
     void Set(std::string_view text) {
         const std::size_t length = text.size() < N - 1 ? text.size() : N - 1;
         std::memset(bytes, 0, N);
-        std::memcpy(bytes, text.data(), length);
+        if (length != 0) // an empty view may carry no pointer at all
+            std::memcpy(bytes, text.data(), length);
     }
 
     bool operator==(const FixedText&) const = default;

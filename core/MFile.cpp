@@ -10,12 +10,6 @@
 #include <unistd.h>
 #include <utility>
 
-namespace {
-
-constexpr std::size_t kBufferSize = 1 << 20;
-
-} // namespace
-
 MFile::MFile(int fd) : m_fd(fd), m_buffer(new std::uint8_t[kBufferSize]) {}
 
 MFile::~MFile() {
@@ -68,7 +62,9 @@ MFile MFile::CreateForWrite(const std::string& path) {
     return MFile(fd);
 }
 
-std::size_t MFile::Read(void* data, std::size_t size) {
+std::size_t MFile::ReadSlow(void* data, std::size_t size) {
+    // The buffer is shared: bytes waiting to be written go out first.
+    FlushWrites();
     auto* out = static_cast<std::uint8_t*>(data);
     std::size_t done = 0;
     while (done < size) {
@@ -107,7 +103,7 @@ std::size_t MFile::Read(void* data, std::size_t size) {
     return done;
 }
 
-void MFile::WriteBytes(const void* data, std::size_t size) {
+void MFile::WriteSlow(const void* data, std::size_t size) {
     const auto* in = static_cast<const std::uint8_t*>(data);
     DropReadBuffer();
     while (size > 0) {
@@ -186,55 +182,14 @@ void MFile::Sync() {
 void MFile::Close() {
     if (m_fd < 0)
         return;
-    const int fd = std::exchange(m_fd, -1);
     try {
         FlushWrites();
     } catch (const MExcept&) {
-        ::close(fd);
+        ::close(std::exchange(m_fd, -1));
         throw;
     }
-    if (::close(fd) != 0)
+    if (::close(std::exchange(m_fd, -1)) != 0)
         throw MExceptFileWriteError();
-}
-
-namespace {
-
-template <typename T> bool ReadBigEndian(MFile& file, T& value) {
-    std::uint8_t bytes[sizeof(T)] = {};
-    const std::size_t got = file.Read(bytes, sizeof(T));
-    T result = 0;
-    for (std::size_t i = 0; i < sizeof(T); ++i)
-        result = static_cast<T>((result << 8) | bytes[i]);
-    value = result;
-    return got > 0;
-}
-
-template <typename T> void WriteBigEndian(MFile& file, T value) {
-    std::uint8_t bytes[sizeof(T)];
-    for (std::size_t i = 0; i < sizeof(T); ++i)
-        bytes[i] = static_cast<std::uint8_t>(value >> (8 * (sizeof(T) - 1 - i)));
-    file.WriteBytes(bytes, sizeof(T));
-}
-
-} // namespace
-
-bool ReadU8(MFile& file, std::uint8_t& value) {
-    return ReadBigEndian(file, value);
-}
-bool ReadU16(MFile& file, std::uint16_t& value) {
-    return ReadBigEndian(file, value);
-}
-bool ReadU32(MFile& file, std::uint32_t& value) {
-    return ReadBigEndian(file, value);
-}
-void WriteU8(MFile& file, std::uint8_t value) {
-    WriteBigEndian(file, value);
-}
-void WriteU16(MFile& file, std::uint16_t value) {
-    WriteBigEndian(file, value);
-}
-void WriteU32(MFile& file, std::uint32_t value) {
-    WriteBigEndian(file, value);
 }
 
 bool ReadFixedText(MFile& file, char* buffer, std::uint32_t capacity, std::uint32_t& length) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -14,7 +15,7 @@
 // position. Reads raise MExceptFileReadError on an operating-system failure
 // and report a short count only at end of file; writes raise
 // MExceptFileWriteError.
-class MFile : public MByteSink {
+class MFile final : public MByteSink {
 public:
     // Takes ownership of an open descriptor.
     explicit MFile(int fd);
@@ -34,12 +35,28 @@ public:
     bool IsOpen() const { return m_fd >= 0; }
     int Descriptor() const { return m_fd; }
 
+    static constexpr std::size_t kBufferSize = 1 << 20;
+
     // Reads up to size bytes; fewer only at end of file.
-    std::size_t Read(void* data, std::size_t size);
+    std::size_t Read(void* data, std::size_t size) {
+        if (m_writeEnd == 0 && m_readEnd - m_readPos >= size) {
+            std::memcpy(data, m_buffer.get() + m_readPos, size);
+            m_readPos += size;
+            return size;
+        }
+        return ReadSlow(data, size);
+    }
     // True once a read has returned fewer bytes than it asked for.
     bool MetEndOfFile() const { return m_metEnd; }
 
-    void WriteBytes(const void* data, std::size_t size) override;
+    void WriteBytes(const void* data, std::size_t size) override {
+        if (m_readPos == m_readEnd && kBufferSize - m_writeEnd >= size) {
+            std::memcpy(m_buffer.get() + m_writeEnd, data, size);
+            m_writeEnd += size;
+            return;
+        }
+        WriteSlow(data, size);
+    }
     std::uint64_t Tell() override;
     void SeekTo(std::uint64_t position) override;
 
@@ -56,6 +73,8 @@ public:
 private:
     void FlushWrites();
     void DropReadBuffer();
+    std::size_t ReadSlow(void* data, std::size_t size);
+    void WriteSlow(const void* data, std::size_t size);
 
     int m_fd = -1;
     std::unique_ptr<std::uint8_t[]> m_buffer;
@@ -68,12 +87,46 @@ private:
 // Big-endian primitives of the data file. A read primitive returns whether any
 // byte at all was read: false only at end of file.
 
-bool ReadU8(MFile& file, std::uint8_t& value);
-bool ReadU16(MFile& file, std::uint16_t& value);
-bool ReadU32(MFile& file, std::uint32_t& value);
-void WriteU8(MFile& file, std::uint8_t value);
-void WriteU16(MFile& file, std::uint16_t value);
-void WriteU32(MFile& file, std::uint32_t value);
+namespace MFileDetail {
+
+template <typename T> inline bool ReadBigEndian(MFile& file, T& value) {
+    std::uint8_t bytes[sizeof(T)] = {};
+    const std::size_t got = file.Read(bytes, sizeof(T));
+    T result = 0;
+    for (std::size_t i = 0; i < sizeof(T); ++i)
+        result = static_cast<T>((result << 8) | bytes[i]);
+    value = result;
+    return got > 0;
+}
+
+template <typename T> inline void WriteBigEndian(MFile& file, T value) {
+    std::uint8_t bytes[sizeof(T)];
+    for (std::size_t i = 0; i < sizeof(T); ++i)
+        bytes[i] = static_cast<std::uint8_t>(value >> (8 * (sizeof(T) - 1 - i)));
+    file.WriteBytes(bytes, sizeof(T));
+}
+
+} // namespace MFileDetail
+
+// Inline: a million-record file calls these tens of millions of times.
+inline bool ReadU8(MFile& file, std::uint8_t& value) {
+    return MFileDetail::ReadBigEndian(file, value);
+}
+inline bool ReadU16(MFile& file, std::uint16_t& value) {
+    return MFileDetail::ReadBigEndian(file, value);
+}
+inline bool ReadU32(MFile& file, std::uint32_t& value) {
+    return MFileDetail::ReadBigEndian(file, value);
+}
+inline void WriteU8(MFile& file, std::uint8_t value) {
+    MFileDetail::WriteBigEndian(file, value);
+}
+inline void WriteU16(MFile& file, std::uint16_t value) {
+    MFileDetail::WriteBigEndian(file, value);
+}
+inline void WriteU32(MFile& file, std::uint32_t value) {
+    MFileDetail::WriteBigEndian(file, value);
+}
 
 // A 32-bit length, then that many bytes into the buffer; no NUL is added. A
 // length above capacity raises MExceptBufferExceeded before the body is read.

@@ -33,24 +33,25 @@ std::tm MTime::ToTm() const {
     fields.tm_min = m_min;
     fields.tm_hour = m_hour;
     fields.tm_mday = m_mday;
-    fields.tm_mon = m_mon;
-    fields.tm_year = m_year;
+    fields.tm_mon = m_month - 1;
+    fields.tm_year = m_fullYear - 1900;
     fields.tm_wday = m_wday;
     fields.tm_yday = m_yday;
     fields.tm_isdst = m_isdst;
     return fields;
 }
 
+// Only ever given the result of a conversion, whose fields are all small.
 void MTime::FromTm(const std::tm& fields) const {
-    m_sec = fields.tm_sec;
-    m_min = fields.tm_min;
-    m_hour = fields.tm_hour;
-    m_mday = fields.tm_mday;
-    m_mon = fields.tm_mon;
-    m_year = fields.tm_year;
-    m_wday = fields.tm_wday;
-    m_yday = fields.tm_yday;
-    m_isdst = fields.tm_isdst;
+    m_sec = static_cast<std::uint16_t>(fields.tm_sec);
+    m_min = static_cast<std::uint16_t>(fields.tm_min);
+    m_hour = static_cast<std::uint16_t>(fields.tm_hour);
+    m_mday = static_cast<std::uint16_t>(fields.tm_mday);
+    m_month = static_cast<std::uint16_t>(fields.tm_mon + 1);
+    m_fullYear = static_cast<std::uint16_t>(fields.tm_year + 1900);
+    m_wday = static_cast<std::int8_t>(fields.tm_wday);
+    m_yday = static_cast<std::int16_t>(fields.tm_yday);
+    m_isdst = static_cast<std::int8_t>(fields.tm_isdst > 0 ? 1 : (fields.tm_isdst < 0 ? -1 : 0));
 }
 
 MTime::MTime() {
@@ -103,7 +104,7 @@ int MTime::Compare(const MTime& other) const {
 }
 
 void MTime::Write(MFile& file) const {
-    const std::int32_t values[6] = {m_sec, m_min, m_hour, m_mday, m_mon + 1, m_year + 1900};
+    const std::uint16_t values[6] = {m_sec, m_min, m_hour, m_mday, m_month, m_fullYear};
     std::uint8_t bytes[12];
     for (int i = 0; i < 6; ++i) {
         bytes[2 * i] = static_cast<std::uint8_t>(values[i]);
@@ -116,27 +117,24 @@ bool MTime::Read(MFile& file) {
     std::uint8_t bytes[12] = {};
     if (file.Read(bytes, sizeof(bytes)) == 0)
         return false;
-    std::int32_t values[6];
+    std::uint16_t* const values[6] = {&m_sec, &m_min, &m_hour, &m_mday, &m_month, &m_fullYear};
     for (int i = 0; i < 6; ++i)
-        values[i] = bytes[2 * i] | (bytes[2 * i + 1] << 8);
-    m_sec = values[0];
-    m_min = values[1];
-    m_hour = values[2];
-    m_mday = values[3];
-    m_mon = values[4] - 1;
-    m_year = values[5] - 1900;
+        *values[i] = static_cast<std::uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    // The file holds no daylight flag; keeping the previous value's would
+    // shift the time by an hour when it is normalised in the other season.
+    m_isdst = -1;
     return true;
 }
 
 std::string MTime::DateText() const {
     char text[48];
-    std::snprintf(text, sizeof(text), "%d/%d/%d", m_mon + 1, m_mday, m_year + 1900);
+    std::snprintf(text, sizeof(text), "%d/%d/%d", m_month, m_mday, m_fullYear);
     return text;
 }
 
 std::string MTime::DateTimeText() const {
     char text[64];
-    std::snprintf(text, sizeof(text), "%d/%d/%d %d:%.2d", m_mon + 1, m_mday, m_year + 1900, m_hour,
+    std::snprintf(text, sizeof(text), "%d/%d/%d %d:%.2d", m_month, m_mday, m_fullYear, m_hour,
                   m_min);
     return text;
 }

@@ -47,8 +47,8 @@ public:
     int GetMinute() const { return m_min; }
     int GetHour() const { return m_hour; }
     int GetDay() const { return m_mday; }
-    int GetMonth() const { return m_mon; } // 0-11
-    int GetYear() const { return m_year; } // years since 1900
+    int GetMonth() const { return m_month - 1; }      // 0-11
+    int GetYear() const { return m_fullYear - 1900; } // years since 1900
     int GetDayOfWeek() const { return m_wday; }
     int GetDayOfYear() const { return m_yday; }
     int GetDaylightFlag() const { return m_isdst; }
@@ -65,8 +65,12 @@ private:
     std::tm ToTm() const;
     void FromTm(const std::tm& fields) const;
 
-    // The nine calendar fields of the C library's broken-down time, kept as
-    // 32-bit values (records hold millions of these).
-    mutable std::int32_t m_sec = 0, m_min = 0, m_hour = 0, m_mday = 0, m_mon = 0, m_year = 0,
-                         m_wday = 0, m_yday = 0, m_isdst = 0;
+    // The calendar fields of the C library's broken-down time. The six that
+    // the file stores are kept as it stores them (16 bits each, month 1-12,
+    // full year), which holds every value a file or a normalised time can
+    // give; records hold millions of these.
+    mutable std::uint16_t m_sec = 0, m_min = 0, m_hour = 0, m_mday = 0, m_month = 0, m_fullYear = 0;
+    mutable std::int16_t m_yday = 0;
+    mutable std::int8_t m_wday = 0;
+    mutable std::int8_t m_isdst = 0;
 };

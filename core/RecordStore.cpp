@@ -73,14 +73,6 @@ void RecordStore::Clear() {
     Categories.Clear();
 }
 
-std::size_t RecordStore::LiveCount() const {
-    std::size_t live = 0;
-    for (std::size_t i = 0, n = Count(); i < n; ++i)
-        if (!IsDeletedAt(i))
-            ++live;
-    return live;
-}
-
 std::uint32_t RecordStore::NewId() {
     return ++IdCounter;
 }
@@ -167,14 +159,20 @@ void RecordStore::WriteCategories(MFile& file) const {
         WriteU32(file, entry.Category);
         WriteU32(file, entry.Uid);
         WriteU32(file, entry.Flags);
-        WriteString(file, entry.Name);
+        // Cut to what a reader accepts, like a note.
+        WriteString(file, std::string_view(entry.Name).substr(0, kCategoryNameCapacity - 1));
     }
 }
 
 template <typename R> void TypedStore<R>::ReadOneRecord(MFile& file, const MTime& now) {
-    R record = MakeRecord(now);
-    ReadGuarded(file, [&] { ReadRecord(file, record); });
-    m_records.push_back(std::move(record));
+    // Read in place; a record that cannot be read in full is dropped again.
+    R& record = m_records.emplace_back(MakeRecord(now));
+    try {
+        ReadGuarded(file, [&] { ReadRecord(file, record); });
+    } catch (...) {
+        m_records.pop_back();
+        throw;
+    }
 }
 
 template class TypedStore<VehicleRecord>;

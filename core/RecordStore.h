@@ -1,11 +1,11 @@
 #pragma once
 
 #include "CategoryList.h"
+#include "RecordList.h"
 #include "Records.h"
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <type_traits>
 
@@ -46,8 +46,8 @@ public:
     void Write(MFile& file) const;
 
     virtual std::size_t Count() const = 0;
-    std::size_t LiveCount() const;
-    virtual bool IsDeletedAt(std::size_t index) const = 0;
+    // Records whose deleted flag is clear.
+    virtual std::size_t LiveCount() const = 0;
 
     // Hands out the next identifier; the vehicle and service type stores skip
     // identifiers already in use.
@@ -75,12 +75,12 @@ private:
     std::uint32_t m_tag;
 };
 
-// A store of one record kind. Records live in a deque, so a reference to a
-// record stays valid while records are appended, until Clear().
+// A store of one record kind. A reference to a record stays valid while
+// records are appended, until Clear().
 template <typename R> class TypedStore : public RecordStore {
 public:
     using RecordType = R;
-    using RecordRange = std::deque<R>;
+    using RecordRange = RecordList<R>;
 
     using RecordStore::RecordStore;
 
@@ -92,7 +92,12 @@ public:
     }
 
     std::size_t Count() const override { return m_records.size(); }
-    bool IsDeletedAt(std::size_t index) const override { return m_records[index].IsDeleted(); }
+    std::size_t LiveCount() const override {
+        std::size_t live = 0;
+        for (const R& record : m_records)
+            live += record.IsDeleted() ? 0 : 1;
+        return live;
+    }
     RecordRange& Records() { return m_records; }
     const RecordRange& Records() const { return m_records; }
 
@@ -110,7 +115,7 @@ protected:
             WriteRecord(file, record);
     }
 
-    std::deque<R> m_records;
+    RecordList<R> m_records;
 };
 
 extern template class TypedStore<VehicleRecord>;

@@ -36,6 +36,12 @@ void WriteSigned(MFile& file, std::int32_t value) {
     WriteU32(file, static_cast<std::uint32_t>(value));
 }
 
+// A note longer than the file's string capacity would make the whole file
+// unreadable, so it is cut to what a reader accepts.
+void WriteNote(MFile& file, const std::string& note) {
+    WriteString(file, std::string_view(note).substr(0, kNoteCapacity - 1));
+}
+
 } // namespace
 
 std::uint16_t ServiceTypeRecord::IntervalDays() const {
@@ -116,7 +122,7 @@ void WriteRecord(MFile& file, const ServiceRecord& record) {
     WriteU16(file, record.ServiceFlags);
     WriteU32(file, record.ServiceTypeId);
     WriteU32(file, record.VehicleId);
-    WriteString(file, record.Note);
+    WriteNote(file, record.Note);
 }
 
 void ReadRecord(MFile& file, TripRecord& record) {
@@ -138,7 +144,7 @@ void WriteRecord(MFile& file, const TripRecord& record) {
     record.Start.Write(file);
     record.End.Write(file);
     WriteU32(file, record.VehicleId);
-    WriteString(file, record.Note);
+    WriteNote(file, record.Note);
 }
 
 void ReadRecord(MFile& file, ExpenseRecord& record) {
@@ -166,5 +172,5 @@ void WriteRecord(MFile& file, const ExpenseRecord& record) {
     WriteU16(file, record.ExpenseFlags);
     WriteSigned(file, record.Volume);
     WriteU32(file, record.VehicleId);
-    WriteString(file, record.Note);
+    WriteNote(file, record.Note);
 }

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <cstddef>
+#include <iterator>
+#include <memory>
+#include <new>
+#include <utility>
+#include <vector>
+
+// The records of a store, in order. Records live in large fixed chunks, so a
+// reference to a record stays valid while records are appended (until
+// pop_back of that record or clear()), and a million records cost a few
+// hundred allocations rather than a million.
+template <typename T> class RecordList {
+    static constexpr std::size_t kChunkSize = 1024;
+
+    struct Chunk {
+        alignas(T) unsigned char storage[sizeof(T) * kChunkSize];
+        T* At(std::size_t index) { return std::launder(reinterpret_cast<T*>(storage) + index); }
+    };
+
+public:
+    template <typename List, typename Value> class Iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = std::remove_const_t<Value>;
+        using difference_type = std::ptrdiff_t;
+        using pointer = Value*;
+        using reference = Value&;
+
+        Iterator() = default;
+        Iterator(List* list, std::size_t index) : m_list(list), m_index(index) {}
+        reference operator*() const { return (*m_list)[m_index]; }
+        pointer operator->() const { return &(*m_list)[m_index]; }
+        Iterator& operator++() {
+            ++m_index;
+            return *this;
+        }
+        Iterator operator++(int) {
+            Iterator before = *this;
+            ++m_index;
+            return before;
+        }
+        bool operator==(const Iterator& other) const { return m_index == other.m_index; }
+
+    private:
+        List* m_list = nullptr;
+        std::size_t m_index = 0;
+    };
+
+    using iterator = Iterator<RecordList, T>;
+    using const_iterator = Iterator<const RecordList, const T>;
+
+    RecordList() = default;
+    ~RecordList() { clear(); }
+    RecordList(const RecordList&) = delete;
+    RecordList& operator=(const RecordList&) = delete;
+
+    std::size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+
+    T& operator[](std::size_t index) {
+        return *m_chunks[index / kChunkSize]->At(index % kChunkSize);
+    }
+    const T& operator[](std::size_t index) const {
+        return *m_chunks[index / kChunkSize]->At(index % kChunkSize);
+    }
+    T& back() { return (*this)[m_size - 1]; }
+    const T& back() const { return (*this)[m_size - 1]; }
+
+    template <typename... Args> T& emplace_back(Args&&... args) {
+        if (m_size == m_chunks.size() * kChunkSize)
+            m_chunks.emplace_back(new Chunk); // left uninitialised: records are built in place
+        T* slot = m_chunks[m_size / kChunkSize]->At(m_size % kChunkSize);
+        ::new (static_cast<void*>(slot)) T(std::forward<Args>(args)...);
+        ++m_size;
+        return *slot;
+    }
+    void push_back(T value) { emplace_back(std::move(value)); }
+
+    void pop_back() {
+        --m_size;
+        std::destroy_at(m_chunks[m_size / kChunkSize]->At(m_size % kChunkSize));
+    }
+
+    void clear() {
+        for (std::size_t i = 0; i < m_size; ++i)
+            std::destroy_at(&(*this)[i]);
+        m_size = 0;
+        m_chunks.clear();
+    }
+
+    iterator begin() { return {this, 0}; }
+    iterator end() { return {this, m_size}; }
+    const_iterator begin() const { return {this, 0}; }
+    const_iterator end() const { return {this, m_size}; }
+
+private:
+    std::vector<std::unique_ptr<Chunk>> m_chunks;
+    std::size_t m_size = 0;
+};
