@@ -1,0 +1,156 @@
+#!/bin/sh
+# Opening and saving a large data file, measured against copying the file.
+#
+#   sh bench/open_save.sh [TVTOOL] [WORK_FOLDER]
+#
+# Generates a sample of 1,000,000 trips with 10 vehicles, 20,000 service
+# entries and 100,000 expenses, then times (median of 5 runs each)
+#   open           tvtool check FILE
+#   open and save  tvtool resave FILE OUT
+#   reference      cp FILE COPY
+# and takes the peak resident memory of check and resave from /usr/bin/time -v.
+# Targets: open <= 3 x cp, open and save <= 5 x cp, peak memory <= 3 x the
+# file size. Prints PASS or FAIL per target and exits 1 when any fails, 2 when
+# the measurement itself could not be made.
+#
+# TVTOOL defaults to build/cli/tvtool; WORK_FOLDER to a new temporary folder,
+# removed afterwards. Needs /usr/bin/time (Debian package "time").
+
+set -eu
+
+RUNS=5
+OPEN_LIMIT=3
+SAVE_LIMIT=5
+MEMORY_LIMIT=3
+
+tvtool=${1:-build/cli/tvtool}
+work=${2:-}
+
+fail_setup() {
+    echo "open_save: $*" >&2
+    exit 2
+}
+
+[ -x "$tvtool" ] || fail_setup "no tvtool at '$tvtool' (build it first, or pass its path)"
+[ -x /usr/bin/time ] || fail_setup "/usr/bin/time is missing (apt-get install time)"
+
+if [ -z "$work" ]; then
+    work=$(mktemp -d "${TMPDIR:-/tmp}/tv-bench.XXXXXX")
+    trap 'rm -rf -- "$work"' EXIT
+else
+    mkdir -p -- "$work"
+    trap 'rm -f -- "$work/TvData.tv" "$work/copy.tv" "$work/resaved.tv" "$work/time.txt" \
+        "$work"/*.times "$work"/*.peaks' EXIT
+fi
+
+file=$work/TvData.tv
+copy=$work/copy.tv
+resaved=$work/resaved.tv
+timing=$work/time.txt
+
+now_us() {
+    echo $(($(date +%s%N) / 1000))
+}
+
+# measure NAME COMMAND...: runs the command under /usr/bin/time -v and appends
+# its wall time in microseconds to NAME.times, its peak memory in kB to
+# NAME.peaks.
+measure() {
+    name=$1
+    shift
+    start=$(now_us)
+    if ! /usr/bin/time -v -o "$timing" "$@" >/dev/null; then
+        cat "$timing" >&2
+        fail_setup "failed: $*"
+    fi
+    end=$(now_us)
+    echo $((end - start)) >>"$work/$name.times"
+    awk -F': *' '/Maximum resident set size/ { print $2 }' "$timing" >>"$work/$name.peaks"
+}
+
+median() {
+    sort -n "$1" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
+}
+
+largest() {
+    sort -n "$1" | tail -n 1
+}
+
+ms() {
+    awk -v us="$1" 'BEGIN { printf "%.1f", us / 1000 }'
+}
+
+mib() {
+    awk -v b="$1" 'BEGIN { printf "%.1f", b / 1048576 }'
+}
+
+ratio() {
+    awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'
+}
+
+# judge VALUE LIMIT: sets VERDICT to PASS when VALUE <= LIMIT, else to FAIL
+# and counts the failure. (Not inside $(...), whose subshell would lose it.)
+failures=0
+judge() {
+    if awk -v v="$1" -v l="$2" 'BEGIN { exit !(v <= l) }'; then
+        VERDICT=PASS
+    else
+        VERDICT=FAIL
+        failures=$((failures + 1))
+    fi
+}
+
+start=$(now_us)
+"$tvtool" sample "$file" --trips 1000000 --vehicles 10 --services 20000 --expenses 100000
+generated_us=$(($(now_us) - start))
+size=$(stat -c %s "$file")
+
+# One untimed round brings the file and the programs into the page cache.
+cp "$file" "$copy"
+"$tvtool" check "$file" >/dev/null
+"$tvtool" resave "$file" "$resaved"
+
+rm -f -- "$work"/*.times "$work"/*.peaks
+run=0
+while [ "$run" -lt "$RUNS" ]; do
+    rm -f -- "$copy" "$resaved"
+    measure copy cp "$file" "$copy"
+    measure check "$tvtool" check "$file"
+    measure resave "$tvtool" resave "$file" "$resaved"
+    run=$((run + 1))
+done
+cmp -s "$file" "$resaved" || fail_setup "the resaved file differs from the original"
+
+copy_us=$(median "$work/copy.times")
+check_us=$(median "$work/check.times")
+resave_us=$(median "$work/resave.times")
+check_peak=$(($(largest "$work/check.peaks") * 1024))
+resave_peak=$(($(largest "$work/resave.peaks") * 1024))
+
+open_ratio=$(ratio "$check_us" "$copy_us")
+save_ratio=$(ratio "$resave_us" "$copy_us")
+check_memory=$(ratio "$check_peak" "$size")
+resave_memory=$(ratio "$resave_peak" "$size")
+
+printf 'file:               %d bytes (%s MiB), generated in %s ms\n' "$size" "$(mib "$size")" \
+    "$(ms "$generated_us")"
+printf 'median of %d runs:\n' "$RUNS"
+printf '  cp (reference):   %8s ms\n' "$(ms "$copy_us")"
+judge "$open_ratio" "$OPEN_LIMIT"
+printf '  open (check):     %8s ms  = %5s x cp     target <= %d x   %s\n' "$(ms "$check_us")" \
+    "$open_ratio" "$OPEN_LIMIT" "$VERDICT"
+judge "$save_ratio" "$SAVE_LIMIT"
+printf '  open+save:        %8s ms  = %5s x cp     target <= %d x   %s\n' "$(ms "$resave_us")" \
+    "$save_ratio" "$SAVE_LIMIT" "$VERDICT"
+printf 'peak memory:\n'
+judge "$check_memory" "$MEMORY_LIMIT"
+printf '  check:            %8s MiB = %5s x file   target <= %d x   %s\n' "$(mib "$check_peak")" \
+    "$check_memory" "$MEMORY_LIMIT" "$VERDICT"
+judge "$resave_memory" "$MEMORY_LIMIT"
+printf '  resave:           %8s MiB = %5s x file   target <= %d x   %s\n' "$(mib "$resave_peak")" \
+    "$resave_memory" "$MEMORY_LIMIT" "$VERDICT"
+
+if [ "$failures" -gt 0 ]; then
+    echo "open_save: $failures target(s) missed"
+    exit 1
+fi
