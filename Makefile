@@ -5,7 +5,6 @@ BUILD_DIR    ?= build
 ASAN_DIR     ?= build-asan
 FUZZ_DIR     ?= build-fuzz
 FUZZ_SECONDS ?= 60
-DEMO_DIR     ?= $(BUILD_DIR)/demo
 
 CMAKE_FLAGS  ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=1 \
@@ -24,14 +23,12 @@ build-asan: deps
 	cmake -S . -B $(ASAN_DIR) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug -DTV_SANITIZE=ON
 	cmake --build $(ASAN_DIR)
 
-# Generates a demo data file (kept if it exists) and shows its summary.
+# Sets up a demo Palm Desktop with sample data when none is configured (an
+# existing configuration or data file is never touched), then starts the
+# desktop program on it.
 run: build
-	@mkdir -p $(DEMO_DIR)
-	@if [ ! -e $(DEMO_DIR)/TvData.tv ]; then \
-	    $(BUILD_DIR)/cli/tvtool sample $(DEMO_DIR)/TvData.tv --vehicles 4 --trips 2000; \
-	fi
-	@echo "Demo data file: $(DEMO_DIR)/TvData.tv"
-	$(BUILD_DIR)/cli/tvtool check $(DEMO_DIR)/TvData.tv
+	$(BUILD_DIR)/palmdesktop/tvpalmsetup $(BUILD_DIR)/notifier/libTvNotifier.so
+	$(BUILD_DIR)/app/TvDesk
 
 # Every test, then every test again under AddressSanitizer and
 # UndefinedBehaviorSanitizer; any report fails the run.
@@ -46,9 +43,10 @@ format:
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DTV_FUZZ=ON -DTV_BUILD_TESTS=OFF
-	cmake --build $(FUZZ_DIR)
+	cmake --build $(FUZZ_DIR) --target tvfuzz_datafile
 	@mkdir -p $(FUZZ_DIR)/corpus
 	$(FUZZ_DIR)/fuzz/tvfuzz_datafile -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -use_value_profile=1 -dict=fuzz/datafile.dict -artifact_prefix=$(FUZZ_DIR)/ \
 	    $(FUZZ_DIR)/corpus fuzz/corpus
 
 # Open and save speed and memory on a generated million-trip file.

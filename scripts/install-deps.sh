@@ -17,6 +17,9 @@ PACKAGES="
     clang-format
     tzdata
     time
+    qt6-base-dev
+    libgl-dev
+    fonts-liberation
 "
 
 missing=""

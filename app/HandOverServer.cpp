@@ -1,0 +1,140 @@
+#include "HandOverServer.h"
+
+#include "HandOverProtocol.h"
+
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QTimer>
+#include <QVariant>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+bool PeerIsThisUser(const QLocalSocket& socket) {
+    ucred credentials{};
+    socklen_t size = sizeof(credentials);
+    const auto fd = static_cast<int>(socket.socketDescriptor());
+    return fd >= 0 && ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0 &&
+           credentials.uid == ::getuid();
+}
+
+bool IsKnownMessage(std::uint32_t message) {
+    return message == HandOver::kHotSyncMessage || message == HandOver::kActivateMessage;
+}
+
+} // namespace
+
+HandOverServer::HandOverServer(Handler handler, QObject* parent)
+    : QObject(parent), m_handler(std::move(handler)), m_server(new QLocalServer(this)) {
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, &HandOverServer::OnNewConnection);
+}
+
+HandOverServer::~HandOverServer() {
+    Close();
+}
+
+bool HandOverServer::Listen(const QString& path) {
+    if (m_server->listen(path))
+        return true;
+    if (m_server->serverError() != QAbstractSocket::AddressInUseError)
+        return false;
+    // Someone answers there: another copy runs. Otherwise the file is stale.
+    QLocalSocket probe;
+    probe.connectToServer(path);
+    if (probe.waitForConnected(500))
+        return false;
+    QLocalServer::removeServer(path);
+    return m_server->listen(path);
+}
+
+void HandOverServer::Close() {
+    if (m_server->isListening())
+        m_server->close();
+}
+
+bool HandOverServer::IsListening() const {
+    return m_server->isListening();
+}
+
+void HandOverServer::OnNewConnection() {
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (!PeerIsThisUser(*socket)) {
+            socket->abort();
+            continue;
+        }
+        // A client that connects and sends nothing is cut off, never waited for.
+        auto* deadline = new QTimer(socket);
+        deadline->setObjectName("deadline");
+        deadline->setSingleShot(true);
+        connect(deadline, &QTimer::timeout, socket, [socket] { socket->abort(); });
+        deadline->start(kFrameTimeoutMs);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnReadyRead(socket); });
+    }
+}
+
+void HandOverServer::OnReadyRead(QLocalSocket* socket) {
+    if (socket->property("handled").toBool())
+        return;
+    if (socket->bytesAvailable() < static_cast<qint64>(HandOver::kFrameSize))
+        return;
+    if (socket->bytesAvailable() > static_cast<qint64>(HandOver::kFrameSize)) {
+        socket->abort();
+        return;
+    }
+    if (m_busy) {
+        // A request is being handled in a nested event loop (a message box);
+        // this one waits its turn.
+        QTimer::singleShot(50, socket, [this, socket] { OnReadyRead(socket); });
+        return;
+    }
+    unsigned char frame[HandOver::kFrameSize];
+    socket->read(reinterpret_cast<char*>(frame), sizeof(frame));
+    socket->setProperty("handled", true);
+    // The frame is complete: handling may take as long as it needs.
+    if (auto* deadline = socket->findChild<QTimer*>("deadline"))
+        deadline->stop();
+    const std::uint32_t message = HandOver::GetU32(frame);
+    if (!IsKnownMessage(message)) {
+        socket->abort();
+        return;
+    }
+    m_busy = true;
+    const std::optional<std::uint32_t> answer =
+        m_handler(message, HandOver::GetU32(frame + 4), HandOver::GetU32(frame + 8));
+    m_busy = false;
+    if (!answer || socket->state() != QLocalSocket::ConnectedState) {
+        socket->abort();
+        return;
+    }
+    unsigned char reply[HandOver::kReplySize];
+    HandOver::PutU32(reply, *answer);
+    socket->write(reinterpret_cast<const char*>(reply), sizeof(reply));
+    socket->flush();
+    socket->disconnectFromServer();
+}
+
+std::optional<std::uint32_t> HandOverServer::Send(const QString& path, std::uint32_t message,
+                                                  std::uint32_t wParam, std::uint32_t lParam,
+                                                  int timeoutMs) {
+    QLocalSocket socket;
+    socket.connectToServer(path);
+    if (!socket.waitForConnected(timeoutMs) || !PeerIsThisUser(socket))
+        return std::nullopt;
+    unsigned char frame[HandOver::kFrameSize];
+    HandOver::PutU32(frame, message);
+    HandOver::PutU32(frame + 4, wParam);
+    HandOver::PutU32(frame + 8, lParam);
+    socket.write(reinterpret_cast<const char*>(frame), sizeof(frame));
+    if (!socket.waitForBytesWritten(timeoutMs))
+        return std::nullopt;
+    while (socket.bytesAvailable() < static_cast<qint64>(HandOver::kReplySize)) {
+        if (!socket.waitForReadyRead(timeoutMs))
+            return std::nullopt;
+    }
+    unsigned char reply[HandOver::kReplySize];
+    socket.read(reinterpret_cast<char*>(reply), sizeof(reply));
+    return HandOver::GetU32(reply);
+}

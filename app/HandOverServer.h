@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+class QLocalServer;
+class QLocalSocket;
+
+// The program's end of the hand-over socket. Each connection carries one
+// 12-byte request; the handler runs on the GUI thread and its result goes
+// back before the connection closes. Connections of another user, frames
+// that are short, long or of an unknown message, and clients that send
+// nothing in time are dropped without effect.
+class HandOverServer : public QObject {
+    Q_OBJECT
+public:
+    // Returns the answer, or nothing to drop the request.
+    using Handler = std::function<std::optional<std::uint32_t>(
+        std::uint32_t message, std::uint32_t wParam, std::uint32_t lParam)>;
+
+    static constexpr int kFrameTimeoutMs = 2000;
+
+    explicit HandOverServer(Handler handler, QObject* parent = nullptr);
+    ~HandOverServer() override;
+
+    // Listens at path (owner-only). A socket file left by a program that is
+    // gone is replaced; false when a live server holds it or listening fails.
+    bool Listen(const QString& path);
+    void Close();
+    bool IsListening() const;
+
+    // Client side: one request to the server at path; nothing when no server
+    // of this user answers within the time.
+    static std::optional<std::uint32_t> Send(const QString& path, std::uint32_t message,
+                                             std::uint32_t wParam, std::uint32_t lParam,
+                                             int timeoutMs);
+
+private:
+    void OnNewConnection();
+    void OnReadyRead(QLocalSocket* socket);
+
+    Handler m_handler;
+    QLocalServer* m_server;
+    bool m_busy = false;
+};

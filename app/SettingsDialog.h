@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDialog>
+
+class CTvDeskApp;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QLineEdit;
+
+// "Tarvenly Settings": the reimbursement rate, the export delimiter and date
+// format, and the distance units of the data file. OK applies the values to
+// the program and the document; Cancel changes nothing.
+class CSettingsDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit CSettingsDialog(CTvDeskApp& app, QWidget* parent = nullptr);
+
+    void accept() override;
+
+    // The delimiter for the button at that position: tab, comma, colon,
+    // semicolon; tab for anything else.
+    static char DelimiterForButton(int button);
+    // The button showing a delimiter; tab's for any other character.
+    static int ButtonForDelimiter(char delimiter);
+
+private:
+    CTvDeskApp& m_app;
+    QLineEdit* m_rootFolder;
+    QDoubleSpinBox* m_rate;
+    QCheckBox* m_printRate;
+    QButtonGroup* m_delimiters;
+    QButtonGroup* m_units;
+    QComboBox* m_dateFormat;
+};

@@ -1,0 +1,399 @@
+#include "TvDeskApp.h"
+
+#include "AboutDialog.h"
+#include "FileUserManager.h"
+#include "HandOverProtocol.h"
+#include "HandOverServer.h"
+#include "MainFrame.h"
+#include "MessageBox.h"
+#include "PalmDesktopSettings.h"
+#include "SettingsDialog.h"
+#include "TvDeskDoc.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QSettings>
+#include <QStandardPaths>
+#include <cstring>
+#include <sys/stat.h>
+
+CTvDeskApp* CTvDeskApp::s_instance = nullptr;
+
+namespace {
+
+std::unique_ptr<IUserManager> LoadFileUserManager(const std::string& desktopFolder) {
+    return FileUserManager::Open(desktopFolder);
+}
+
+QSettings ProgramSettings() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, AppSettings::kOrganisation,
+                     AppSettings::kApplication);
+}
+
+} // namespace
+
+CTvDeskApp::CTvDeskApp(UserManagerLoader loader, QObject* parent)
+    : QObject(parent), m_loadUserManager(loader ? std::move(loader) : LoadFileUserManager),
+      m_log([this](const std::string& text) { ShowMessage(QString::fromStdString(text)); }),
+      m_document(std::make_unique<CTvDeskDoc>()) {
+    s_instance = this;
+    m_document->SetTraceLog(&m_log);
+}
+
+CTvDeskApp::~CTvDeskApp() {
+    // The frame refers to the document; it goes first.
+    m_mainFrame.reset();
+    m_server.reset();
+    if (s_instance == this)
+        s_instance = nullptr;
+}
+
+void CTvDeskApp::ShowMessage(const QString& text) {
+    MessageBox::warning(m_mainFrame.get(), text);
+}
+
+void CTvDeskApp::Log(const char* entry) {
+    m_log.Log(entry);
+}
+
+bool CTvDeskApp::GetInstallPath(std::string& path) {
+    QSettings install(QSettings::NativeFormat, QSettings::UserScope, AppSettings::kOrganisation,
+                      "Tarvenly");
+    const QVariant value = install.value("3.0/Tarvenly Path");
+    if (value.isValid() && !value.toString().isEmpty()) {
+        path = value.toString().toStdString();
+        return true;
+    }
+    // Not installed through an installer: the program's own data folder.
+    const QString local = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (local.isEmpty() || !QDir().mkpath(local))
+        return false;
+    path = local.toStdString();
+    return true;
+}
+
+bool CTvDeskApp::GetPalmCorePath(std::string& path) {
+    if (!PalmDesktopSettings::HasCoreKey()) {
+        ShowMessage("Couldn't open registry key containing Core Desktop Path. Do you have the "
+                    "Palm Pilot desktop installed?");
+        return false;
+    }
+    const std::optional<QString> folder = PalmDesktopSettings::DesktopFolder();
+    if (!folder)
+        return false;
+    path = folder->toStdString();
+    return true;
+}
+
+bool CTvDeskApp::InitApplication() {
+    std::string installPath;
+    if (!GetInstallPath(installPath)) {
+        ShowMessage("Couldn't get the path to the log file from the registry.");
+    } else {
+        switch (m_log.Open(installPath)) {
+        case FileTraceLog::OpenResult::Opened:
+            break;
+        case FileTraceLog::OpenResult::InUse:
+            // The running copy holds its log; this copy is about to hand over to it.
+            break;
+        case FileTraceLog::OpenResult::Failed:
+            ShowMessage(QString("Couldn't open the log file: %1")
+                            .arg(QString::fromStdString(m_log.Path())));
+            break;
+        }
+    }
+    Log("CTvDeskApp::InitApplication()");
+    Log("CWinApp::InitApplication()::Enter");
+    Log("CWinApp::InitApplication()::Exit");
+
+    std::string palmFolder;
+    if (!GetPalmCorePath(palmFolder))
+        return false;
+    m_userManager = m_loadUserManager(palmFolder);
+    if (m_userManager == nullptr) {
+        ShowMessage("Couldn't load UserData.dll");
+        return false;
+    }
+    return true;
+}
+
+QString CTvDeskApp::HandOverPath() {
+    return QString::fromStdString(HandOver::SocketPath());
+}
+
+bool CTvDeskApp::FirstInstance() {
+    Log("CTvDeskApp::FirstInstance()");
+    const auto answer =
+        HandOverServer::Send(HandOverPath(), HandOver::kActivateMessage, 0, 0, 2000);
+    return !answer.has_value();
+}
+
+bool CTvDeskApp::InitInstance(const QString& fileToOpen) {
+    Log("CTvDeskApp::InitInstance()");
+    if (!FirstInstance())
+        return false;
+    // The socket stands for the registered window class: the notifier and
+    // later copies find this copy by it.
+    m_server = std::make_unique<HandOverServer>(
+        [this](std::uint32_t message, std::uint32_t wParam, std::uint32_t lParam) {
+            return OnHandOverMessage(message, wParam, lParam);
+        });
+    if (!m_server->Listen(HandOverPath()))
+        return false;
+    ClassRegistered = true;
+
+    QSettings settings = ProgramSettings();
+    AppSettings::Load(settings);
+    m_settingsLoaded = true;
+
+    if (fileToOpen.isEmpty()) {
+        OnFileNew();
+    } else {
+        DataFilePath = QFileInfo(fileToOpen).absoluteFilePath().toStdString();
+        Document = OpenDocumentFile(DataFilePath);
+    }
+    if (m_mainFrame == nullptr)
+        return false;
+
+    m_mainFrame->show();
+    Log("CTvDeskApp::InitInstance()::m_pMainWnd->UpdateWindow()");
+    Log("CTvDeskApp::InitInstance()::return");
+    return true;
+}
+
+int CTvDeskApp::ExitInstance() {
+    Log("CTvDeskApp::ExitInstance()");
+    m_log.Close();
+    // A copy that ended before reading the settings must not overwrite them
+    // with its defaults.
+    if (m_settingsLoaded) {
+        QSettings settings = ProgramSettings();
+        AppSettings::Save(settings);
+    }
+    if (ClassRegistered) {
+        m_server->Close();
+        ClassRegistered = false;
+    }
+    return 0;
+}
+
+void CTvDeskApp::OnFileNew() {
+    Log("CTvDeskApp::OnFileNew()");
+    OpenUserData();
+}
+
+QString CTvDeskApp::UserDataErrorText(std::int32_t code) {
+    struct Entry {
+        std::int32_t code;
+        const char* text;
+    };
+    static const Entry kTexts[] = {
+        {-500, "UserData error: No userdata file."},
+        {-501, "UserData error: No Palm users are currently setup. You should set up a user "
+               "before running Tarvenly."},
+        {-503, "UserData error: Invalid user index."},
+        {-504, "UserData error: Buffer size was too small."},
+        {-505, "UserData error: Invalid user."},
+        {-509, "UserData error: Invalid user name."},
+        {-510, "UserData error: Invalid user directory."},
+        {-511, "UserData error: No User Directory."},
+        {-512, "UserData error: No User found."},
+        {-513, "UserData error: Not found Error."},
+        {-514, "UserData error: Bad filename."},
+        {-515, "UserData error: User access error."},
+        {-516, "UserData error: Save error."},
+        {-518, "UserData error: Unknown user data problem."},
+        {-519, "UserData error: Another program is exclusively using the user database."},
+        {-520, "UserData error: Unable to create new file."},
+        {-521, "UserData error: Couldn't find the palm core path when looking up user."},
+        {-522, "UserData error: Invalid pointer when accessing user data."},
+        {-523, "UserData error: User already exists."},
+        {-524, "UserData error: Directory already in use."},
+        {-525, "UserData error: Can not write to store."},
+        {-526, "UserData error: Sync path too big."},
+        {-527, "UserData error: String too big."},
+        {-528, "UserData error: Function not supported."},
+    };
+    for (const Entry& entry : kTexts)
+        if (entry.code == code)
+            return entry.text;
+    return QString("UserData.dll error code: %1").arg(code);
+}
+
+void CTvDeskApp::ShowUserDataError(std::int32_t code) {
+    ShowMessage(UserDataErrorText(code));
+}
+
+void CTvDeskApp::OpenUserData() {
+    Log("CTvDeskApp::OpenUserData()");
+    Log("CTvDeskApp::OpenUserData()::UmGetRootDirectory");
+    char root[kUserTextBufferSize] = {};
+    std::int16_t size = kUserTextBufferSize;
+    m_userManager->UmGetRootDirectory(root, &size);
+    Log(root);
+
+    std::optional<std::uint32_t> userId;
+    if (!CurrentUser.empty()) {
+        Log("CTvDeskApp::OpenUserData()::UmGetIDFromName()");
+        Log(CurrentUser);
+        std::uint32_t id = 0;
+        if (m_userManager->UmGetIDFromName(CurrentUser.c_str(), &id) >= 0)
+            userId = id;
+        else
+            CurrentUser.clear();
+    }
+    if (!userId) {
+        const std::int16_t count = m_userManager->UmGetUserCount();
+        Log("CTvDeskApp::OpenUserData()::UmGetUserCount()");
+        if (count < 0) {
+            ShowUserDataError(count);
+        } else {
+            for (std::int16_t index = 0; index < count && !userId; ++index) {
+                Log("CTvDeskApp::OpenUserData()::UmGetUserID()");
+                std::uint32_t id = 0;
+                const std::int32_t result =
+                    m_userManager->UmGetUserID(static_cast<std::uint16_t>(index), &id);
+                if (UserManagerError::IsError(result)) {
+                    ShowUserDataError(result);
+                    continue;
+                }
+                Log("CTvDeskApp::OpenUserData()::UmGetUserName()");
+                char name[kUserTextBufferSize] = {};
+                std::int16_t nameSize = kUserTextBufferSize;
+                const std::int32_t named = m_userManager->UmGetUserName(id, name, &nameSize);
+                if (named < 0) {
+                    ShowMessage("Function: UmGetUserName failed.");
+                    ShowUserDataError(named);
+                    continue;
+                }
+                CurrentUser = name;
+                userId = id;
+            }
+            if (!userId)
+                ShowMessage("Couldn't find any users.  Set up a user first, using the palm "
+                            "desktop.");
+        }
+    }
+
+    std::string path;
+    if (userId) {
+        Log("CTvDeskApp::OpenUserData()::UmGetUserDirectory()");
+        const std::size_t rootLength = std::strlen(root);
+        std::int16_t rest = static_cast<std::int16_t>(kUserTextBufferSize - rootLength);
+        if (m_userManager->UmGetUserDirectory(*userId, root + rootLength, &rest) > 0)
+            path = root;
+        else
+            ShowMessage("Couldn't find the user directory.");
+    }
+
+    if (path.empty()) {
+        // No user to open: the open data is saved and let go, never replaced
+        // by a path built from nothing. Unsaved data that cannot be written
+        // stays open.
+        if (Document != nullptr && m_document->SaveModified()) {
+            m_document->MarkEmpty();
+            Document = nullptr;
+            DataFilePath.clear();
+        }
+    } else {
+        path += "/Tarvenly";
+        ::mkdir(path.c_str(), 0755);
+        path += "/TvData.tv";
+        Log("CTvDeskApp::OpenUserData()::OpenDocumentFile()");
+        Log(path);
+        DataFilePath = path;
+        Document = OpenDocumentFile(path);
+    }
+    Log("CTvDeskApp::OpenUserData()::return");
+}
+
+CTvDeskDoc* CTvDeskApp::OpenDocumentFile(const std::string& path) {
+    // The open data is saved first; when that fails it stays as it is.
+    if (!m_document->SaveModified())
+        return nullptr;
+    const bool frameCreated = m_mainFrame == nullptr;
+    if (frameCreated) {
+        m_mainFrame = std::make_unique<CMainFrame>(*this);
+        m_document->SetDialogParent(m_mainFrame.get());
+    }
+    if (!m_document->OnOpenDocument(path)) {
+        if (frameCreated) {
+            m_document->SetDialogParent(nullptr);
+            m_mainFrame.reset();
+        }
+        m_document->UpdateAllViews(nullptr, 0);
+        return nullptr;
+    }
+    m_document->UpdateAllViews(nullptr, 0);
+    return m_document.get();
+}
+
+void CTvDeskApp::OnUserSelection(const std::string& name) {
+    Log("CTvDeskApp::OnUserSelection()");
+    if (name == CurrentUser)
+        return;
+    CurrentUser = name;
+    OpenUserData();
+}
+
+bool CTvDeskApp::WriteRecoveryCopy() {
+    const QFileInfo data(QString::fromStdString(m_document->PathName()));
+    const QString name = data.completeBaseName() + "-unsaved-" +
+                         QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss") + ".tv";
+    // Beside the data file, or in the program's own folder when that one
+    // cannot be written.
+    const QStringList folders = {data.absolutePath(), QStandardPaths::writableLocation(
+                                                          QStandardPaths::AppLocalDataLocation)};
+    for (const QString& folder : folders) {
+        if (folder.isEmpty() || !QDir().mkpath(folder))
+            continue;
+        const QString recovery = QDir(folder).filePath(name);
+        if (m_document->OnSaveDocument(recovery.toStdString())) {
+            ShowMessage(QString("Changes that could not be saved before the HotSync were "
+                                "written to %1. The data file has been read again.")
+                            .arg(recovery));
+            return true;
+        }
+    }
+    return false;
+}
+
+void CTvDeskApp::ReloadDocument() {
+    Log("CTvDeskApp::ReloadDocument()");
+    if (Document != nullptr) {
+        // The reload replaces what is in memory; edits the file does not have
+        // yet are kept in a file of their own first.
+        if (Document->IsModified() && !Document->PathName().empty())
+            WriteRecoveryCopy();
+        Document->MarkEmpty();
+    }
+    OpenUserData();
+}
+
+std::optional<std::uint32_t>
+CTvDeskApp::OnHandOverMessage(std::uint32_t message, std::uint32_t wParam, std::uint32_t lParam) {
+    if (message == HandOver::kActivateMessage) {
+        if (m_mainFrame != nullptr)
+            m_mainFrame->BringToFront();
+        return 0;
+    }
+    if (m_mainFrame == nullptr)
+        return std::nullopt;
+    return m_mainFrame->OnHotSyncMessage(wParam, lParam);
+}
+
+QString CTvDeskApp::VersionText() {
+    return QString::asprintf("%u.%u.%u.%u", (kVersion >> 24) & 0xFF, (kVersion >> 16) & 0xFF,
+                             (kVersion >> 8) & 0xFF, kVersion & 0xFF);
+}
+
+void CTvDeskApp::OnSettings() {
+    CSettingsDialog dialog(*this, m_mainFrame.get());
+    dialog.exec();
+}
+
+void CTvDeskApp::OnAppAbout() {
+    CAboutDialog dialog(QString::fromStdString(DataFilePath), m_mainFrame.get());
+    dialog.exec();
+}

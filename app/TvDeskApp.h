@@ -1,0 +1,96 @@
+#pragma once
+
+#include "AppSettings.h"
+#include "FileTraceLog.h"
+#include "UserManager.h"
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+class CMainFrame;
+class CTvDeskDoc;
+class HandOverServer;
+
+// The application object: the trace log, the single running copy, the
+// settings, the Palm user whose data is open, and the HotSync hand-over.
+class CTvDeskApp : public QObject, public AppSettings {
+    Q_OBJECT
+public:
+    // Opens Palm Desktop's user store in its folder; null when it cannot.
+    using UserManagerLoader =
+        std::function<std::unique_ptr<IUserManager>(const std::string& desktopFolder)>;
+
+    static constexpr const char* kProductWebHost = "www.tarvenly.com";
+    static constexpr std::uint32_t kVersion = 0x03000038;
+    // Texts of the Palm user manager are received in buffers of this size.
+    static constexpr std::int16_t kUserTextBufferSize = 260;
+
+    explicit CTvDeskApp(UserManagerLoader loader = nullptr, QObject* parent = nullptr);
+    ~CTvDeskApp() override;
+
+    // The one application object of the run.
+    static CTvDeskApp* Instance() { return s_instance; }
+
+    // Start: the trace log, Palm Desktop's folder and its user store.
+    bool InitApplication();
+    // The single running copy, the settings, then the data file: fileToOpen
+    // when given, else the current Palm user's. False: the program ends.
+    bool InitInstance(const QString& fileToOpen = QString());
+    // End: the log is closed and the settings written back.
+    int ExitInstance();
+    // True when no other copy runs; otherwise that copy is brought to the front.
+    bool FirstInstance();
+
+    void Log(const char* entry);
+    void Log(const std::string& entry) { Log(entry.c_str()); }
+    bool GetInstallPath(std::string& path);
+    bool GetPalmCorePath(std::string& path);
+
+    void OnFileNew();
+    void OpenUserData();
+    void OnUserSelection(const std::string& name);
+    void ShowUserDataError(std::int32_t code);
+    static QString UserDataErrorText(std::int32_t code);
+
+    // Drops the data without saving and reads the user's data file again.
+    void ReloadDocument();
+    // Answers a hand-over request; nothing drops it.
+    std::optional<std::uint32_t> OnHandOverMessage(std::uint32_t message, std::uint32_t wParam,
+                                                   std::uint32_t lParam);
+
+    void OnSettings();
+    void OnAppAbout();
+    static QString VersionText();
+
+    CTvDeskDoc& Doc() { return *m_document; }
+    CMainFrame* MainFrame() { return m_mainFrame.get(); }
+    IUserManager* UserManager() { return m_userManager.get(); }
+    FileTraceLog& TraceLogFile() { return m_log; }
+    // The socket of the running copy.
+    static QString HandOverPath();
+
+    const std::string WindowClassName = "TarvenlyDesktop";
+    bool ClassRegistered = false;
+    CTvDeskDoc* Document = nullptr; // the document once a user's data file is open
+    std::string DataFilePath;
+
+private:
+    CTvDeskDoc* OpenDocumentFile(const std::string& path);
+    bool WriteRecoveryCopy();
+    void ShowMessage(const QString& text);
+
+    static CTvDeskApp* s_instance;
+
+    UserManagerLoader m_loadUserManager;
+    FileTraceLog m_log;
+    std::unique_ptr<IUserManager> m_userManager;
+    std::unique_ptr<CTvDeskDoc> m_document;
+    std::unique_ptr<CMainFrame> m_mainFrame;
+    std::unique_ptr<HandOverServer> m_server;
+    bool m_settingsLoaded = false;
+};

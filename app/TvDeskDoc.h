@@ -1,0 +1,34 @@
+#pragma once
+
+#include "TvDocument.h"
+
+#include <QObject>
+
+class QWidget;
+
+// The desktop side of the document: failures are shown in message boxes, a
+// missing or read-only path is asked for, and changes are announced to the
+// views.
+class CTvDeskDoc : public QObject, public TvDocument {
+    Q_OBJECT
+public:
+    explicit CTvDeskDoc(QObject* parent = nullptr);
+
+    void SetModifiedFlag(bool modified) override;
+    // Tells every view but the sender that the data or the filter changed.
+    void UpdateAllViews(QObject* sender, int hint);
+
+    // Where message boxes and file dialogs are centred.
+    void SetDialogParent(QWidget* parent) { m_dialogParent = parent; }
+
+signals:
+    void modifiedChanged(bool modified);
+    void viewsUpdated(QObject* sender, int hint);
+
+protected:
+    void ReportError(const std::string& text) override;
+    std::optional<std::string> AskSaveAsPath() override;
+
+private:
+    QWidget* m_dialogParent = nullptr;
+};

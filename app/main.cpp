@@ -1,0 +1,34 @@
+#include "TvDeskApp.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QCoreApplication::setOrganizationName("Brisklane");
+    QCoreApplication::setApplicationName("TvDesk");
+    QCoreApplication::setApplicationVersion(CTvDeskApp::VersionText());
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Tarvenly Desktop: trips, vehicles, service work and expenses of the Tarvenly vehicle "
+        "log.\nWithout FILE it opens the data file of the current Palm Desktop user.");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument("FILE", "Open this data file instead of the Palm user's.",
+                                 "[FILE]");
+    parser.process(application);
+    if (parser.positionalArguments().size() > 1)
+        parser.showHelp(2);
+
+    CTvDeskApp app;
+    if (!app.InitApplication())
+        return 1;
+    if (!app.InitInstance(parser.positionalArguments().value(0))) {
+        app.ExitInstance();
+        return 0;
+    }
+    const int status = QApplication::exec();
+    const int exitStatus = app.ExitInstance();
+    return status != 0 ? status : exitStatus;
+}

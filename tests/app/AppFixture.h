@@ -1,0 +1,87 @@
+#pragma once
+
+#include "FakeUserManager.h"
+#include "MessageBox.h"
+#include "PalmDesktopSettings.h"
+#include "TvDeskApp.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+#include <ostream>
+
+// Readable failure messages for Qt texts.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+// A Palm Desktop of the test's own (its folder registered in the settings)
+// and an application whose user store is a scripted fake.
+class AppFixture : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_folder.isValid());
+        MessageBox::clearShownTexts();
+        ClearSettings();
+        PalmDesktopSettings::SetDesktopFolder(m_folder.path());
+        m_fake.Root = (m_folder.path() + "/").toStdString();
+    }
+
+    void TearDown() override {
+        if (m_app != nullptr)
+            m_app->ExitInstance();
+        m_app.reset();
+        ClearSettings();
+    }
+
+    static void ClearSettings() {
+        for (const char* application : {"TvDesk", "Tarvenly"}) {
+            QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Brisklane",
+                               application);
+            settings.clear();
+        }
+        QSettings palm(QSettings::NativeFormat, QSettings::UserScope, "U.S. Robotics",
+                       "Pilot Desktop");
+        palm.clear();
+    }
+
+    // A user whose folder exists under the root folder.
+    FakeUserManager::User& AddUser(std::uint32_t id, const std::string& name) {
+        QDir(m_folder.path()).mkpath(QString::fromStdString(name));
+        m_fake.Users.push_back({id, name, name});
+        return m_fake.Users.back();
+    }
+
+    CTvDeskApp& MakeApp() {
+        auto fake = std::make_unique<FakeUserManager>(m_fake);
+        auto handOff = std::make_shared<std::unique_ptr<FakeUserManager>>(std::move(fake));
+        m_app = std::make_unique<CTvDeskApp>(
+            [handOff](const std::string&) -> std::unique_ptr<IUserManager> {
+                return std::move(*handOff);
+            });
+        return *m_app;
+    }
+
+    // Starts the program as it starts for a user: false when it would end.
+    bool Start(const QString& fileToOpen = QString()) {
+        CTvDeskApp& app = MakeApp();
+        return app.InitApplication() && app.InitInstance(fileToOpen);
+    }
+
+    std::string DataFileOf(const std::string& folder) const {
+        return (m_folder.path() + "/" + QString::fromStdString(folder) + "/Tarvenly/TvData.tv")
+            .toStdString();
+    }
+
+    static void RememberUser(const QString& name) {
+        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Brisklane", "TvDesk");
+        settings.setValue("Settings/Current User", name);
+        settings.sync();
+    }
+
+    QTemporaryDir m_folder;
+    FakeUserManager m_fake; // the script, copied into the app at MakeApp()
+    std::unique_ptr<CTvDeskApp> m_app;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// File dialogs of the program, with a test seam like MessageBox: in test
+// mode the next queued file name is returned (empty: cancelled) and no window
+// opens.
+namespace FileDialog {
+
+QString getSaveFileName(QWidget* parent, const QString& caption, const QString& startPath,
+                        const QString& filter);
+
+void setTestMode(bool enabled);
+void setNextFileName(const QString& fileName);
+
+} // namespace FileDialog

@@ -1,0 +1,56 @@
+#include "MessageBox.h"
+
+#include <QQueue>
+
+namespace MessageBox {
+namespace {
+
+bool g_testMode = false;
+QQueue<Button> g_nextAnswers;
+QStringList g_shown;
+
+Button Show(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text,
+            QMessageBox::StandardButtons buttons, Button defaultButton) {
+    if (g_testMode) {
+        g_shown.append(text);
+        return g_nextAnswers.isEmpty() ? defaultButton : g_nextAnswers.dequeue();
+    }
+    QMessageBox box(icon, caption, text, buttons, parent);
+    box.setDefaultButton(static_cast<QMessageBox::StandardButton>(defaultButton));
+    return static_cast<Button>(box.exec());
+}
+
+} // namespace
+
+Button information(QWidget* parent, const QString& text, const QString& caption) {
+    return Show(parent, QMessageBox::Information, caption, text, QMessageBox::Ok, Ok);
+}
+
+Button warning(QWidget* parent, const QString& text, const QString& caption) {
+    return Show(parent, QMessageBox::Warning, caption, text, QMessageBox::Ok, Ok);
+}
+
+Button critical(QWidget* parent, const QString& text, const QString& caption) {
+    return Show(parent, QMessageBox::Critical, caption, text, QMessageBox::Ok, Ok);
+}
+
+Button question(QWidget* parent, const QString& text, const QString& caption) {
+    return Show(parent, QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                No);
+}
+
+void setTestMode(bool enabled) {
+    g_testMode = enabled;
+}
+void setNextAnswer(Button answer) {
+    g_nextAnswers.enqueue(answer);
+}
+QStringList shownTexts() {
+    return g_shown;
+}
+void clearShownTexts() {
+    g_shown.clear();
+    g_nextAnswers.clear();
+}
+
+} // namespace MessageBox
