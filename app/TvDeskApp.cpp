@@ -151,7 +151,7 @@ bool CTvDeskApp::InitInstance(const QString& fileToOpen) {
         OnFileNew();
     } else {
         DataFilePath = QFileInfo(fileToOpen).absoluteFilePath().toStdString();
-        Document = OpenDocumentFile(DataFilePath);
+        SetDocument(OpenDocumentFile(DataFilePath));
     }
     if (m_mainFrame == nullptr)
         return false;
@@ -293,8 +293,8 @@ void CTvDeskApp::OpenUserData() {
         // stays open.
         if (Document != nullptr && m_document->SaveModified()) {
             m_document->MarkEmpty();
-            Document = nullptr;
             DataFilePath.clear();
+            SetDocument(nullptr);
         }
     } else {
         path += "/Tarvenly";
@@ -303,7 +303,7 @@ void CTvDeskApp::OpenUserData() {
         Log("CTvDeskApp::OpenUserData()::OpenDocumentFile()");
         Log(path);
         DataFilePath = path;
-        Document = OpenDocumentFile(path);
+        SetDocument(OpenDocumentFile(path));
     }
     Log("CTvDeskApp::OpenUserData()::return");
 }
@@ -322,11 +322,14 @@ CTvDeskDoc* CTvDeskApp::OpenDocumentFile(const std::string& path) {
             m_document->SetDialogParent(nullptr);
             m_mainFrame.reset();
         }
-        m_document->UpdateAllViews(nullptr, 0);
         return nullptr;
     }
-    m_document->UpdateAllViews(nullptr, 0);
     return m_document.get();
+}
+
+void CTvDeskApp::SetDocument(CTvDeskDoc* document) {
+    Document = document;
+    m_document->UpdateAllViews(nullptr, 0);
 }
 
 void CTvDeskApp::OnUserSelection(const std::string& name) {

@@ -81,6 +81,8 @@ public:
 
 private:
     CTvDeskDoc* OpenDocumentFile(const std::string& path);
+    // Keeps the result of an opening and lets the views show it.
+    void SetDocument(CTvDeskDoc* document);
     bool WriteRecoveryCopy();
     void ShowMessage(const QString& text);
 

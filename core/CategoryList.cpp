@@ -44,8 +44,3 @@ int CategoryList::FreeIndex() const {
             return index;
     return -1;
 }
-
-bool CategoryList::Contains(const CategoryEntry* entry) const {
-    return std::any_of(m_entries.begin(), m_entries.end(),
-                       [&](const CategoryEntry& e) { return &e == entry; });
-}

@@ -47,7 +47,6 @@ public:
     const Entries& Items() const { return m_entries; }
     Entries& Items() { return m_entries; }
     std::size_t Size() const { return m_entries.size(); }
-    bool Contains(const CategoryEntry* entry) const;
 
     std::uint32_t LastUniqueId = kNewLastUniqueId;
 

@@ -47,6 +47,7 @@ CMainFrame::CMainFrame(CTvDeskApp& app, QWidget* parent)
     toolbar->addWidget(m_users);
     connect(m_users, &QComboBox::activated, this, &CMainFrame::OnUserChosen);
 
+    m_summary->setObjectName("summary");
     m_summary->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     m_summary->setMargin(12);
     m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -2,7 +2,9 @@
 #include "MainFrame.h"
 #include "TvDeskDoc.h"
 
+#include <QComboBox>
 #include <QFileInfo>
+#include <QLabel>
 
 namespace {
 
@@ -24,6 +26,22 @@ TEST_F(UserBinding, AnUnreadableFirstUserIsSkippedAndTheNextOneRemembered) {
     m_app->ExitInstance();
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Brisklane", "TvDesk");
     EXPECT_EQ(settings.value("Settings/Current User").toString(), "Bob");
+}
+
+TEST_F(UserBinding, TheMainWindowShowsTheOpenDataFileAndFollowsASwitch) {
+    AddUser(1, "Ann");
+    AddUser(2, "Bob");
+    ASSERT_TRUE(Start());
+    CMainFrame* frame = m_app->MainFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(frame->windowTitle(), "TvData.tv[*] - TvDesk");
+    const auto summary = [frame] { return frame->findChild<QLabel*>("summary")->text(); };
+    EXPECT_TRUE(summary().contains(QString::fromStdString(DataFileOf("Ann"))))
+        << summary().toStdString();
+
+    m_app->OnUserSelection("Bob");
+    EXPECT_TRUE(summary().contains(QString::fromStdString(DataFileOf("Bob"))));
 }
 
 TEST_F(UserBinding, AUserWhoseIdCannotBeReadIsReportedAndSkipped) {
