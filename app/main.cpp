@@ -1,9 +1,11 @@
+#include "AllocatorTuning.h"
 #include "TvDeskApp.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 
 int main(int argc, char** argv) {
+    TuneAllocatorForLargeFiles();
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName("Brisklane");
     QCoreApplication::setApplicationName("TvDesk");

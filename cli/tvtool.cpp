@@ -1,3 +1,4 @@
+#include "AllocatorTuning.h"
 #include "ToolCommands.h"
 
 #include <cstdio>
@@ -5,6 +6,7 @@
 #include <vector>
 
 int main(int argc, char** argv) {
+    TuneAllocatorForLargeFiles();
     std::vector<std::string> args(argv + 1, argv + argc);
     const int status = RunTool(args, stdout, stderr);
     if (std::fflush(stdout) != 0 && status == kExitOk) {

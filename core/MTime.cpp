@@ -1,7 +1,6 @@
 #include "MTime.h"
 
 #include "MExcept.h"
-#include "MFile.h"
 
 #include <cstdio>
 #include <limits>
@@ -101,29 +100,6 @@ int MTime::Compare(const MTime& other) const {
     std::tm right = other.ToTm();
     const std::int64_t rightSeconds = NormaliseChecked(right);
     return leftSeconds < rightSeconds ? -1 : (leftSeconds > rightSeconds ? 1 : 0);
-}
-
-void MTime::Write(MFile& file) const {
-    const std::uint16_t values[6] = {m_sec, m_min, m_hour, m_mday, m_month, m_fullYear};
-    std::uint8_t bytes[12];
-    for (int i = 0; i < 6; ++i) {
-        bytes[2 * i] = static_cast<std::uint8_t>(values[i]);
-        bytes[2 * i + 1] = static_cast<std::uint8_t>(values[i] >> 8);
-    }
-    file.WriteBytes(bytes, sizeof(bytes));
-}
-
-bool MTime::Read(MFile& file) {
-    std::uint8_t bytes[12] = {};
-    if (file.Read(bytes, sizeof(bytes)) == 0)
-        return false;
-    std::uint16_t* const values[6] = {&m_sec, &m_min, &m_hour, &m_mday, &m_month, &m_fullYear};
-    for (int i = 0; i < 6; ++i)
-        *values[i] = static_cast<std::uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-    // The file holds no daylight flag; keeping the previous value's would
-    // shift the time by an hour when it is normalised in the other season.
-    m_isdst = -1;
-    return true;
 }
 
 std::string MTime::DateText() const {

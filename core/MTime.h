@@ -1,10 +1,10 @@
 #pragma once
 
+#include "MFile.h"
+
 #include <cstdint>
 #include <ctime>
 #include <string>
-
-class MFile;
 
 // A broken-down local date and time, checked and normalised through the C
 // library's local-time conversion. A moment is in range when it lies between
@@ -40,8 +40,28 @@ public:
     // Twelve bytes: second, minute, hour, day, month 1-12, full year, each a
     // little-endian 16-bit value. Reading stores them unchecked and reports
     // whether any byte was read.
-    void Write(MFile& file) const;
-    bool Read(MFile& file);
+    void Write(MFile& file) const {
+        const std::uint8_t bytes[12] = {Low(m_sec),    High(m_sec),     Low(m_min),
+                                        High(m_min),   Low(m_hour),     High(m_hour),
+                                        Low(m_mday),   High(m_mday),    Low(m_month),
+                                        High(m_month), Low(m_fullYear), High(m_fullYear)};
+        file.WriteBytes(bytes, sizeof(bytes));
+    }
+    bool Read(MFile& file) {
+        std::uint8_t bytes[12] = {};
+        if (file.Read(bytes, sizeof(bytes)) == 0)
+            return false;
+        m_sec = Word(bytes + 0);
+        m_min = Word(bytes + 2);
+        m_hour = Word(bytes + 4);
+        m_mday = Word(bytes + 6);
+        m_month = Word(bytes + 8);
+        m_fullYear = Word(bytes + 10);
+        // The file holds no daylight flag; keeping the previous value's would
+        // shift the time by an hour when it is normalised in the other season.
+        m_isdst = -1;
+        return true;
+    }
 
     int GetSecond() const { return m_sec; }
     int GetMinute() const { return m_min; }
@@ -61,6 +81,11 @@ public:
     static std::string RangeText(const MTime& from, const MTime& to);
 
 private:
+    static std::uint8_t Low(std::uint16_t value) { return static_cast<std::uint8_t>(value); }
+    static std::uint8_t High(std::uint16_t value) { return static_cast<std::uint8_t>(value >> 8); }
+    static std::uint16_t Word(const std::uint8_t* bytes) {
+        return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
+    }
     int Compare(const MTime& other) const;
     std::tm ToTm() const;
     void FromTm(const std::tm& fields) const;
