@@ -3,6 +3,7 @@
 #include "HandOverProtocol.h"
 #include "TvDeskApp.h"
 #include "TvDeskDoc.h"
+#include "UserListDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,6 +31,8 @@ CMainFrame::CMainFrame(CTvDeskApp& app, QWidget* parent)
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
     QMenu* tools = menuBar()->addMenu(tr("&Tools"));
+    QAction* editUsers = tools->addAction(tr("Edit &Users..."));
+    connect(editUsers, &QAction::triggered, this, &CMainFrame::OnEditUsers);
     QAction* settings = tools->addAction(tr("&Settings..."));
     connect(settings, &QAction::triggered, this, [this] { m_app.OnSettings(); });
 
@@ -79,6 +82,14 @@ void CMainFrame::FillUserList() {
         m_users->addItem(QString::fromUtf8(name));
     }
     m_users->setCurrentIndex(m_users->findText(QString::fromStdString(m_app.CurrentUser)));
+}
+
+void CMainFrame::OnEditUsers() {
+    if (m_app.UserManager() == nullptr)
+        return;
+    CUserListDialog dialog(*m_app.UserManager(), this);
+    dialog.exec();
+    FillUserList();
 }
 
 void CMainFrame::OnUserChosen(int index) {

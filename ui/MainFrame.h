@@ -28,6 +28,7 @@ protected:
 
 private:
     void OnUserChosen(int index);
+    void OnEditUsers();
 
     CTvDeskApp& m_app;
     QComboBox* m_users;

@@ -8,11 +8,13 @@ namespace {
 bool g_testMode = false;
 QQueue<Button> g_nextAnswers;
 QStringList g_shown;
+QStringList g_captions;
 
 Button Show(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text,
             QMessageBox::StandardButtons buttons, Button defaultButton) {
     if (g_testMode) {
         g_shown.append(text);
+        g_captions.append(caption);
         return g_nextAnswers.isEmpty() ? defaultButton : g_nextAnswers.dequeue();
     }
     QMessageBox box(icon, caption, text, buttons, parent);
@@ -48,8 +50,12 @@ void setNextAnswer(Button answer) {
 QStringList shownTexts() {
     return g_shown;
 }
+QStringList shownCaptions() {
+    return g_captions;
+}
 void clearShownTexts() {
     g_shown.clear();
+    g_captions.clear();
     g_nextAnswers.clear();
 }
 

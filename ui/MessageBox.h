@@ -33,6 +33,7 @@ Button question(QWidget* parent, const QString& text, const QString& caption = k
 void setTestMode(bool enabled);
 void setNextAnswer(Button answer);
 QStringList shownTexts();
+QStringList shownCaptions();
 void clearShownTexts();
 
 } // namespace MessageBox

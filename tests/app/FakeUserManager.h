@@ -2,6 +2,7 @@
 
 #include "UserManager.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -63,20 +64,41 @@ public:
         }
         return UserManagerError::NoUserFound;
     }
-    std::int32_t UmAddUser(const char*, std::int32_t) override {
-        return UserManagerError::NotSupported;
+    // Results of the changing calls; a change is made only when it is 0.
+    std::int32_t AddResult = 0;
+    std::int32_t RenameResult = 0;
+    std::int32_t DeleteResult = 0;
+
+    std::int32_t UmAddUser(const char* name, std::int32_t) override {
+        if (AddResult == 0) {
+            std::uint32_t id = 1;
+            for (const User& user : Users)
+                id = std::max(id, user.Id + 1);
+            Users.push_back({id, name, name});
+        }
+        return AddResult;
     }
-    std::int32_t UmRenameUser(std::uint32_t, const char*) override {
-        return UserManagerError::NotSupported;
+    std::int32_t UmRenameUser(std::uint32_t userId, const char* newName) override {
+        if (RenameResult == 0)
+            if (User* user = Find(userId))
+                user->Name = newName;
+        return RenameResult;
     }
-    std::int32_t UmDeleteUser(std::uint32_t) override { return UserManagerError::NotSupported; }
+    std::int32_t UmDeleteUser(std::uint32_t userId) override {
+        if (DeleteResult == 0)
+            std::erase_if(Users, [userId](const User& user) { return user.Id == userId; });
+        return DeleteResult;
+    }
 
 private:
-    const User* Find(std::uint32_t userId) const {
-        for (const User& user : Users)
+    User* Find(std::uint32_t userId) {
+        for (User& user : Users)
             if (user.Id == userId)
                 return &user;
         return nullptr;
+    }
+    const User* Find(std::uint32_t userId) const {
+        return const_cast<FakeUserManager*>(this)->Find(userId);
     }
     static std::int32_t Copy(const std::string& text, char* buffer, std::int16_t* size) {
         if (text.size() + 1 > static_cast<std::size_t>(*size))

@@ -458,6 +458,7 @@ TEST_F(DataFileTest, FixedTextWithoutTerminatorShowsOneCharacterLess) {
     });
     VehicleStore store;
     ReadStore(store, in);
+    ASSERT_EQ(store.Count(), 1u);
     const VehicleRecord& vehicle = store.Records()[0];
     EXPECT_EQ(vehicle.Name.View(), "ABCDEFGHIJKLMNO");
     EXPECT_EQ(vehicle.License.View(), "0123456789abcde");
@@ -474,6 +475,7 @@ TEST_F(DataFileTest, BytesAfterTheTerminatorSurviveReadingAndWriting) {
     });
     VehicleStore store;
     ReadStore(store, in);
+    ASSERT_EQ(store.Count(), 1u);
     EXPECT_EQ(store.Records()[0].Name.View(), "Civic");
     EXPECT_EQ(store.Records()[0].Insurance.View(), "");
     EXPECT_EQ(WrittenStore(store), in);
@@ -500,6 +502,7 @@ TEST_F(DataFileTest, NoteOf255CharactersFitsAnd256DoNot) {
 
     TripStore trips;
     ReadStore(trips, block("Trip", [&](ByteBuilder& b) { Trip(b, 1, "x", longest); }));
+    ASSERT_EQ(trips.Count(), 1u);
     EXPECT_EQ(trips.Records()[0].Note, longest);
     TripStore trips2;
     EXPECT_THROW(
@@ -508,6 +511,7 @@ TEST_F(DataFileTest, NoteOf255CharactersFitsAnd256DoNot) {
 
     ServiceStore services;
     ReadStore(services, block("Serv", [&](ByteBuilder& b) { Service(b, longest); }));
+    ASSERT_EQ(services.Count(), 1u);
     EXPECT_EQ(services.Records()[0].Note, longest);
     ServiceStore services2;
     EXPECT_THROW(ReadStore(services2, block("Serv", [&](ByteBuilder& b) { Service(b, tooLong); })),
@@ -515,6 +519,7 @@ TEST_F(DataFileTest, NoteOf255CharactersFitsAnd256DoNot) {
 
     ExpenseStore expenses;
     ReadStore(expenses, block("Exps", [&](ByteBuilder& b) { Expense(b, longest); }));
+    ASSERT_EQ(expenses.Count(), 1u);
     EXPECT_EQ(expenses.Records()[0].Note, longest);
     ExpenseStore expenses2;
     EXPECT_THROW(ReadStore(expenses2, block("Exps", [&](ByteBuilder& b) { Expense(b, tooLong); })),
@@ -543,6 +548,7 @@ TEST_F(DataFileTest, UnnormalisedDatesAreKeptAsStored) {
     in.U16(1).U32(2).U32(3).Str("");
     ServiceStore store;
     ReadStore(store, in.Get());
+    ASSERT_EQ(store.Count(), 1u);
     const MTime& date = store.Records()[0].Date;
     EXPECT_EQ(date.GetMonth(), 12);
     EXPECT_EQ(date.GetDay(), 32);

@@ -71,6 +71,10 @@ TEST_F(RoundTripTest, EveryFieldValueIsKept) {
     TvDocument second;
     ASSERT_TRUE(second.OnOpenDocument(dir.File("data.tv"))) << second.LastError();
     ExpectSameData(first, second);
+    ASSERT_EQ(second.Vehicles().Count(), 3u);
+    ASSERT_EQ(second.Trips().Count(), 3u);
+    ASSERT_EQ(second.Services().Count(), 3u);
+    ASSERT_EQ(second.Expenses().Count(), 3u);
 
     // Spot checks of what the comparison relies on.
     const VehicleRecord& civic = second.Vehicles().Records()[0];
@@ -124,6 +128,9 @@ TEST_F(RoundTripTest, LongTextsAreCutToWhatTheFileCanHold) {
 
     TvDocument second;
     ASSERT_TRUE(second.OnOpenDocument(dir.File("long.tv"))) << second.LastError();
+    ASSERT_EQ(second.Trips().Count(), 3u);
+    ASSERT_EQ(second.Services().Count(), 3u);
+    ASSERT_EQ(second.Expenses().Count(), 3u);
     EXPECT_EQ(second.Trips().Records()[0].Note, std::string(255, 'n'));
     EXPECT_EQ(second.Services().Records()[0].Note, std::string(255, 's'));
     EXPECT_EQ(second.Expenses().Records()[0].Note, std::string(255, 'e'));

@@ -195,5 +195,6 @@ TEST_F(SafeSaveTest, SuccessfulSaveLeavesOnlyTheFile) {
     ExpectSuccessfulSave();
     TvDocument reread;
     ASSERT_TRUE(reread.OnOpenDocument(path));
+    ASSERT_EQ(reread.Vehicles().Count(), 3u);
     EXPECT_EQ(reread.Vehicles().Records()[0].Odometer, 2222);
 }

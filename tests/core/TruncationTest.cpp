@@ -117,7 +117,7 @@ TEST_F(TruncationTest, CutAfterTheTripBlockLeavesTheExpensesEmpty) {
     WriteFileBytes(dir.File("cut.tv"), Prefix(full, expenseStart));
     TvDocument doc;
     ASSERT_TRUE(doc.OnOpenDocument(dir.File("cut.tv"))) << doc.LastError();
-    EXPECT_EQ(doc.Trips().Count(), source.Trips().Count());
+    ASSERT_EQ(doc.Trips().Count(), source.Trips().Count());
     EXPECT_EQ(doc.Trips().Records().back().Note, source.Trips().Records().back().Note);
     EXPECT_EQ(doc.Expenses().Count(), 0u);
 }

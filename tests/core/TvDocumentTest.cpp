@@ -257,6 +257,7 @@ TEST_F(TvDocumentTest, SaveModifiedSavesAModifiedDocumentWithoutAsking) {
 
     TvDocument reread;
     ASSERT_TRUE(reread.OnOpenDocument(path));
+    ASSERT_EQ(reread.Vehicles().Count(), 3u);
     EXPECT_EQ(reread.Vehicles().Records()[0].Odometer, 4321);
 }
 
@@ -276,8 +277,10 @@ TEST_F(TvDocumentTest, ReadOnlyFileIsSavedWhereTheUserChooses) {
     EXPECT_EQ(doc.PathName(), dir.File("Copy.tv"));
     EXPECT_EQ(ReadFileBytes(path), before);
 
+    ASSERT_TRUE(PathExists(dir.File("Copy.tv")));
     TvDocument copy;
     ASSERT_TRUE(copy.OnOpenDocument(dir.File("Copy.tv")));
+    ASSERT_EQ(copy.Trips().Count(), 3u);
     EXPECT_EQ(copy.Trips().Records()[0].Note, "changed");
 }
 

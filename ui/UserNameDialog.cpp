@@ -1,0 +1,34 @@
+#include "UserNameDialog.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+CUserNameDialog::CUserNameDialog(const QString& name, QWidget* parent)
+    : QDialog(parent), m_name(new QLineEdit(name, this)) {
+    setWindowTitle(tr("User Name"));
+    m_name->setMaxLength(kMaxNameLength);
+    m_name->selectAll();
+
+    auto* form = new QFormLayout;
+    form->addRow(tr("&Name:"), m_name);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+}
+
+QString CUserNameDialog::Name() const {
+    return m_name->text();
+}
+
+std::optional<QString> CUserNameDialog::Ask(QWidget* parent, const QString& name) {
+    CUserNameDialog dialog(name, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.Name();
+}
