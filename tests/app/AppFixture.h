@@ -3,6 +3,7 @@
 #include "FakeUserManager.h"
 #include "MessageBox.h"
 #include "PalmDesktopSettings.h"
+#include "QtPrinters.h"
 #include "TvDeskApp.h"
 
 #include <QDir>
@@ -10,12 +11,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
-#include <ostream>
-
-// Readable failure messages for Qt texts.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 // A Palm Desktop of the test's own (its folder registered in the settings)
 // and an application whose user store is a scripted fake.
