@@ -469,7 +469,7 @@ constexpr std::array<std::string_view, 2> kServiceCategories = {"Routine", "Repa
 constexpr std::array<Weighted<std::uint32_t>, 6> kTripCategoryWeights = {
     {{Business, 40}, {Personal, 28}, {Commute, 20}, {Charity, 3}, {Medical, 3}, {0, 6}}};
 
-struct ServiceTypeSpec {
+struct ServiceTypeTemplate {
     std::string_view name;
     std::int32_t miles;
     std::int32_t kilometres;
@@ -479,7 +479,7 @@ struct ServiceTypeSpec {
     std::uint32_t category;
 };
 
-constexpr std::array<ServiceTypeSpec, 10> kServiceTypes = {{
+constexpr std::array<ServiceTypeTemplate, 10> kServiceTypes = {{
     {"Oil change", 3000, 5000, TimeUnit::Months, 3, 30, 1},
     {"Tire rotation", 7500, 12000, TimeUnit::Months, 6, 16, 1},
     {"Inspection", 0, 0, TimeUnit::Years, 1, 8, 1},
@@ -494,8 +494,8 @@ constexpr std::array<ServiceTypeSpec, 10> kServiceTypes = {{
 
 std::size_t PickServiceType(Random& random) {
     std::uint32_t total = 0;
-    for (const ServiceTypeSpec& spec : kServiceTypes)
-        total += spec.weight;
+    for (const ServiceTypeTemplate& kind : kServiceTypes)
+        total += kind.weight;
     std::uint32_t roll = random.Below(total);
     for (std::size_t i = 0; i < kServiceTypes.size(); ++i) {
         if (roll < kServiceTypes[i].weight)
@@ -505,7 +505,7 @@ std::size_t PickServiceType(Random& random) {
     return 0;
 }
 
-struct OtherExpenseSpec {
+struct OtherExpenseTemplate {
     std::uint32_t category;
     std::array<std::string_view, 4> vendors;
     std::array<std::string_view, 3> descriptions;
@@ -514,7 +514,7 @@ struct OtherExpenseSpec {
     bool withOdometer;
 };
 
-constexpr std::array<Weighted<OtherExpenseSpec>, 5> kOtherExpenses = {{
+constexpr std::array<Weighted<OtherExpenseTemplate>, 5> kOtherExpenses = {{
     {{Maintenance,
       {"Jiffy Lube", "Midas", "Joe's Garage", "Discount Tire"},
       {"Oil change", "Brake pads", "New tires"},
@@ -655,13 +655,13 @@ private:
         ServiceTypeStore& store = m_document.ServiceTypes();
         HeaderSource headers(0x00300000 + m_random.Below(0x1000),
                              static_cast<std::uint32_t>(kServiceTypes.size()), 0);
-        for (const ServiceTypeSpec& spec : kServiceTypes) {
+        for (const ServiceTypeTemplate& kind : kServiceTypes) {
             ServiceTypeRecord type;
             headers.Fill(type, m_random);
-            type.Name.Set(spec.name);
-            type.DistanceInterval = m_metric ? spec.kilometres : spec.miles;
-            type.TimeUnit = static_cast<std::uint8_t>(spec.unit);
-            type.TimeCount = spec.count;
+            type.Name.Set(kind.name);
+            type.DistanceInterval = m_metric ? kind.kilometres : kind.miles;
+            type.TimeUnit = static_cast<std::uint8_t>(kind.unit);
+            type.TimeCount = kind.count;
             type.ServiceTypeId = store.NewId();
             m_serviceTypeIds.push_back(type.ServiceTypeId);
             store.Append(std::move(type));
@@ -864,16 +864,16 @@ private:
     }
 
     void MakeOtherExpense(VehiclePlan& plan, int day, int start) {
-        const OtherExpenseSpec& spec = PickWeighted(m_random, kOtherExpenses);
+        const OtherExpenseTemplate& kind = PickWeighted(m_random, kOtherExpenses);
         ExpenseRecord expense(m_clock.At(day, start));
         m_expenseHeaders->Fill(expense, m_random);
-        expense.Category = spec.category;
-        expense.Vendor.Set(m_texts.Pick(spec.vendors));
-        expense.Description.Set(m_texts.Pick(spec.descriptions));
+        expense.Category = kind.category;
+        expense.Vendor.Set(m_texts.Pick(kind.vendors));
+        expense.Description.Set(m_texts.Pick(kind.descriptions));
         if (m_texts.Percent(5))
             expense.ExtraText.Set(m_texts.Pick(kExtraTexts));
-        expense.Cost = m_random.Between(spec.lowestCents, spec.highestCents) * 10;
-        expense.Odometer = spec.withOdometer || m_random.Percent(30)
+        expense.Cost = m_random.Between(kind.lowestCents, kind.highestCents) * 10;
+        expense.Odometer = kind.withOdometer || m_random.Percent(30)
                                ? static_cast<std::int32_t>(plan.odometer)
                                : 0;
         expense.VehicleId = plan.id;
