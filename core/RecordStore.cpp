@@ -61,6 +61,12 @@ std::uint32_t NextUnusedId(std::uint32_t& counter, const Records& records, IdOf 
     return counter;
 }
 
+CategoryEntry MakeUnfiledEntry() {
+    CategoryEntry entry;
+    entry.Name = kUnfiledName;
+    return entry;
+}
+
 } // namespace
 
 std::string RecordStore::TagText() const {
@@ -82,9 +88,11 @@ void RecordStore::MoveCategoryToUnfiled(std::uint32_t) {}
 void RecordStore::Read(MFile& file) {
     std::uint32_t tag = 0;
     if (!ReadU32(file, tag)) {
-        if (MayBeMissing())
-            return;
-        throw MExceptFileBadFormat();
+        if (!MayBeMissing())
+            throw MExceptFileBadFormat();
+        // An absent block reads as an empty one, whose list still has "Unfiled".
+        Categories.Add(MakeUnfiledEntry());
+        return;
     }
     RequireComplete(file);
     if (tag != m_tag && tag != ByteReversed(m_tag))
@@ -113,9 +121,7 @@ void RecordStore::Read(MFile& file) {
 }
 
 void RecordStore::ReadCategories(MFile& file) {
-    CategoryEntry unfiled;
-    unfiled.Name = kUnfiledName;
-    Categories.Add(std::move(unfiled));
+    Categories.Add(MakeUnfiledEntry());
 
     ReadWord(file, Categories.LastUniqueId);
     std::uint32_t count = 0;

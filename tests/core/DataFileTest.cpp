@@ -397,6 +397,8 @@ TEST_F(DataFileTest, FileOfFourBlocksOpensWithAnEmptyExpenseLog) {
     EXPECT_EQ(doc.Expenses().Count(), 0u);
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(CategoryNames(doc.Trips()), (std::vector<std::string>{"Unfiled"}));
+    // Like every list read from a file, the absent block's list has "Unfiled".
+    EXPECT_EQ(CategoryNames(doc.Expenses()), (std::vector<std::string>{"Unfiled"}));
 
     // Saving adds a complete, empty expense block.
     ASSERT_TRUE(doc.OnSaveDocument(dir.File("five.tv")));
