@@ -6,18 +6,8 @@
 #include <QLocalSocket>
 #include <QTimer>
 #include <QVariant>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
-
-bool PeerIsThisUser(const QLocalSocket& socket) {
-    ucred credentials{};
-    socklen_t size = sizeof(credentials);
-    const auto fd = static_cast<int>(socket.socketDescriptor());
-    return fd >= 0 && ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0 &&
-           credentials.uid == ::getuid();
-}
 
 bool IsKnownMessage(std::uint32_t message) {
     return message == HandOver::kHotSyncMessage || message == HandOver::kActivateMessage;
@@ -61,7 +51,7 @@ bool HandOverServer::IsListening() const {
 void HandOverServer::OnNewConnection() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        if (!PeerIsThisUser(*socket)) {
+        if (!HandOver::PeerIsThisUser(static_cast<int>(socket->socketDescriptor()))) {
             socket->abort();
             continue;
         }
@@ -114,27 +104,4 @@ void HandOverServer::OnReadyRead(QLocalSocket* socket) {
     socket->write(reinterpret_cast<const char*>(reply), sizeof(reply));
     socket->flush();
     socket->disconnectFromServer();
-}
-
-std::optional<std::uint32_t> HandOverServer::Send(const QString& path, std::uint32_t message,
-                                                  std::uint32_t wParam, std::uint32_t lParam,
-                                                  int timeoutMs) {
-    QLocalSocket socket;
-    socket.connectToServer(path);
-    if (!socket.waitForConnected(timeoutMs) || !PeerIsThisUser(socket))
-        return std::nullopt;
-    unsigned char frame[HandOver::kFrameSize];
-    HandOver::PutU32(frame, message);
-    HandOver::PutU32(frame + 4, wParam);
-    HandOver::PutU32(frame + 8, lParam);
-    socket.write(reinterpret_cast<const char*>(frame), sizeof(frame));
-    if (!socket.waitForBytesWritten(timeoutMs))
-        return std::nullopt;
-    while (socket.bytesAvailable() < static_cast<qint64>(HandOver::kReplySize)) {
-        if (!socket.waitForReadyRead(timeoutMs))
-            return std::nullopt;
-    }
-    unsigned char reply[HandOver::kReplySize];
-    socket.read(reinterpret_cast<char*>(reply), sizeof(reply));
-    return HandOver::GetU32(reply);
 }

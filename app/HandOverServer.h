@@ -32,12 +32,6 @@ public:
     void Close();
     bool IsListening() const;
 
-    // Client side: one request to the server at path; nothing when no server
-    // of this user answers within the time.
-    static std::optional<std::uint32_t> Send(const QString& path, std::uint32_t message,
-                                             std::uint32_t wParam, std::uint32_t lParam,
-                                             int timeoutMs);
-
 private:
     void OnNewConnection();
     void OnReadyRead(QLocalSocket* socket);

@@ -124,9 +124,7 @@ QString CTvDeskApp::HandOverPath() {
 
 bool CTvDeskApp::FirstInstance() {
     Log("CTvDeskApp::FirstInstance()");
-    const auto answer =
-        HandOverServer::Send(HandOverPath(), HandOver::kActivateMessage, 0, 0, 2000);
-    return !answer.has_value();
+    return !HandOver::SendRequest(HandOver::kActivateMessage, 0, 0, 2).has_value();
 }
 
 bool CTvDeskApp::InitInstance(const QString& fileToOpen) {

@@ -613,7 +613,7 @@ private:
         for (RecordStore* store : {static_cast<RecordStore*>(&m_document.Vehicles()),
                                    static_cast<RecordStore*>(&m_document.ServiceTypes()),
                                    static_cast<RecordStore*>(&m_document.Services())})
-            store->Categories.Add(MakeCategory(kUnfiledName, 0, 0, 0));
+            store->Categories.Add(MakeUnfiledEntry());
         if (m_metric)
             m_document.Trips().Settings[0] |= RecordStore::kUnitsKilometres;
     }

@@ -3,6 +3,12 @@
 #include <algorithm>
 #include <bitset>
 
+CategoryEntry MakeUnfiledEntry() {
+    CategoryEntry entry;
+    entry.Name = kUnfiledName;
+    return entry;
+}
+
 CategoryEntry& CategoryList::Add(CategoryEntry entry) {
     // std::string compares bytes as unsigned char, so upper case sorts first.
     auto position = std::find_if(m_entries.begin(), m_entries.end(), [&](const CategoryEntry& e) {

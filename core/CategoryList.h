@@ -20,6 +20,9 @@ struct CategoryEntry : RecordHeader {
     std::uint32_t Index() const { return Category; }
 };
 
+// The entry at index 0 that every list read from a file or started anew holds.
+CategoryEntry MakeUnfiledEntry();
+
 // The categories of one store, kept ordered by name byte by byte with
 // "Unfiled" always last. Entries live in a list, so references to them stay
 // valid until they are removed or the list is cleared.

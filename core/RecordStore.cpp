@@ -61,12 +61,6 @@ std::uint32_t NextUnusedId(std::uint32_t& counter, const Records& records, IdOf 
     return counter;
 }
 
-CategoryEntry MakeUnfiledEntry() {
-    CategoryEntry entry;
-    entry.Name = kUnfiledName;
-    return entry;
-}
-
 } // namespace
 
 std::string RecordStore::TagText() const {

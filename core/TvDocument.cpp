@@ -10,12 +10,6 @@
 
 namespace {
 
-CategoryEntry MakeUnfiledEntry() {
-    CategoryEntry entry;
-    entry.Name = kUnfiledName;
-    return entry;
-}
-
 // Read-only in the sense of the file's permission bits, which also holds for
 // an administrator whom the system would let write anyway.
 bool IsReadOnlyFile(const std::string& path) {

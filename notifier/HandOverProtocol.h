@@ -9,9 +9,15 @@
 // Header only, so that the notifier library shares it without linking
 // anything of the program.
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <optional>
 #include <string>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace HandOver {
@@ -53,6 +59,68 @@ inline std::uint32_t GetU32(const unsigned char* bytes) {
     return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
            (static_cast<std::uint32_t>(bytes[2]) << 16) |
            (static_cast<std::uint32_t>(bytes[3]) << 24);
+}
+
+// Only a process of the same user may take part in the hand-over.
+inline bool PeerIsThisUser(int fd) {
+    ucred credentials{};
+    socklen_t size = sizeof(credentials);
+    return fd >= 0 && ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0 &&
+           credentials.uid == ::getuid();
+}
+
+// One request to the program listening at SocketPath(), one connection:
+// nothing when no program of this user answers within the time.
+inline std::optional<std::uint32_t> SendRequest(std::uint32_t message, std::uint32_t wParam,
+                                                std::uint32_t lParam, int timeoutSeconds) {
+    const std::string path = SocketPath();
+    sockaddr_un address{};
+    if (path.size() >= sizeof(address.sun_path))
+        return std::nullopt;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return std::nullopt;
+    timeval timeout{};
+    timeout.tv_sec = timeoutSeconds;
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
+
+    // Moves all of a buffer through send or recv, whichever is given.
+    const auto transfer = [fd](auto call, unsigned char* bytes, std::size_t size) {
+        while (size > 0) {
+            const ssize_t done = call(fd, bytes, size);
+            if (done < 0 && errno == EINTR)
+                continue;
+            if (done <= 0)
+                return false;
+            bytes += done;
+            size -= static_cast<std::size_t>(done);
+        }
+        return true;
+    };
+    const auto sendSome = [](int socket, unsigned char* bytes, std::size_t size) {
+        return ::send(socket, bytes, size, MSG_NOSIGNAL);
+    };
+    const auto receiveSome = [](int socket, unsigned char* bytes, std::size_t size) {
+        return ::recv(socket, bytes, size, 0);
+    };
+
+    unsigned char frame[kFrameSize];
+    PutU32(frame, message);
+    PutU32(frame + 4, wParam);
+    PutU32(frame + 8, lParam);
+    unsigned char reply[kReplySize];
+    const bool answered =
+        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
+        PeerIsThisUser(fd) && transfer(sendSome, frame, sizeof(frame)) &&
+        transfer(receiveSome, reply, sizeof(reply));
+    ::close(fd);
+    if (!answered)
+        return std::nullopt;
+    return GetU32(reply);
 }
 
 } // namespace HandOver

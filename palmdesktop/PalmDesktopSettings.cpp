@@ -3,13 +3,20 @@
 #include <QSettings>
 
 namespace PalmDesktopSettings {
+namespace {
+
+QSettings Open() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication);
+}
+
+} // namespace
 bool HasCoreKey() {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication);
+    QSettings settings = Open();
     return settings.childGroups().contains("Core");
 }
 
 std::optional<QString> DesktopFolder() {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication);
+    QSettings settings = Open();
     settings.beginGroup("Core");
     for (const char* name : {"DesktopPath", "Path"}) {
         const QVariant value = settings.value(name);
@@ -20,13 +27,13 @@ std::optional<QString> DesktopFolder() {
 }
 
 void SetDesktopFolder(const QString& folder) {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication);
+    QSettings settings = Open();
     settings.setValue("Core/DesktopPath", folder);
     settings.sync();
 }
 
 QStringList Notifiers() {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication);
+    QSettings settings = Open();
     settings.beginGroup("HotSync Manager");
     QStringList libraries;
     for (int i = 0;; ++i) {
@@ -38,7 +45,7 @@ QStringList Notifiers() {
 }
 
 void SetNotifiers(const QStringList& libraries) {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication);
+    QSettings settings = Open();
     settings.beginGroup("HotSync Manager");
     for (const QString& key : settings.childKeys())
         if (key.startsWith("Notifier"))

@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "FileSizeLimit.h"
 #include "FileUserManager.h"
 #include "HandOverProtocol.h"
 #include "MainFrame.h"
@@ -13,10 +14,8 @@
 #include <QProcess>
 #include <QTimer>
 #include <chrono>
-#include <csignal>
 #include <dlfcn.h>
 #include <future>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -138,26 +137,6 @@ TEST_F(HotSyncHandOver, SavingWithNoOpenDocumentDoesNothing) {
     EXPECT_EQ(FileBytes(), before);
     EXPECT_EQ(m_app->MainFrame()->OnHotSyncMessage(HandOver::Probe, 0), 5120u);
 }
-
-// Makes every write beyond a few bytes fail while it lives.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 TEST_F(HotSyncHandOver, EditsThatCouldNotBeSavedAreKeptInARecoveryFileBeforeTheReload) {
     AddVehicleInProgram("Unsaved");

@@ -1,9 +1,8 @@
 #include "AppFixture.h"
+#include "FileSizeLimit.h"
 #include "FileTraceLog.h"
 
 #include <QFile>
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -69,15 +68,10 @@ TEST_F(TraceLogFile, AFailedWriteIsReportedWithTheSystemsCodeAndTheLogGoesOn) {
     FileTraceLog log = MakeLog();
     ASSERT_EQ(log.Open(m_folder.path().toStdString()), FileTraceLog::OpenResult::Opened);
     log.Log("12345678");
-    rlimit old{};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    auto* oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = old;
-    limit.rlim_cur = 10;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    log.Log("this entry does not fit");
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        FileSizeLimit limit(10);
+        log.Log("this entry does not fit");
+    }
 
     EXPECT_EQ(m_reported, QStringList("File had a write error. Error Code: 27"));
     log.Log("after");

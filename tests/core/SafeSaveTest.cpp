@@ -6,9 +6,10 @@
 #include "TestFiles.h"
 #include "TvDocument.h"
 
+#include "FileSizeLimit.h"
+
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -18,29 +19,6 @@
 using namespace tvtest;
 
 namespace {
-
-// Limits the size of the files this process writes, so that a save fails for
-// real once it reaches the given size; undone when the object goes away.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        EXPECT_EQ(::getrlimit(RLIMIT_FSIZE, &m_old), 0);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    struct rlimit m_old {};
-    void (*m_oldHandler)(int) = SIG_DFL;
-};
 
 class SafeSaveTest : public FixedZoneTest {
 protected:

@@ -5,10 +5,11 @@
 
 #include "FileUserManager.h"
 
+#include "FileSizeLimit.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -775,29 +776,6 @@ TEST_F(UserStoreTest, EveryChangeReplacesTheFileWhole) {
     EXPECT_EQ(Entries(m_desktop), std::set<std::string>{"UserData.txt"})
         << "no temporary file may be left behind";
 }
-
-// Limits the size of the files this process writes, so that a write fails
-// for real past that size; undone when the object goes away.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        EXPECT_EQ(::getrlimit(RLIMIT_FSIZE, &m_old), 0);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 TEST_F(UserStoreTest, AFailedWriteKeepsTheOldFileAndLeavesNothingBehind) {
     auto store = NewStore();
