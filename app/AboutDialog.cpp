@@ -16,6 +16,7 @@ CAboutDialog::CAboutDialog(const QString& dataFilePath, QWidget* parent) : QDial
         tr("Data file: %1").arg(dataFilePath.isEmpty() ? tr("(none)") : dataFilePath), this);
     file->setTextInteractionFlags(Qt::TextSelectableByMouse);
     file->setWordWrap(true);
+    file->setMinimumWidth(420);
     const QString host = QString::fromLatin1(CTvDeskApp::kProductWebHost);
     auto* web = new QLabel(QString("<a href=\"https://%1\">%1</a>").arg(host), this);
     web->setOpenExternalLinks(true);

@@ -76,11 +76,6 @@ CSettingsDialog::CSettingsDialog(CTvDeskApp& app, QWidget* parent)
     m_dateFormat->addItems({"1/1/2004 1:01", "1/1/2004"});
     m_dateFormat->setCurrentIndex(app.DateTimeExportFormat);
 
-    auto* form = new QFormLayout;
-    form->addRow(tr("R&oot Data Directory"), m_rootFolder);
-    form->addRow(tr("&Milage Reimbursement Rate:"), m_rate);
-    form->addRow(QString(), m_printRate);
-
     auto* delimiterBox =
         RadioGroup(tr("Text Export Field Delimiter"),
                    {tr("&Tab"), tr("&Comma"), tr("Co&lon"), tr("&Semicolon")}, m_delimiters, this);
@@ -90,8 +85,15 @@ CSettingsDialog::CSettingsDialog(CTvDeskApp& app, QWidget* parent)
         RadioGroup(tr("Units"), {tr("&Imperial(Miles)"), tr("M&etric(Kilometers)")}, m_units, this);
     m_units->button(app.Doc().Trips().UsesKilometres() ? 1 : 0)->setChecked(true);
 
-    auto* dateForm = new QFormLayout;
-    dateForm->addRow(tr("&Date/Time Export Format:"), m_dateFormat);
+    // One form, so that the labels share one column.
+    auto* form = new QFormLayout;
+    form->addRow(tr("R&oot Data Directory"), m_rootFolder);
+    form->addRow(tr("&Milage Reimbursement Rate:"), m_rate);
+    form->addRow(QString(), m_printRate);
+    form->addRow(delimiterBox);
+    form->addRow(unitsBox);
+    form->addRow(tr("&Date/Time Export Format:"), m_dateFormat);
+    m_rootFolder->setMinimumWidth(320);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -99,9 +101,6 @@ CSettingsDialog::CSettingsDialog(CTvDeskApp& app, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addWidget(delimiterBox);
-    layout->addWidget(unitsBox);
-    layout->addLayout(dateForm);
     layout->addWidget(buttons);
 }
 
