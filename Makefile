@@ -10,7 +10,7 @@ CMAKE_FLAGS  ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=1 \
                 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: run test deps build build-asan format fuzz bench clean
+.PHONY: run test deps build build-asan format fuzz bench screenshots clean
 
 deps:
 	@sh scripts/install-deps.sh
@@ -52,6 +52,11 @@ fuzz: deps
 # Open and save speed and memory on a generated million-trip file.
 bench: build
 	sh bench/open_save.sh $(BUILD_DIR)/cli/tvtool
+
+# The main window once per log and every dialog it reaches, rendered offscreen
+# on sample data into build/screenshots/.
+screenshots: build
+	$(BUILD_DIR)/tools/screenshots/tvscreenshots $(BUILD_DIR)/screenshots
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

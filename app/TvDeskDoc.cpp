@@ -12,6 +12,11 @@ void CTvDeskDoc::SetModifiedFlag(bool modified) {
         emit modifiedChanged(modified);
 }
 
+void CTvDeskDoc::DeleteContents() {
+    emit contentsCleared();
+    TvDocument::DeleteContents();
+}
+
 void CTvDeskDoc::UpdateAllViews(QObject* sender, int hint) {
     emit viewsUpdated(sender, hint);
 }

@@ -15,6 +15,8 @@ public:
     explicit CTvDeskDoc(QObject* parent = nullptr);
 
     void SetModifiedFlag(bool modified) override;
+    // Lets the views drop their rows before the stores are emptied.
+    void DeleteContents() override;
     // Tells every view but the sender that the data or the filter changed.
     void UpdateAllViews(QObject* sender, int hint);
 
@@ -24,6 +26,8 @@ public:
 signals:
     void modifiedChanged(bool modified);
     void viewsUpdated(QObject* sender, int hint);
+    // The records are about to go: nothing may keep a reference to them.
+    void contentsCleared();
 
 protected:
     void ReportError(const std::string& text) override;

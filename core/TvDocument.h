@@ -37,7 +37,7 @@ public:
     // when the program may go on.
     bool SaveModified();
     // Empties the five stores and lets go of every filter reference into them.
-    void DeleteContents();
+    virtual void DeleteContents();
     // Starts an empty data set: "Unfiled" in the trip and expense lists.
     void InitNewDocument();
     // Lets go of the data and the path without saving.

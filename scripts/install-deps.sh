@@ -18,6 +18,7 @@ PACKAGES="
     tzdata
     time
     qt6-base-dev
+    libqt6svg6
     libgl-dev
     fonts-liberation
 "

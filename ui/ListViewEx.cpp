@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QPainter>
+#include <algorithm>
 
 void ShorteningDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                const QModelIndex& index) const {
@@ -61,4 +62,21 @@ void CListViewEx::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
     const QRect rest(end, option.rect.top(), viewport()->width() - end, option.rect.height());
     const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
     painter->fillRect(rest, option.palette.brush(group, QPalette::Highlight));
+}
+
+QString CListViewEx::SelectedRowsText() const {
+    QModelIndexList rows = selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    QString text;
+    const int columns = model()->columnCount();
+    for (const QModelIndex& row : rows) {
+        for (int column = 0; column < columns; ++column) {
+            if (column != 0)
+                text += '\t';
+            text += model()->index(row.row(), column).data().toString();
+        }
+        text += '\n';
+    }
+    return text;
 }

@@ -27,6 +27,9 @@ public:
     explicit CListViewEx(QWidget* parent = nullptr);
 
     bool GetFullRowSel() const { return true; }
+    // The selected rows as the list shows them, top to bottom: cells separated
+    // by a tab, rows ended by a line break. For the clipboard.
+    QString SelectedRowsText() const;
 
 protected:
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,

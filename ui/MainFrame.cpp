@@ -1,67 +1,353 @@
 #include "MainFrame.h"
 
+#include "ExpenseView.h"
 #include "HandOverProtocol.h"
+#include "LogView.h"
+#include "MessageBox.h"
+#include "ServiceTypeView.h"
+#include "ServiceView.h"
+#include "ShellErrors.h"
+#include "TabForm.h"
+#include "TripView.h"
 #include "TvDeskApp.h"
 #include "TvDeskDoc.h"
 #include "UserListDialog.h"
+#include "VehicleView.h"
 
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QSettings>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
+#include <QUrl>
+#include <utility>
 
 namespace {
 
 constexpr int kUserNameBufferSize = 256;
+constexpr int kUserLabelWidth = 60;
+constexpr int kUserSelectorWidth = 120;
+constexpr int kLockPollMilliseconds = 400;
+
+CLogView* MakeLogView(int log, CTvDeskDoc& document, QWidget* parent) {
+    switch (log) {
+    case LogIndex::kTripLog:
+        return new CTripView(document, parent);
+    case LogIndex::kServiceLog:
+        return new CServiceView(document, parent);
+    case LogIndex::kServiceTypes:
+        return new CServiceTypeView(document, parent);
+    case LogIndex::kVehicleList:
+        return new CVehicleView(document, parent);
+    case LogIndex::kExpenseLog:
+        return new CExpenseView(document, parent);
+    default:
+        return nullptr;
+    }
+}
+
+QAction* MakeAction(QObject* parent, const QString& text, const char* name, const QString& tip) {
+    auto* action = new QAction(text, parent);
+    action->setObjectName(name);
+    action->setStatusTip(tip);
+    return action;
+}
 
 } // namespace
 
+// The icons are compiled into a static library, so they are registered by hand.
+static void InitUiResources() {
+    Q_INIT_RESOURCE(icons);
+}
+
 CMainFrame::CMainFrame(CTvDeskApp& app, QWidget* parent)
-    : QMainWindow(parent), m_app(app), m_users(new QComboBox(this)), m_summary(new QLabel(this)) {
-    QMenu* file = menuBar()->addMenu(tr("&File"));
-    QAction* save = file->addAction(tr("&Save"));
-    save->setShortcut(QKeySequence::Save);
-    connect(save, &QAction::triggered, this, [this] { m_app.Doc().SaveModified(); });
-    file->addSeparator();
-    QAction* exit = file->addAction(tr("E&xit"));
-    connect(exit, &QAction::triggered, this, &QWidget::close);
-
-    QMenu* tools = menuBar()->addMenu(tr("&Tools"));
-    QAction* editUsers = tools->addAction(tr("Edit &Users..."));
-    connect(editUsers, &QAction::triggered, this, &CMainFrame::OnEditUsers);
-    QAction* settings = tools->addAction(tr("&Settings..."));
-    connect(settings, &QAction::triggered, this, [this] { m_app.OnSettings(); });
-
-    QMenu* help = menuBar()->addMenu(tr("&Help"));
-    QAction* about = help->addAction(tr("&About TvDesk..."));
-    connect(about, &QAction::triggered, this, [this] { m_app.OnAppAbout(); });
-
-    QToolBar* toolbar = addToolBar(tr("Toolbar"));
-    toolbar->setMovable(false);
-    auto* userLabel = new QLabel(tr("&User:"), toolbar);
-    userLabel->setBuddy(m_users);
-    userLabel->setContentsMargins(6, 0, 4, 0);
-    toolbar->addWidget(userLabel);
-    m_users->setMinimumContentsLength(16);
-    toolbar->addWidget(m_users);
-    connect(m_users, &QComboBox::activated, this, &CMainFrame::OnUserChosen);
-
-    m_summary->setObjectName("summary");
-    m_summary->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    m_summary->setMargin(12);
-    m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    setCentralWidget(m_summary);
-    resize(760, 480);
+    : QMainWindow(parent), m_app(app), m_makeView(MakeLogView) {
+    InitUiResources();
+    setObjectName("MainFrame");
+    setWindowIcon(QIcon(":/icons/tvdesk.svg"));
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
 
     CTvDeskDoc& document = m_app.Doc();
-    connect(&document, &CTvDeskDoc::viewsUpdated, this, [this] { RebuildActiveView(); });
-    connect(&document, &CTvDeskDoc::modifiedChanged, this, &QWidget::setWindowModified);
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setChildrenCollapsible(false);
+    m_tabForm = new CTabForm(document, m_splitter);
+    m_splitter->addWidget(m_tabForm);
+    setCentralWidget(m_splitter);
+    // The pane tells the frame of a new log after its own work is done.
+    connect(m_tabForm, &CTabForm::logChanged, this, &CMainFrame::ShowLog, Qt::QueuedConnection);
+    connect(m_tabForm, &CTabForm::filterChanged, this, &CMainFrame::OnFilterChanged);
+
+    AttachView(m_makeView(LogIndex::kTripLog, document, m_splitter));
+    m_splitter->setSizes({CTabForm::kWidth, 760});
+    resize(960, 600);
+    m_view->OnInitialUpdate();
+    m_view->setFocus();
+    m_tabForm->RebuildVehicleBox();
+
+    connect(qApp, &QApplication::focusChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this,
+            &CMainFrame::UpdateCommandStates);
     FillUserList();
-    RebuildActiveView();
+    UpdateCommandStates();
+}
+
+CMainFrame::~CMainFrame() {
+    // The pane and the views go before the frame's members they refer to.
+    disconnect(qApp, nullptr, this, nullptr);
+    delete m_printer;
+}
+
+void CMainFrame::CreateActions() {
+    m_print = MakeAction(this, "&Print...", "actionPrint", "Print the log's report");
+    m_print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    m_print->setIcon(QIcon(":/icons/document-print.svg"));
+    connect(m_print, &QAction::triggered, this, &CMainFrame::OnFilePrint);
+    m_printPreview =
+        MakeAction(this, "Print Pre&view", "actionPrintPreview", "Show the report's pages");
+    connect(m_printPreview, &QAction::triggered, this, &CMainFrame::OnFilePrintPreview);
+    m_printSetup = MakeAction(this, "P&rint Setup...", "actionPrintSetup",
+                              "Choose the printer, the paper and the margins");
+    connect(m_printSetup, &QAction::triggered, this, &CMainFrame::OnPrintSetup);
+    m_exit = MakeAction(this, "E&xit", "actionExit", "Save the changes and quit");
+    connect(m_exit, &QAction::triggered, this, &QWidget::close);
+
+    // The menu shows Ctrl+X and Ctrl+Z, so they work as well as the classic
+    // Alt+Backspace.
+    m_undo = MakeAction(this, "&Undo", "actionUndo", "Undo the last edit");
+    m_undo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+    m_cut = MakeAction(this, "Cu&t", "actionCut", "Cut the selection to the clipboard");
+    m_cut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    m_cut->setIcon(QIcon(":/icons/edit-cut.svg"));
+    m_copy = MakeAction(this, "&Copy", "actionCopy", "Copy the selection to the clipboard");
+    m_copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    m_copy->setIcon(QIcon(":/icons/edit-copy.svg"));
+    m_paste = MakeAction(this, "&Paste", "actionPaste", "Insert the clipboard's text");
+    m_paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    m_paste->setIcon(QIcon(":/icons/edit-paste.svg"));
+    for (QAction* action : {m_undo, m_cut, m_copy, m_paste})
+        connect(action, &QAction::triggered, this, [this, action] { OnEditCommand(action); });
+
+    m_edit = MakeAction(this, "Edit", "actionEdit", "Edit the selected record");
+    m_new = MakeAction(this, "New", "actionNew", "Add a record");
+    m_new->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    m_delete = MakeAction(this, "Delete", "actionDelete", "Delete the selected records");
+    m_editCategories = MakeAction(this, "Edit Cate&gories...", "actionEditCategories",
+                                  "Add, rename and delete categories");
+    // The record commands are handled by the logs' own lists.
+    for (QAction* action : {m_edit, m_new, m_delete, m_editCategories})
+        action->setEnabled(false);
+    m_editUsers = MakeAction(this, "Edit &Users", "actionEditUsers", "Edit Palm Desktop's users");
+    connect(m_editUsers, &QAction::triggered, this, &CMainFrame::OnEditUsers);
+
+    m_statusBarShown =
+        MakeAction(this, "&Status Bar", "actionStatusBar", "Show or hide the status bar");
+    m_statusBarShown->setCheckable(true);
+    m_statusBarShown->setChecked(true);
+    m_settings = MakeAction(this, "&Settings", "actionSettings",
+                            "Rate, units and the format of the exports");
+    connect(m_settings, &QAction::triggered, this, [this] { m_app.OnSettings(); });
+
+    m_webSite = MakeAction(this, "Tarvenly on the &Web", "actionWebSite",
+                           "Open the Tarvenly web site in your browser");
+    connect(m_webSite, &QAction::triggered, this, &CMainFrame::OnWebSite);
+    m_userGuide = MakeAction(this, "User Guide...", "actionUserGuide", "Open the user guide");
+    m_userGuide->setShortcut(QKeySequence::HelpContents);
+    connect(m_userGuide, &QAction::triggered, this, &CMainFrame::OnUserGuide);
+    m_about =
+        MakeAction(this, "&About TvDesk...", "actionAbout", "The program's version and data file");
+    m_about->setIcon(QIcon(":/icons/help-about.svg"));
+    connect(m_about, &QAction::triggered, this, [this] { m_app.OnAppAbout(); });
+}
+
+void CMainFrame::CreateMenus() {
+    QMenu* file = menuBar()->addMenu("&File");
+    file->setObjectName("menuFile");
+    file->addAction(m_print);
+    file->addAction(m_printPreview);
+    file->addAction(m_printSetup);
+    file->addSeparator();
+    m_exportMenu = file->addMenu("&Export");
+    m_exportMenu->setObjectName("menuExport");
+    const struct {
+        const char* text;
+        const char* name;
+    } exports[] = {
+        {"Trip Log to T&ext File", "actionExportTripText"},
+        {"Trip Log To E&xcel", "actionExportTripExcel"},
+        {nullptr, nullptr},
+        {"&Service Log To Text File", "actionExportServiceText"},
+        {"Ser&vice Log To Excel", "actionExportServiceExcel"},
+        {nullptr, nullptr},
+        {"&Expense Log To Text File", "actionExportExpenseText"},
+        {"Expense &Log To Excel", "actionExportExpenseExcel"},
+    };
+    for (const auto& entry : exports) {
+        if (entry.text == nullptr) {
+            m_exportMenu->addSeparator();
+            continue;
+        }
+        QAction* action = m_exportMenu->addAction(entry.text);
+        action->setObjectName(entry.name);
+        // Each export is offered by its log's list.
+        action->setEnabled(false);
+    }
+    // The expense log is not offered in this window: its two exports and the
+    // separator before them go.
+    for (const int position : {7, 6, 5}) {
+        QAction* entry = m_exportMenu->actions().at(position);
+        m_exportMenu->removeAction(entry);
+        delete entry;
+    }
+    file->addSeparator();
+    file->addAction(m_exit);
+
+    QMenu* edit = menuBar()->addMenu("&Edit");
+    edit->setObjectName("menuEdit");
+    edit->addAction(m_undo);
+    edit->addSeparator();
+    edit->addActions({m_cut, m_copy, m_paste});
+    edit->addSeparator();
+    edit->addActions({m_edit, m_new, m_delete});
+    edit->addSeparator();
+    edit->addActions({m_editCategories, m_editUsers});
+    connect(edit, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+
+    QMenu* view = menuBar()->addMenu("&View");
+    view->setObjectName("menuView");
+    view->addAction(m_statusBarShown);
+    view->addAction(m_settings);
+
+    QMenu* help = menuBar()->addMenu("&Help");
+    help->setObjectName("menuHelp");
+    help->addAction(m_webSite);
+    help->addAction(m_userGuide);
+    help->addSeparator();
+    help->addAction(m_about);
+}
+
+void CMainFrame::CreateToolBar() {
+    QToolBar* toolbar = addToolBar("Standard");
+    toolbar->setObjectName("toolBar");
+    toolbar->setIconSize(QSize(16, 16));
+    toolbar->setAllowedAreas(Qt::AllToolBarAreas);
+    toolbar->addActions({m_cut, m_copy, m_paste});
+    toolbar->addSeparator();
+    toolbar->addActions({m_print, m_about});
+    toolbar->addSeparator();
+
+    QFont font("Arial");
+    font.setPixelSize(12);
+    auto* userLabel = new QLabel("User:", toolbar);
+    userLabel->setAlignment(Qt::AlignCenter);
+    userLabel->setFixedWidth(kUserLabelWidth);
+    userLabel->setFont(font);
+    toolbar->addWidget(userLabel);
+    m_users = new QComboBox(toolbar);
+    m_users->setObjectName("userSelector");
+    m_users->setFont(font);
+    m_users->setFixedWidth(kUserSelectorWidth);
+    m_users->setToolTip("The Palm user whose data is shown");
+    m_users->setStatusTip("Choose the Palm user whose data is shown");
+    userLabel->setBuddy(m_users);
+    toolbar->addWidget(m_users);
+    connect(m_users, &QComboBox::activated, this, &CMainFrame::OnUserChosen);
+}
+
+void CMainFrame::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    const auto indicator = [bar](const QString& text) {
+        auto* label = new QLabel(bar);
+        label->setAlignment(Qt::AlignCenter);
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(text) + 12);
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        bar->addPermanentWidget(label);
+        return label;
+    };
+    m_capsLock = indicator("CAP");
+    m_numLock = indicator("NUM");
+    m_scrollLock = indicator("SCRL");
+    m_capsLock->setObjectName("indicatorCaps");
+    m_numLock->setObjectName("indicatorNum");
+    m_scrollLock->setObjectName("indicatorScroll");
+    bar->showMessage("Ready");
+    connect(bar, &QStatusBar::messageChanged, bar, [bar](const QString& message) {
+        if (message.isEmpty())
+            bar->showMessage("Ready");
+    });
+    connect(m_statusBarShown, &QAction::toggled, bar, &QWidget::setVisible);
+
+    auto* poll = new QTimer(this);
+    connect(poll, &QTimer::timeout, this, &CMainFrame::UpdateLockIndicators);
+    poll->start(kLockPollMilliseconds);
+    UpdateLockIndicators();
+}
+
+void CMainFrame::UpdateLockIndicators() {
+    m_capsLock->setText(m_lockKeys.CapsLock() ? "CAP" : QString());
+    m_numLock->setText(m_lockKeys.NumLock() ? "NUM" : QString());
+    m_scrollLock->setText(m_lockKeys.ScrollLock() ? "SCRL" : QString());
+}
+
+QLineEdit* CMainFrame::FocusedLineEdit() const {
+    QWidget* focus = QApplication::focusWidget();
+    if (focus == nullptr || focus->window() != this)
+        return nullptr;
+    if (auto* edit = qobject_cast<QLineEdit*>(focus))
+        return edit;
+    if (qobject_cast<QAbstractSpinBox*>(focus) != nullptr)
+        return focus->findChild<QLineEdit*>();
+    return nullptr;
+}
+
+void CMainFrame::UpdateCommandStates() {
+    const bool hasReport = m_view != nullptr && m_view->HasReport();
+    m_print->setEnabled(hasReport);
+    m_printPreview->setEnabled(hasReport);
+
+    const QLineEdit* edit = FocusedLineEdit();
+    const bool writable = edit != nullptr && !edit->isReadOnly();
+    m_undo->setEnabled(writable && edit->isUndoAvailable());
+    m_cut->setEnabled(writable && edit->hasSelectedText());
+    m_paste->setEnabled(writable && !QApplication::clipboard()->text().isEmpty());
+    const bool listHasFocus = m_view != nullptr && m_view->hasFocus();
+    m_copy->setEnabled((edit != nullptr && edit->hasSelectedText()) ||
+                       (listHasFocus && m_view->selectionModel()->hasSelection()));
+}
+
+void CMainFrame::OnEditCommand(QAction* action) {
+    if (QLineEdit* edit = FocusedLineEdit()) {
+        if (action == m_undo)
+            edit->undo();
+        else if (action == m_cut)
+            edit->cut();
+        else if (action == m_copy)
+            edit->copy();
+        else if (action == m_paste)
+            edit->paste();
+    } else if (action == m_copy && m_view != nullptr) {
+        QApplication::clipboard()->setText(m_view->SelectedRowsText());
+    }
+    UpdateCommandStates();
 }
 
 void CMainFrame::FillUserList() {
@@ -73,15 +359,25 @@ void CMainFrame::FillUserList() {
     const std::int16_t count = users->UmGetUserCount();
     for (std::int16_t index = 0; index < count; ++index) {
         std::uint32_t id = 0;
-        if (UserManagerError::IsError(users->UmGetUserID(static_cast<std::uint16_t>(index), &id)))
+        const std::int32_t found = users->UmGetUserID(static_cast<std::uint16_t>(index), &id);
+        if (UserManagerError::IsError(found)) {
+            m_app.ShowUserDataError(found);
             continue;
+        }
         char name[kUserNameBufferSize] = {};
         std::int16_t size = kUserNameBufferSize;
-        if (users->UmGetUserName(id, name, &size) < 0 || name[0] == '\0')
+        const std::int32_t named = users->UmGetUserName(id, name, &size);
+        if (named < 0) {
+            m_app.ShowUserDataError(named);
             continue;
-        m_users->addItem(QString::fromUtf8(name));
+        }
+        if (name[0] == '\0')
+            continue;
+        m_users->addItem(QString::fromUtf8(name), QVariant::fromValue(id));
     }
-    m_users->setCurrentIndex(m_users->findText(QString::fromStdString(m_app.CurrentUser)));
+    // Found as the combo box finds a text: exactly, but ignoring case.
+    m_users->setCurrentIndex(
+        m_users->findText(QString::fromStdString(m_app.CurrentUser), Qt::MatchFixedString));
 }
 
 void CMainFrame::OnEditUsers() {
@@ -128,28 +424,104 @@ void CMainFrame::BringToFront() {
 }
 
 void CMainFrame::RebuildActiveView() {
-    CTvDeskDoc& document = m_app.Doc();
-    const QString path = QString::fromStdString(document.PathName());
-    setWindowTitle((path.isEmpty() ? tr("Untitled") : QFileInfo(path).fileName()) + "[*] - TvDesk");
-    setWindowModified(document.IsModified());
-    if (m_app.Document == nullptr) {
-        m_summary->setText(tr("No data file is open."));
+    if (m_view != nullptr)
+        m_view->RebuildColumnsAndRows();
+}
+
+void CMainFrame::ShowLog(int log) {
+    if (log < 0 || log >= LogIndex::kCount)
+        return;
+    if (m_view != nullptr && m_view->LogIndex() == log)
+        return;
+    const bool wasActive = m_view == nullptr || m_view->hasFocus() ||
+                           QApplication::focusWidget() == nullptr ||
+                           QApplication::focusWidget()->window() != this;
+    // The document belongs to the application, so it outlives the moment
+    // without a view.
+    delete std::exchange(m_view, nullptr);
+    AttachView(m_makeView(log, m_app.Doc(), m_splitter));
+    m_view->OnInitialUpdate();
+    m_view->show();
+    if (wasActive)
+        m_view->setFocus();
+    UpdateCommandStates();
+}
+
+void CMainFrame::AttachView(CLogView* view) {
+    m_view = view;
+    m_splitter->addWidget(m_view);
+    m_splitter->setStretchFactor(1, 1);
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CMainFrame::UpdateCommandStates);
+}
+
+void CMainFrame::OnFilterChanged(int log, int data) {
+    if (m_view != nullptr)
+        m_view->OnFilterChanged(log, data);
+}
+
+void CMainFrame::OnFilePrint() {
+    if (m_view == nullptr || !m_view->HasReport())
+        return;
+    m_view->setFocus();
+    m_view->OnFilePrint();
+}
+
+void CMainFrame::OnFilePrintPreview() {
+    if (m_view == nullptr || !m_view->HasReport())
+        return;
+    m_view->setFocus();
+    m_view->OnFilePrintPreview();
+}
+
+QPrinter& CMainFrame::Printer() {
+    if (m_printer == nullptr)
+        m_printer = new QPrinter(QPrinter::HighResolution);
+    return *m_printer;
+}
+
+void CMainFrame::OnPrintSetup() {
+    QPageSetupDialog dialog(&Printer(), this);
+    dialog.exec();
+}
+
+void CMainFrame::SetViewFactory(ViewFactory factory) {
+    m_makeView = std::move(factory);
+}
+
+QString CMainFrame::UserGuidePath() const {
+    QSettings install(QSettings::NativeFormat, QSettings::UserScope, AppSettings::kOrganisation,
+                      "Tarvenly");
+    QString folder = install.value("3.0/Tarvenly Path").toString();
+    if (folder.isEmpty())
+        folder = QCoreApplication::applicationDirPath();
+    if (folder.isEmpty())
+        return {};
+    return QDir(folder).filePath(kUserGuideName);
+}
+
+void CMainFrame::OnUserGuide() {
+    const QString path = UserGuidePath();
+    if (path.isEmpty()) {
+        MessageBox::warning(this, "Couldn't find the path to the help file.");
         return;
     }
-    const auto row = [](const QString& name, const RecordStore& store) {
-        return QString("<tr><td>%1</td><td align=right>%2</td></tr>")
-            .arg(name)
-            .arg(store.LiveCount());
-    };
-    m_summary->setText(QString("<p><b>%1</b></p><p>%2</p><table cellspacing=6>%3%4%5%6%7</table>")
-                           .arg(path.toHtmlEscaped(),
-                                document.Trips().UsesKilometres() ? tr("Distances in kilometers")
-                                                                  : tr("Distances in miles"),
-                                row(tr("Vehicles"), document.Vehicles()),
-                                row(tr("Service types"), document.ServiceTypes()),
-                                row(tr("Service entries"), document.Services()),
-                                row(tr("Trips"), document.Trips()),
-                                row(tr("Expenses"), document.Expenses())));
+    if (!QFileInfo::exists(path)) {
+        ReportShellFailure(ShellErrors::kFileNotFound, path);
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        ReportShellFailure(ShellErrors::kNoAssociation, path);
+}
+
+void CMainFrame::ReportShellFailure(unsigned int result, const QString& path) {
+    MessageBox::warning(this, ShellErrors::ShellErrorText(result));
+    MessageBox::warning(this, QString("Couldn't open %1.").arg(path));
+}
+
+void CMainFrame::OnWebSite() {
+    if (!QDesktopServices::openUrl(QUrl(kProductWebSite)))
+        MessageBox::warning(this, "You do not have a default browser registered.");
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -1,18 +1,36 @@
 #pragma once
 
+#include "LockKeyState.h"
+
 #include <QMainWindow>
 #include <cstdint>
+#include <functional>
 
+class CLogView;
+class CTabForm;
 class CTvDeskApp;
+class CTvDeskDoc;
+class QAction;
 class QComboBox;
 class QLabel;
+class QLineEdit;
+class QPrinter;
+class QSplitter;
 
-// The main window: the Palm user selector, the open data file's summary, and
-// the HotSync requests that arrive for the program.
+// The main window: the filter pane on the left, one log list on the right,
+// the menus, the toolbar with the Palm user selector, the status bar, and the
+// HotSync requests that arrive for the program.
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
+    // Makes the list of a log (0-4) for the right-hand pane.
+    using ViewFactory = std::function<CLogView*(int log, CTvDeskDoc& document, QWidget* parent)>;
+
     explicit CMainFrame(CTvDeskApp& app, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    static constexpr const char* kProductWebSite = "https://www.tarvenly.com/";
+    static constexpr const char* kUserGuideName = "TvUserGuide.html";
 
     // Handles HotSync request 0-5 of message 5120 and returns its result.
     std::uint32_t OnHotSyncMessage(std::uint32_t request, std::uint32_t data);
@@ -20,17 +38,78 @@ public:
     void FillUserList();
     // Shows the window (or its open dialog) in front of the others.
     void BringToFront();
-    // Rebuilds what the window shows from the document.
+    // The columns and rows of the list again, after the units changed.
     void RebuildActiveView();
+
+    // Shows the list of a log in the right-hand pane; nothing when it is
+    // already shown or the index is not a log's.
+    void ShowLog(int log);
+    // Passes a filter change on to the list, which shows the new filter.
+    void OnFilterChanged(int log, int data);
+    void OnFilePrint();
+    void OnFilePrintPreview();
+    void OnUserGuide();
+    void OnWebSite();
+
+    CLogView* RightView() const { return m_view; }
+    CTabForm* TabForm() const { return m_tabForm; }
+    // The printer that Print Setup configures and the reports print on.
+    QPrinter& Printer();
+    // Replaces the maker of the right-hand lists (tests watch what reaches them).
+    void SetViewFactory(ViewFactory factory);
+
+    // Where the user guide lies: the installation folder when the program was
+    // installed there, else the program's own folder. Empty when neither is known.
+    QString UserGuidePath() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    // Puts a new list into the right-hand pane.
+    void AttachView(CLogView* view);
+    void UpdateCommandStates();
+    void UpdateLockIndicators();
+    QLineEdit* FocusedLineEdit() const;
     void OnUserChosen(int index);
     void OnEditUsers();
+    void OnPrintSetup();
+    void OnEditCommand(QAction* action);
+    void ReportShellFailure(unsigned int result, const QString& path);
 
     CTvDeskApp& m_app;
-    QComboBox* m_users;
-    QLabel* m_summary;
+    ViewFactory m_makeView;
+    QSplitter* m_splitter = nullptr;
+    CTabForm* m_tabForm = nullptr;
+    CLogView* m_view = nullptr;
+    QComboBox* m_users = nullptr;
+    QLabel* m_capsLock = nullptr;
+    QLabel* m_numLock = nullptr;
+    QLabel* m_scrollLock = nullptr;
+    LockKeyState m_lockKeys;
+    QPrinter* m_printer = nullptr;
+
+    QAction* m_print = nullptr;
+    QAction* m_printPreview = nullptr;
+    QAction* m_printSetup = nullptr;
+    QMenu* m_exportMenu = nullptr;
+    QAction* m_exit = nullptr;
+    QAction* m_undo = nullptr;
+    QAction* m_cut = nullptr;
+    QAction* m_copy = nullptr;
+    QAction* m_paste = nullptr;
+    QAction* m_edit = nullptr;
+    QAction* m_new = nullptr;
+    QAction* m_delete = nullptr;
+    QAction* m_editCategories = nullptr;
+    QAction* m_editUsers = nullptr;
+    QAction* m_statusBarShown = nullptr;
+    QAction* m_settings = nullptr;
+    QAction* m_webSite = nullptr;
+    QAction* m_userGuide = nullptr;
+    QAction* m_about = nullptr;
 };

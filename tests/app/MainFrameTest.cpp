@@ -1,0 +1,292 @@
+#include "MainFrame.h"
+#include "AppFixture.h"
+#include "ExpenseView.h"
+#include "HandOverProtocol.h"
+#include "LogView.h"
+#include "ServiceTypeView.h"
+#include "ServiceView.h"
+#include "ShellErrors.h"
+#include "TabForm.h"
+#include "TripView.h"
+#include "TvDeskDoc.h"
+#include "VehicleView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFile>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QSettings>
+#include <QStatusBar>
+#include <QUrl>
+#include <vector>
+
+namespace {
+
+// Receives what the program asks the desktop to open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
+
+// A list that notes what the frame passes on to it.
+class RecordingView : public CTripView {
+public:
+    using CTripView::CTripView;
+    void OnFilterChanged(int log, int data) override { filters.push_back({log, data}); }
+    void OnFilePrint() override { ++prints; }
+    void OnFilePrintPreview() override { ++previews; }
+
+    std::vector<std::pair<int, int>> filters;
+    int prints = 0;
+    int previews = 0;
+};
+
+class MainFrameTest : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        AddUser(1, "Ann");
+        ASSERT_TRUE(Start());
+        m_frame = m_app->MainFrame();
+        ASSERT_NE(m_frame, nullptr);
+    }
+
+    // Clicks a log's radio button and lets the posted switch arrive.
+    void Choose(int log) {
+        m_frame->TabForm()->findChildren<QRadioButton*>().at(log)->click();
+        QApplication::processEvents();
+    }
+
+    QAction* Action(const char* name) const { return m_frame->findChild<QAction*>(name); }
+
+    static QStringList EntriesOf(const QMenu* menu) {
+        QStringList entries;
+        for (const QAction* action : menu->actions()) {
+            QString entry = action->isSeparator() ? "-" : action->text();
+            if (!action->shortcut().isEmpty())
+                entry += "\t" + action->shortcut().toString();
+            entries << entry;
+        }
+        return entries;
+    }
+
+    CMainFrame* m_frame = nullptr;
+};
+
+TEST_F(MainFrameTest, EachLogShowsItsListAndTitleOnTheSameDocument) {
+    EXPECT_NE(dynamic_cast<CTripView*>(m_frame->RightView()), nullptr);
+    EXPECT_EQ(m_frame->windowTitle(), "Trip Log");
+    const std::string path = m_app->Doc().PathName();
+
+    const struct {
+        int log;
+        const char* title;
+        bool (*isRightClass)(CLogView*);
+    } logs[] = {
+        {LogIndex::kServiceLog, "Service Log",
+         [](CLogView* v) { return dynamic_cast<CServiceView*>(v) != nullptr; }},
+        {LogIndex::kServiceTypes, "Service Type List",
+         [](CLogView* v) { return dynamic_cast<CServiceTypeView*>(v) != nullptr; }},
+        {LogIndex::kVehicleList, "Vehicle List",
+         [](CLogView* v) { return dynamic_cast<CVehicleView*>(v) != nullptr; }},
+        {LogIndex::kTripLog, "Trip Log",
+         [](CLogView* v) { return dynamic_cast<CTripView*>(v) != nullptr; }},
+    };
+    for (const auto& expected : logs) {
+        Choose(expected.log);
+        CLogView* view = m_frame->RightView();
+        ASSERT_NE(view, nullptr);
+        EXPECT_TRUE(expected.isRightClass(view)) << expected.title;
+        EXPECT_EQ(view->LogIndex(), expected.log);
+        EXPECT_EQ(m_frame->windowTitle(), expected.title);
+        EXPECT_EQ(&view->Document(), &m_app->Doc());
+        EXPECT_EQ(m_app->Doc().PathName(), path);
+        EXPECT_TRUE(view->isVisible());
+    }
+
+    // The expense log is complete, though no button offers it.
+    m_frame->ShowLog(LogIndex::kExpenseLog);
+    EXPECT_NE(dynamic_cast<CExpenseView*>(m_frame->RightView()), nullptr);
+    EXPECT_EQ(m_frame->windowTitle(), "Expense Log");
+}
+
+TEST_F(MainFrameTest, ChoosingTheShownLogKeepsItsListAndOtherIndexesDoNothing) {
+    CLogView* trips = m_frame->RightView();
+    m_frame->ShowLog(LogIndex::kTripLog);
+    EXPECT_EQ(m_frame->RightView(), trips);
+    m_frame->ShowLog(5);
+    m_frame->ShowLog(-1);
+    EXPECT_EQ(m_frame->RightView(), trips);
+}
+
+TEST_F(MainFrameTest, ColumnHeadingsFollowTheUnitsOfTheData) {
+    const auto headings = [this] {
+        QStringList titles;
+        QAbstractItemModel* model = m_frame->RightView()->model();
+        for (int column = 0; column < model->columnCount(); ++column)
+            titles << model->headerData(column, Qt::Horizontal).toString();
+        return titles;
+    };
+    EXPECT_EQ(headings(),
+              QStringList({"Date", "Destination", "Start Miles", "End Miles", "Distance"}));
+    EXPECT_EQ(m_frame->RightView()->header()->sectionSize(2), 100);
+
+    m_app->Doc().Trips().Settings[0] |= RecordStore::kUnitsKilometres;
+    m_frame->RebuildActiveView();
+    EXPECT_EQ(headings(), QStringList({"Date", "Destination", "Start Kilometers", "End Kilometers",
+                                       "Distance"}));
+    EXPECT_EQ(m_frame->RightView()->header()->sectionSize(2), 120);
+    Choose(LogIndex::kVehicleList);
+    EXPECT_EQ(headings(), QStringList({"Name", "License", "Vin", "Kilometers", "Insurance"}));
+    Choose(LogIndex::kServiceLog);
+    EXPECT_EQ(headings(), QStringList({"Date", "Complete", "Type", "Kilometers"}));
+    Choose(LogIndex::kServiceTypes);
+    EXPECT_EQ(headings(), QStringList({"Name", "Time Schedule", "Distance Schedule"}));
+}
+
+TEST_F(MainFrameTest, PrintingIsOfferedOnlyForLogsWithAReport) {
+    for (const int log : {LogIndex::kServiceTypes, LogIndex::kVehicleList}) {
+        Choose(log);
+        EXPECT_FALSE(Action("actionPrint")->isEnabled()) << log;
+        EXPECT_FALSE(Action("actionPrintPreview")->isEnabled()) << log;
+    }
+    for (const int log : {LogIndex::kServiceLog, LogIndex::kTripLog}) {
+        Choose(log);
+        EXPECT_TRUE(Action("actionPrint")->isEnabled()) << log;
+        EXPECT_TRUE(Action("actionPrintPreview")->isEnabled()) << log;
+    }
+}
+
+TEST_F(MainFrameTest, TheFilterAndPrintRequestsReachTheListOnTheRight) {
+    m_frame->SetViewFactory([](int, CTvDeskDoc& document, QWidget* parent) -> CLogView* {
+        return new RecordingView(document, parent);
+    });
+    Choose(LogIndex::kVehicleList); // still the stock list
+    Choose(LogIndex::kTripLog);
+    auto* view = dynamic_cast<RecordingView*>(m_frame->RightView());
+    ASSERT_NE(view, nullptr);
+
+    view->filters.clear();
+    m_frame->TabForm()->ApplyFilter();
+    EXPECT_EQ(view->filters, (std::vector<std::pair<int, int>>{{LogIndex::kTripLog, 0}}));
+
+    Action("actionPrint")->trigger();
+    Action("actionPrintPreview")->trigger();
+    Action("actionPrintPreview")->trigger();
+    EXPECT_EQ(view->prints, 1);
+    EXPECT_EQ(view->previews, 2);
+}
+
+TEST_F(MainFrameTest, TheMenusHoldTheirEntriesWithMnemonicsAndShortcuts) {
+    QStringList menus;
+    for (const QAction* action : m_frame->menuBar()->actions())
+        menus << action->text();
+    EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&View", "&Help"}));
+
+    EXPECT_EQ(EntriesOf(m_frame->findChild<QMenu*>("menuFile")),
+              QStringList({"&Print...\tCtrl+P", "Print Pre&view", "P&rint Setup...", "-", "&Export",
+                           "-", "E&xit"}));
+    EXPECT_EQ(
+        EntriesOf(m_frame->findChild<QMenu*>("menuEdit")),
+        QStringList({"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V", "-",
+                     "Edit", "New\tCtrl+N", "Delete", "-", "Edit Cate&gories...", "Edit &Users"}));
+    EXPECT_EQ(Action("actionUndo")->shortcuts().value(1),
+              QKeySequence(Qt::ALT | Qt::Key_Backspace));
+    EXPECT_EQ(EntriesOf(m_frame->findChild<QMenu*>("menuView")),
+              QStringList({"&Status Bar", "&Settings"}));
+    const QStringList help = EntriesOf(m_frame->findChild<QMenu*>("menuHelp"));
+    ASSERT_EQ(help.size(), 4);
+    EXPECT_EQ(help[1], "User Guide...\tF1");
+    EXPECT_EQ(help[3], "&About TvDesk...");
+}
+
+TEST_F(MainFrameTest, TheExportMenuOffersOnlyTheTripAndServiceExports) {
+    EXPECT_EQ(EntriesOf(m_frame->findChild<QMenu*>("menuExport")),
+              QStringList({"Trip Log to T&ext File", "Trip Log To E&xcel", "-",
+                           "&Service Log To Text File", "Ser&vice Log To Excel"}));
+}
+
+TEST_F(MainFrameTest, TheStatusBarShowsReadyAndTheLockKeysAndCanBeHidden) {
+    QStatusBar* bar = m_frame->statusBar();
+    EXPECT_EQ(bar->currentMessage(), "Ready");
+    for (const char* name : {"indicatorCaps", "indicatorNum", "indicatorScroll"})
+        EXPECT_NE(bar->findChild<QWidget*>(name), nullptr) << name;
+    m_frame->show();
+    Action("actionStatusBar")->trigger();
+    EXPECT_FALSE(bar->isVisible());
+    Action("actionStatusBar")->trigger();
+    EXPECT_TRUE(bar->isVisible());
+}
+
+TEST_F(MainFrameTest, TheHotSyncProbeIsAnsweredWithItsOwnNumber) {
+    EXPECT_EQ(m_frame->OnHotSyncMessage(HandOver::Probe, 0), HandOver::kHotSyncMessage);
+    EXPECT_EQ(m_frame->OnHotSyncMessage(3, 0), 0u);
+    EXPECT_EQ(m_frame->OnHotSyncMessage(4, 0), 0u);
+    EXPECT_EQ(m_frame->OnHotSyncMessage(77, 0), 0u);
+}
+
+TEST_F(MainFrameTest, TheUserGuideIsOpenedBesideTheProgramOrReportedMissing) {
+    QTemporaryDir install;
+    ASSERT_TRUE(install.isValid());
+    {
+        QSettings key(QSettings::NativeFormat, QSettings::UserScope, "Brisklane", "Tarvenly");
+        key.setValue("3.0/Tarvenly Path", install.path());
+    }
+    const QString guide = install.path() + "/TvUserGuide.html";
+    EXPECT_EQ(m_frame->UserGuidePath(), guide);
+
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("file", &catcher, "open");
+    Action("actionUserGuide")->trigger();
+    EXPECT_TRUE(catcher.opened.isEmpty());
+    EXPECT_EQ(MessageBox::shownTexts(), QStringList({"The specified file was not found.",
+                                                     QString("Couldn't open %1.").arg(guide)}));
+
+    MessageBox::clearShownTexts();
+    QFile file(guide);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    Action("actionUserGuide")->trigger();
+    QDesktopServices::unsetUrlHandler("file");
+    EXPECT_EQ(catcher.opened, QList<QUrl>({QUrl::fromLocalFile(guide)}));
+    EXPECT_TRUE(MessageBox::shownTexts().isEmpty());
+
+    // Without an installation the guide is looked for beside the program.
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, "Brisklane", "Tarvenly").clear();
+    EXPECT_EQ(m_frame->UserGuidePath(),
+              QCoreApplication::applicationDirPath() + "/TvUserGuide.html");
+}
+
+TEST_F(MainFrameTest, TheWebSiteOpensInTheBrowser) {
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("https", &catcher, "open");
+    Action("actionWebSite")->trigger();
+    QDesktopServices::unsetUrlHandler("https");
+    EXPECT_EQ(catcher.opened, QList<QUrl>({QUrl("https://www.tarvenly.com/")}));
+    EXPECT_TRUE(MessageBox::shownTexts().isEmpty());
+}
+
+TEST(ShellErrors, EachResultHasItsText) {
+    EXPECT_EQ(ShellErrors::ShellErrorText(0),
+              "The operating system is out of memory or resources.");
+    EXPECT_EQ(ShellErrors::ShellErrorText(5),
+              "The operating system denied access to the specified file.");
+    EXPECT_EQ(ShellErrors::ShellErrorText(11),
+              QString::fromUtf8("The .exe file is invalid (non-Win32\u00AE .exe or error in .exe "
+                                "image)."));
+    EXPECT_EQ(ShellErrors::ShellErrorText(32), "The specified dynamic-link library was not found.");
+    EXPECT_EQ(ShellErrors::ShellErrorText(1), "ShellExecute failed with error code: 1.");
+    EXPECT_EQ(ShellErrors::ShellErrorText(4000000000u),
+              "ShellExecute failed with error code: 4000000000.");
+}
+
+} // namespace
+
+#include "MainFrameTest.moc"

@@ -1,0 +1,152 @@
+// tvscreenshots OUTDIR: renders the main window once per log and every
+// dialog it reaches, on generated sample data, into PNG files in OUTDIR. It
+// runs in a home folder of its own, so the user's settings and Palm Desktop
+// are never touched, and needs no display (offscreen platform).
+
+#include "AboutDialog.h"
+#include "FileUserManager.h"
+#include "LogView.h"
+#include "MainFrame.h"
+#include "MessageBox.h"
+#include "PalmDesktopSettings.h"
+#include "SampleGenerator.h"
+#include "SettingsDialog.h"
+#include "TabForm.h"
+#include "TvDeskApp.h"
+#include "TvDeskDoc.h"
+#include "UserListDialog.h"
+#include "UserNameDialog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+bool Save(QWidget& widget, const QString& folder, const QString& name) {
+    QApplication::processEvents();
+    const QString path = QDir(folder).filePath(name + ".png");
+    if (!widget.grab().save(path)) {
+        std::fprintf(stderr, "tvscreenshots: cannot write %s\n", path.toLocal8Bit().constData());
+        return false;
+    }
+    std::printf("%s\n", path.toLocal8Bit().constData());
+    return true;
+}
+
+bool SaveDialog(QDialog& dialog, const QString& folder, const QString& name) {
+    dialog.show();
+    const bool saved = Save(dialog, folder, name);
+    dialog.hide();
+    return saved;
+}
+
+// A Palm Desktop with two users; the first one's data file holds sample data.
+bool SetUpPalmDesktop(const QString& folder) {
+    const std::string desktop = folder.toStdString();
+    if (!FileUserManager::Create(desktop, desktop + "/"))
+        return false;
+    auto users = FileUserManager::Open(desktop);
+    if (users == nullptr || users->UmAddUser("Demo", 0) != 0 || users->UmAddUser("Pat", 0) != 0)
+        return false;
+    PalmDesktopSettings::SetDesktopFolder(folder);
+    std::uint32_t id = 0;
+    char userFolder[260] = {};
+    std::int16_t size = sizeof(userFolder);
+    users->UmGetIDFromName("Demo", &id);
+    if (users->UmGetUserDirectory(id, userFolder, &size) <= 0)
+        return false;
+    const QString data = folder + "/" + QString::fromUtf8(userFolder) + "/Tarvenly";
+    if (!QDir().mkpath(data))
+        return false;
+    TvDocument document;
+    SampleOptions options;
+    options.Trips = 600;
+    options.Expenses = 120;
+    options.Seed = 7;
+    GenerateSample(document, options);
+    return document.OnSaveDocument((data + "/TvData.tv").toStdString());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fputs("usage: tvscreenshots OUTDIR\n", stderr);
+        return 2;
+    }
+    const QString output = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    QTemporaryDir home;
+    if (!home.isValid() || !QDir().mkpath(output))
+        return 1;
+    const QByteArray root = home.path().toLocal8Bit();
+    ::setenv("HOME", root.constData(), 1);
+    ::setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
+    ::setenv("XDG_DATA_HOME", (root + "/data").constData(), 1);
+    ::setenv("XDG_RUNTIME_DIR", (root + "/run").constData(), 1);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QDir(home.path()).mkpath("run");
+    QFile::setPermissions(home.path() + "/run",
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    QApplication application(argc, argv);
+    QCoreApplication::setOrganizationName("Brisklane");
+    QCoreApplication::setApplicationName("TvDesk");
+    QApplication::setFont(QFont("Liberation Sans", 9));
+    // Nothing may wait for an answer here.
+    MessageBox::setTestMode(true);
+
+    const QString palm = home.path() + "/Palm Desktop";
+    if (!QDir().mkpath(palm) || !SetUpPalmDesktop(palm)) {
+        std::fputs("tvscreenshots: cannot set up the sample Palm Desktop\n", stderr);
+        return 1;
+    }
+
+    CTvDeskApp app;
+    if (!app.InitApplication() || !app.InitInstance()) {
+        std::fputs("tvscreenshots: the program did not start\n", stderr);
+        return 1;
+    }
+    CMainFrame& frame = *app.MainFrame();
+    frame.resize(1000, 620);
+    bool ok = true;
+
+    const char* const logNames[] = {"trip-log", "service-log", "service-types", "vehicle-list"};
+    for (int log = LogIndex::kTripLog; log <= LogIndex::kVehicleList; ++log) {
+        frame.TabForm()->SwitchLog(log);
+        QApplication::processEvents();
+        ok &= Save(frame, output, QString("main-%1-%2").arg(log).arg(logNames[log]));
+    }
+    frame.TabForm()->SwitchLog(LogIndex::kTripLog);
+    QApplication::processEvents();
+
+    for (QMenu* menu : frame.menuBar()->findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) {
+        if (!menu->objectName().startsWith("menu"))
+            continue;
+        menu->popup(frame.mapToGlobal(QPoint(0, 0)));
+        ok &= Save(*menu, output, "menu-" + menu->objectName().mid(4).toLower());
+        menu->hide();
+    }
+    if (auto* exports = frame.findChild<QMenu*>("menuExport")) {
+        exports->popup(frame.mapToGlobal(QPoint(0, 0)));
+        ok &= Save(*exports, output, "menu-export");
+        exports->hide();
+    }
+
+    CSettingsDialog settings(app, &frame);
+    ok &= SaveDialog(settings, output, "dialog-settings");
+    CAboutDialog about(QString::fromStdString(app.DataFilePath), &frame);
+    ok &= SaveDialog(about, output, "dialog-about");
+    CUserListDialog users(*app.UserManager(), &frame);
+    ok &= SaveDialog(users, output, "dialog-user-list");
+    CUserNameDialog userName("Demo", &frame);
+    ok &= SaveDialog(userName, output, "dialog-user-name");
+
+    app.Doc().SetModifiedFlag(false);
+    app.ExitInstance();
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QWidget>
+
+class CTvDeskDoc;
+class CategoryList;
+struct CategoryEntry;
+struct VehicleRecord;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QRadioButton;
+
+// The narrow pane on the left of the main window: its radio buttons choose
+// the log that the right-hand pane shows, and its filter controls (vehicle,
+// category, date range) set the document's filter that the lists, reports
+// and exports obey.
+class CTabForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit CTabForm(CTvDeskDoc& document, QWidget* parent = nullptr);
+
+    static constexpr int kWidth = 190;
+
+    int SelectedLog() const { return m_log; }
+
+    // Chooses a log as a click on its radio button does.
+    void SwitchLog(int log);
+    // Writes the controls into the document's filter, tells the frame and
+    // the other views.
+    void ApplyFilter();
+    // Enables the date range unless all dates are shown, then applies.
+    void ToggleDates();
+    // Lists the live vehicles again and selects the first; then the log's
+    // category box and the filter follow.
+    void RebuildVehicleBox();
+
+signals:
+    // The log to show changed (delivered to the frame after this pane's own
+    // work is done).
+    void logChanged(int log);
+    // The filter changed; the frame passes it on to the log being shown.
+    void filterChanged(int log, int data);
+
+private:
+    void ToggleDatesEnabled();
+    void FillCategoryBox(int log);
+    void ShowControlsFor(int log);
+    CategoryList* CategoryListOf(int log) const;
+    CategoryEntry** RememberedFilterOf(int log) const;
+
+    CTvDeskDoc& m_document;
+    int m_log = 0;
+
+    QButtonGroup* m_logButtons;
+    QLabel* m_vehicleLabel;
+    QComboBox* m_vehicles;
+    QLabel* m_categoryLabel;
+    QComboBox* m_categories;
+    QCheckBox* m_allDates;
+    QGroupBox* m_range;
+    QLabel* m_startLabel;
+    QDateEdit* m_start;
+    QLabel* m_endLabel;
+    QDateEdit* m_end;
+};
