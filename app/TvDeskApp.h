@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -78,6 +79,9 @@ public:
     bool ClassRegistered = false;
     CTvDeskDoc* Document = nullptr; // the document once a user's data file is open
     std::string DataFilePath;
+    // The sort code of each log's list, by log index: 0 at start, kept for
+    // the run, never saved.
+    std::array<int, 5> SortCodes = {};
 
 private:
     CTvDeskDoc* OpenDocumentFile(const std::string& path);

@@ -1,14 +1,29 @@
 #include "LogView.h"
 
+#include "SortCode.h"
 #include "TvDeskDoc.h"
 
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QMenu>
+#include <algorithm>
 
-CLogView::CLogView(CTvDeskDoc& document, QWidget* parent)
-    : CListViewEx(parent), m_document(document) {
+CLogView::CLogView(CTvDeskDoc& document, int& sortCode, QWidget* parent)
+    : CListViewEx(parent), m_document(document), m_sortCode(sortCode) {
     setModel(&m_columnsOnly);
     // The last column takes the width the others leave.
     header()->setStretchLastSection(true);
+    header()->setSectionsClickable(true);
+    connect(header(), &QHeaderView::sectionClicked, this, &CLogView::OnColumnClick);
+    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid())
+            OnEditRow(index.row());
+    });
+    connect(&m_document, &CTvDeskDoc::contentsCleared, this, [this] { DropRows(); });
+    connect(&m_document, &CTvDeskDoc::viewsUpdated, this, [this](QObject* sender, int hint) {
+        if (sender != this)
+            OnDocumentUpdate(hint);
+    });
 }
 
 void CLogView::OnInitialUpdate() {
@@ -30,8 +45,56 @@ void CLogView::OnFilePrint() {}
 
 void CLogView::OnFilePrintPreview() {}
 
+void CLogView::OnEditRecord() {}
+
+void CLogView::OnNewRecord() {}
+
+void CLogView::OnDeleteRecords() {}
+
+void CLogView::OnCategoryChange() {}
+
+void CLogView::OnColumnClick(int column) {
+    m_sortCode = SortCode::AfterColumnClick(m_sortCode, column);
+    SortRows();
+}
+
 void CLogView::Fill() {}
+
+void CLogView::SortRows() {}
+
+void CLogView::DropRows() {}
+
+void CLogView::OnDocumentUpdate(int) {
+    Fill();
+}
+
+void CLogView::OnEditRow(int) {}
 
 bool CLogView::Metric() const {
     return m_document.Trips().UsesKilometres();
+}
+
+std::vector<int> CLogView::SelectedRows() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void CLogView::NoteChange() {
+    m_document.SetModifiedFlag(true);
+    m_document.UpdateAllViews(this, 0);
+}
+
+void CLogView::contextMenuEvent(QContextMenuEvent* event) {
+    if (!HasRecordCommands())
+        return;
+    QMenu menu(this);
+    menu.addAction("&Edit", this, &CLogView::OnEditRecord);
+    menu.addAction("&New", this, &CLogView::OnNewRecord);
+    menu.addAction("&Delete", this, &CLogView::OnDeleteRecords);
+    if (HasCategoryChange())
+        menu.addAction("&Category Change", this, &CLogView::OnCategoryChange);
+    menu.exec(event->globalPos());
 }

@@ -19,11 +19,14 @@ constexpr int kCount = 5;
 
 // A log list in the right-hand pane of the main window. It shows the records
 // of one store through a table model of references, names the main window
-// after its log, and answers the frame's filter-changed and print requests.
+// after its log, refills when the document or the filter changes, and runs
+// the record commands (Edit, New, Delete, and where the log has categories,
+// Category Change) from the Edit menu, the context menu and a double-click.
 class CLogView : public CListViewEx {
     Q_OBJECT
 public:
-    CLogView(CTvDeskDoc& document, QWidget* parent);
+    // sortCode: the log's sort code, kept by the application for the run.
+    CLogView(CTvDeskDoc& document, int& sortCode, QWidget* parent);
 
     CTvDeskDoc& Document() const { return m_document; }
     virtual int LogIndex() const = 0;
@@ -31,6 +34,8 @@ public:
     virtual QString Title() const = 0;
     // Only the trip, service and expense logs print reports.
     virtual bool HasReport() const { return false; }
+    // Whether Edit, New and Delete act on this log's records.
+    virtual bool HasRecordCommands() const { return false; }
 
     // First showing: the window title, the columns (their headings follow the
     // distance units of the moment) and the rows.
@@ -45,14 +50,45 @@ public:
     virtual void OnFilePrint();
     virtual void OnFilePrintPreview();
 
+    // The record commands; a log without them ignores them.
+    virtual void OnEditRecord();
+    virtual void OnNewRecord();
+    virtual void OnDeleteRecords();
+    // Files the selected records under another category (trips, expenses).
+    virtual void OnCategoryChange();
+
+    int SortCodeValue() const { return m_sortCode; }
+    // A click on a column header: the sort code follows the click and the
+    // rows are sorted again (not refilled).
+    void OnColumnClick(int column);
+
 protected:
     // The log's columns; the last one is widened to fill the list.
     virtual std::vector<ListColumn> MakeColumns(bool metric) const = 0;
     // Lists the records the log shows.
     virtual void Fill();
+    // Orders the rows by the sort code.
+    virtual void SortRows();
+    // Drops every row: the records are about to go.
+    virtual void DropRows();
+    // Another view or the document changed the data; the default refills.
+    virtual void OnDocumentUpdate(int hint);
+    // Edits the record of a row that was double-clicked.
+    virtual void OnEditRow(int row);
+    // Whether the context menu offers Category Change.
+    virtual bool HasCategoryChange() const { return false; }
+
     bool Metric() const;
+    int& SortCodeRef() { return m_sortCode; }
+    // The rows selected, top to bottom.
+    std::vector<int> SelectedRows() const;
+    // Marks the document modified and tells the other views.
+    void NoteChange();
+
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     CTvDeskDoc& m_document;
+    int& m_sortCode;
     RecordTableModelBase m_columnsOnly;
 };

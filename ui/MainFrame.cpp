@@ -44,18 +44,18 @@ constexpr int kUserLabelWidth = 60;
 constexpr int kUserSelectorWidth = 120;
 constexpr int kLockPollMilliseconds = 400;
 
-CLogView* MakeLogView(int log, CTvDeskDoc& document, QWidget* parent) {
+CLogView* MakeLogView(int log, CTvDeskDoc& document, int& sortCode, QWidget* parent) {
     switch (log) {
     case LogIndex::kTripLog:
-        return new CTripView(document, parent);
+        return new CTripView(document, sortCode, parent);
     case LogIndex::kServiceLog:
-        return new CServiceView(document, parent);
+        return new CServiceView(document, sortCode, parent);
     case LogIndex::kServiceTypes:
-        return new CServiceTypeView(document, parent);
+        return new CServiceTypeView(document, sortCode, parent);
     case LogIndex::kVehicleList:
-        return new CVehicleView(document, parent);
+        return new CVehicleView(document, sortCode, parent);
     case LogIndex::kExpenseLog:
-        return new CExpenseView(document, parent);
+        return new CExpenseView(document, sortCode, parent);
     default:
         return nullptr;
     }
@@ -95,7 +95,8 @@ CMainFrame::CMainFrame(CTvDeskApp& app, QWidget* parent)
     connect(m_tabForm, &CTabForm::logChanged, this, &CMainFrame::ShowLog, Qt::QueuedConnection);
     connect(m_tabForm, &CTabForm::filterChanged, this, &CMainFrame::OnFilterChanged);
 
-    AttachView(m_makeView(LogIndex::kTripLog, document, m_splitter));
+    AttachView(m_makeView(LogIndex::kTripLog, document,
+                          m_app.SortCodes[LogIndex::kTripLog], m_splitter));
     m_splitter->setSizes({CTabForm::kWidth, 760});
     resize(960, 600);
     m_view->OnInitialUpdate();
@@ -152,9 +153,19 @@ void CMainFrame::CreateActions() {
     m_delete = MakeAction(this, "Delete", "actionDelete", "Delete the selected records");
     m_editCategories = MakeAction(this, "Edit Cate&gories...", "actionEditCategories",
                                   "Add, rename and delete categories");
-    // The record commands are handled by the logs' own lists.
-    for (QAction* action : {m_edit, m_new, m_delete, m_editCategories})
-        action->setEnabled(false);
+    // The record commands go to the list on the right.
+    connect(m_edit, &QAction::triggered, this, [this] {
+        if (m_view != nullptr)
+            m_view->OnEditRecord();
+    });
+    connect(m_new, &QAction::triggered, this, [this] {
+        if (m_view != nullptr)
+            m_view->OnNewRecord();
+    });
+    connect(m_delete, &QAction::triggered, this, [this] {
+        if (m_view != nullptr)
+            m_view->OnDeleteRecords();
+    });
     m_editUsers = MakeAction(this, "Edit &Users", "actionEditUsers", "Edit Palm Desktop's users");
     connect(m_editUsers, &QAction::triggered, this, &CMainFrame::OnEditUsers);
 
@@ -324,6 +335,11 @@ void CMainFrame::UpdateCommandStates() {
     m_print->setEnabled(hasReport);
     m_printPreview->setEnabled(hasReport);
 
+    const bool hasRecords = m_view != nullptr && m_view->HasRecordCommands();
+    m_edit->setEnabled(hasRecords);
+    m_new->setEnabled(hasRecords);
+    m_delete->setEnabled(hasRecords);
+
     const QLineEdit* edit = FocusedLineEdit();
     const bool writable = edit != nullptr && !edit->isReadOnly();
     m_undo->setEnabled(writable && edit->isUndoAvailable());
@@ -439,7 +455,8 @@ void CMainFrame::ShowLog(int log) {
     // The document belongs to the application, so it outlives the moment
     // without a view.
     delete std::exchange(m_view, nullptr);
-    AttachView(m_makeView(log, m_app.Doc(), m_splitter));
+    AttachView(m_makeView(log, m_app.Doc(), m_app.SortCodes[static_cast<std::size_t>(log)],
+                          m_splitter));
     m_view->OnInitialUpdate();
     m_view->show();
     if (wasActive)

@@ -24,7 +24,8 @@ class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
     // Makes the list of a log (0-4) for the right-hand pane.
-    using ViewFactory = std::function<CLogView*(int log, CTvDeskDoc& document, QWidget* parent)>;
+    using ViewFactory = std::function<CLogView*(int log, CTvDeskDoc& document, int& sortCode,
+                                                QWidget* parent)>;
 
     explicit CMainFrame(CTvDeskApp& app, QWidget* parent = nullptr);
     ~CMainFrame() override;

@@ -62,14 +62,22 @@ public:
     // Orders the rows by the log's comparison; rows that compare equal keep
     // their order, so the same data always lists the same way.
     template <typename Less> void SortRows(Less less) {
+        ReorderRows([&less](std::vector<Record*>& rows) {
+            std::stable_sort(rows.begin(), rows.end(),
+                             [&less](const Record* a, const Record* b) { return less(*a, *b); });
+        });
+    }
+
+    // Lets reorder(std::vector<Record*>&) put the same rows in a new order;
+    // the selection and the current row stay with their records.
+    template <typename Reorder> void ReorderRows(Reorder reorder) {
         emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
         const QModelIndexList before = persistentIndexList();
         std::vector<const Record*> held;
         held.reserve(static_cast<std::size_t>(before.size()));
         for (const QModelIndex& index : before)
             held.push_back(m_rows[static_cast<std::size_t>(index.row())]);
-        std::stable_sort(m_rows.begin(), m_rows.end(),
-                         [&less](const Record* a, const Record* b) { return less(*a, *b); });
+        reorder(m_rows);
         QModelIndexList after;
         if (!before.isEmpty()) {
             std::unordered_map<const Record*, int> rowOf;

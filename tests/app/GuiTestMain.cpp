@@ -4,6 +4,7 @@
 
 #include "FileDialog.h"
 #include "MessageBox.h"
+#include "ModalDialog.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName("TvDesk");
     MessageBox::setTestMode(true);
     FileDialog::setTestMode(true);
+    ModalDialog::setTestMode(true);
 
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -165,9 +165,10 @@ TEST_F(MainFrameTest, PrintingIsOfferedOnlyForLogsWithAReport) {
 }
 
 TEST_F(MainFrameTest, TheFilterAndPrintRequestsReachTheListOnTheRight) {
-    m_frame->SetViewFactory([](int, CTvDeskDoc& document, QWidget* parent) -> CLogView* {
-        return new RecordingView(document, parent);
-    });
+    m_frame->SetViewFactory(
+        [](int, CTvDeskDoc& document, int& sortCode, QWidget* parent) -> CLogView* {
+            return new RecordingView(document, sortCode, parent);
+        });
     Choose(LogIndex::kVehicleList); // still the stock list
     Choose(LogIndex::kTripLog);
     auto* view = dynamic_cast<RecordingView*>(m_frame->RightView());
