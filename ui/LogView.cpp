@@ -74,6 +74,14 @@ bool CLogView::Metric() const {
     return m_document.Trips().UsesKilometres();
 }
 
+std::vector<ListColumn> CLogView::ToListColumns(const LogColumns& columns) {
+    std::vector<ListColumn> list;
+    list.reserve(columns.size());
+    for (const LogColumn& column : columns)
+        list.push_back({QString::fromStdString(column.title), column.width});
+    return list;
+}
+
 std::vector<int> CLogView::SelectedRows() const {
     std::vector<int> rows;
     for (const QModelIndex& index : selectionModel()->selectedRows())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ListViewEx.h"
+#include "LogColumn.h"
 #include "RecordTableModel.h"
 
 #include <vector>
@@ -79,6 +80,8 @@ protected:
     virtual bool HasCategoryChange() const { return false; }
 
     bool Metric() const;
+    // A log's columns as the list shows them, left-aligned.
+    static std::vector<ListColumn> ToListColumns(const LogColumns& columns);
     int& SortCodeRef() { return m_sortCode; }
     // The rows selected, top to bottom.
     std::vector<int> SelectedRows() const;
