@@ -49,9 +49,11 @@ fuzz: deps
 	    -use_value_profile=1 -dict=fuzz/datafile.dict -artifact_prefix=$(FUZZ_DIR)/ \
 	    $(FUZZ_DIR)/corpus fuzz/corpus
 
-# Open and save speed and memory on a generated million-trip file.
+# Open and save speed and memory on a generated million-trip file, then the
+# trip list's fill and sorts over a million trips.
 bench: build
 	sh bench/open_save.sh $(BUILD_DIR)/cli/tvtool
+	$(BUILD_DIR)/bench/tvbench_lists
 
 # The main window once per log and every dialog it reaches, rendered offscreen
 # on sample data into build/screenshots/.

@@ -1,5 +1,6 @@
 #include "SettingsDialog.h"
 
+#include "DialogButtons.h"
 #include "MainFrame.h"
 #include "RecordStore.h"
 #include "TvDeskApp.h"
@@ -95,9 +96,7 @@ CSettingsDialog::CSettingsDialog(CTvDeskApp& app, QWidget* parent)
     form->addRow(tr("&Date/Time Export Format:"), m_dateFormat);
     m_rootFolder->setMinimumWidth(320);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = MakeOkCancelButtons(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);

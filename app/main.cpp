@@ -1,4 +1,5 @@
 #include "AllocatorTuning.h"
+#include "LocalTimeZone.h"
 #include "TvDeskApp.h"
 
 #include <QApplication>
@@ -6,6 +7,7 @@
 
 int main(int argc, char** argv) {
     TuneAllocatorForLargeFiles();
+    CacheLocalTimeZone();
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName("Brisklane");
     QCoreApplication::setApplicationName("TvDesk");

@@ -1,6 +1,7 @@
 #include "ToolCommands.h"
 
 #include "JsonDump.h"
+#include "ListCommand.h"
 #include "MExcept.h"
 #include "SampleGenerator.h"
 #include "TvDocument.h"
@@ -11,7 +12,8 @@
 
 namespace {
 
-constexpr const char* kToolUsage = "usage: tvtool COMMAND [ARGS] (dump, check, resave, sample)\n";
+constexpr const char* kToolUsage =
+    "usage: tvtool COMMAND [ARGS] (dump, check, resave, sample, list)\n";
 
 constexpr const char* kToolHelp =
     "tvtool: the Tarvenly Desktop data file from the command line.\n"
@@ -22,6 +24,7 @@ constexpr const char* kToolHelp =
     "                    records of each store\n"
     "  resave IN OUT     open IN and save it to OUT as the desktop program does\n"
     "  sample OUT [...]  write a generated data file with realistic records\n"
+    "  list LOG FILE [...]  print what a log's list shows for a filter\n"
     "\n"
     "Run 'tvtool COMMAND --help' for a command's options.\n"
     "Exit status: 0 success, 1 the data file could not be read or written,\n"
@@ -43,25 +46,6 @@ int UsageError(std::FILE* err, const Command& command, const std::string& proble
     return kExitUsage;
 }
 
-// The command-line tool never creates a data file by looking at it: the
-// document would start a new data set for a missing path.
-bool RequireExistingFile(const std::string& path, std::FILE* err) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0)
-        return true;
-    std::fprintf(err, "%s. %s\n", MExceptFileOpenError().Message(), path.c_str());
-    return false;
-}
-
-bool OpenDocument(TvDocument& document, const std::string& path, std::FILE* err) {
-    if (!RequireExistingFile(path, err))
-        return false;
-    if (document.OnOpenDocument(path))
-        return true;
-    std::fprintf(err, "%s\n", document.LastError().c_str());
-    return false;
-}
-
 bool SaveDocument(TvDocument& document, const std::string& path, std::FILE* err) {
     if (document.OnSaveDocument(path))
         return true;
@@ -71,7 +55,7 @@ bool SaveDocument(TvDocument& document, const std::string& path, std::FILE* err)
 
 int RunDump(const Command&, const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     TvDocument document;
-    if (!OpenDocument(document, args[0], err))
+    if (!OpenExistingDocument(document, args[0], err))
         return kExitDataError;
     DumpJson(document, out);
     return kExitOk;
@@ -79,7 +63,7 @@ int RunDump(const Command&, const std::vector<std::string>& args, std::FILE* out
 
 int RunCheck(const Command&, const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     TvDocument document;
-    if (!OpenDocument(document, args[0], err))
+    if (!OpenExistingDocument(document, args[0], err))
         return kExitDataError;
     const std::pair<const char*, const RecordStore*> stores[] = {
         {"vehicles", &document.Vehicles()},
@@ -96,7 +80,7 @@ int RunCheck(const Command&, const std::vector<std::string>& args, std::FILE* ou
 
 int RunResave(const Command&, const std::vector<std::string>& args, std::FILE*, std::FILE* err) {
     TvDocument document;
-    if (!OpenDocument(document, args[0], err))
+    if (!OpenExistingDocument(document, args[0], err))
         return kExitDataError;
     return SaveDocument(document, args[1], err) ? kExitOk : kExitDataError;
 }
@@ -109,6 +93,13 @@ template <typename Integer> bool ParseNumber(const std::string& text, Integer& v
 
 int RunSample(const Command& command, const std::vector<std::string>& args, std::FILE*,
               std::FILE* err);
+
+int RunList(const Command& command, const std::vector<std::string>& args, std::FILE* out,
+            std::FILE* err) {
+    return ListCommand::Run(args, out, err, [&command, err](const std::string& problem) {
+        return UsageError(err, command, problem);
+    });
+}
 
 const Command kCommands[] = {
     {"dump", "tvtool dump FILE",
@@ -133,6 +124,7 @@ const Command kCommands[] = {
      "  --seed S       seed of the generator (default 1)\n"
      "  --metric       kilometres and litres instead of miles and gallons\n",
      RunSample},
+    {"list", ListCommand::kUsage, ListCommand::kHelp, RunList},
 };
 
 int RunSample(const Command& command, const std::vector<std::string>& args, std::FILE*,
@@ -172,10 +164,26 @@ int RunSample(const Command& command, const std::vector<std::string>& args, std:
 // The positional arguments a command takes, or -1 when it parses its own.
 int PositionalCount(const Command& command) {
     const std::string_view name = command.name;
-    return name == "sample" ? -1 : (name == "resave" ? 2 : 1);
+    if (name == "sample" || name == "list")
+        return -1;
+    return name == "resave" ? 2 : 1;
 }
 
 } // namespace
+
+// The command-line tool never creates a data file by looking at it: the
+// document would start a new data set for a missing path.
+bool OpenExistingDocument(TvDocument& document, const std::string& path, std::FILE* err) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        std::fprintf(err, "%s. %s\n", MExceptFileOpenError().Message(), path.c_str());
+        return false;
+    }
+    if (document.OnOpenDocument(path))
+        return true;
+    std::fprintf(err, "%s\n", document.LastError().c_str());
+    return false;
+}
 
 int RunTool(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     if (args.empty()) {

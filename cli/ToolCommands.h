@@ -12,3 +12,9 @@ constexpr int kExitUsage = 2;
 // Runs tvtool with its arguments (without the program name), writing results
 // to out and messages to err; returns the exit status.
 int RunTool(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
+
+class TvDocument;
+
+// Opens an existing data file through the document; a missing file is not
+// created. On failure the document's message goes to err.
+bool OpenExistingDocument(TvDocument& document, const std::string& path, std::FILE* err);

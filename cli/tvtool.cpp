@@ -1,4 +1,5 @@
 #include "AllocatorTuning.h"
+#include "LocalTimeZone.h"
 #include "ToolCommands.h"
 
 #include <cstdio>
@@ -7,6 +8,7 @@
 
 int main(int argc, char** argv) {
     TuneAllocatorForLargeFiles();
+    CacheLocalTimeZone();
     std::vector<std::string> args(argv + 1, argv + argc);
     const int status = RunTool(args, stdout, stderr);
     if (std::fflush(stdout) != 0 && status == kExitOk) {

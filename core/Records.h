@@ -27,6 +27,9 @@ struct RecordHeader {
     void MarkModified() { Flags |= RecordFlags::Modified; }
 };
 
+// The highest odometer reading (and trip distance) the desktop accepts.
+constexpr std::int32_t kMaxOdometer = 9999999;
+
 struct VehicleRecord : RecordHeader {
     FixedText<16> Name;
     FixedText<16> License;

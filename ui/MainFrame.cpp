@@ -1,9 +1,11 @@
 #include "MainFrame.h"
 
+#include "EditCategoriesDialog.h"
 #include "ExpenseView.h"
 #include "HandOverProtocol.h"
 #include "LogView.h"
 #include "MessageBox.h"
+#include "ModalDialog.h"
 #include "ServiceTypeView.h"
 #include "ServiceView.h"
 #include "ShellErrors.h"
@@ -95,8 +97,8 @@ CMainFrame::CMainFrame(CTvDeskApp& app, QWidget* parent)
     connect(m_tabForm, &CTabForm::logChanged, this, &CMainFrame::ShowLog, Qt::QueuedConnection);
     connect(m_tabForm, &CTabForm::filterChanged, this, &CMainFrame::OnFilterChanged);
 
-    AttachView(m_makeView(LogIndex::kTripLog, document,
-                          m_app.SortCodes[LogIndex::kTripLog], m_splitter));
+    AttachView(
+        m_makeView(LogIndex::kTripLog, document, m_app.SortCodes[LogIndex::kTripLog], m_splitter));
     m_splitter->setSizes({CTabForm::kWidth, 760});
     resize(960, 600);
     m_view->OnInitialUpdate();
@@ -153,6 +155,7 @@ void CMainFrame::CreateActions() {
     m_delete = MakeAction(this, "Delete", "actionDelete", "Delete the selected records");
     m_editCategories = MakeAction(this, "Edit Cate&gories...", "actionEditCategories",
                                   "Add, rename and delete categories");
+    connect(m_editCategories, &QAction::triggered, this, &CMainFrame::OnEditCategories);
     // The record commands go to the list on the right.
     connect(m_edit, &QAction::triggered, this, [this] {
         if (m_view != nullptr)
@@ -404,6 +407,31 @@ void CMainFrame::OnEditUsers() {
     FillUserList();
 }
 
+void CMainFrame::OnEditCategories() {
+    CTvDeskDoc& document = m_app.Doc();
+    // The list of the log on the right comes first; the logs without a
+    // category list of their own start with the trip list.
+    const bool expensesShown = m_view != nullptr && m_view->LogIndex() == LogIndex::kExpenseLog;
+    const CategoryList& preselect =
+        expensesShown ? document.Expenses().Categories : document.Trips().Categories;
+    CEditCategoriesDialog dialog(&document.Trips(), &document.Expenses(), &preselect, this);
+    // A filter on a deleted category falls back to all categories rather
+    // than keep a reference to an entry that is gone.
+    connect(&dialog, &CEditCategoriesDialog::categoryRemoving, this,
+            [&document](const CategoryEntry& entry) {
+                for (CategoryEntry** filter : {&document.TripLogFilter, &document.ServiceLogFilter,
+                                               &document.ExpenseLogFilter}) {
+                    if (*filter == &entry)
+                        *filter = &document.AllCategoriesEntry;
+                }
+            });
+    ModalDialog::exec(dialog);
+    if (dialog.Changed())
+        document.SetModifiedFlag(true);
+    // The filter pane and the lists rebuild from the edited lists.
+    document.UpdateAllViews(nullptr, 0);
+}
+
 void CMainFrame::OnUserChosen(int index) {
     if (index >= 0)
         m_app.OnUserSelection(m_users->itemText(index).toStdString());
@@ -455,8 +483,8 @@ void CMainFrame::ShowLog(int log) {
     // The document belongs to the application, so it outlives the moment
     // without a view.
     delete std::exchange(m_view, nullptr);
-    AttachView(m_makeView(log, m_app.Doc(), m_app.SortCodes[static_cast<std::size_t>(log)],
-                          m_splitter));
+    AttachView(
+        m_makeView(log, m_app.Doc(), m_app.SortCodes[static_cast<std::size_t>(log)], m_splitter));
     m_view->OnInitialUpdate();
     m_view->show();
     if (wasActive)

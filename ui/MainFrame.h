@@ -24,8 +24,8 @@ class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
     // Makes the list of a log (0-4) for the right-hand pane.
-    using ViewFactory = std::function<CLogView*(int log, CTvDeskDoc& document, int& sortCode,
-                                                QWidget* parent)>;
+    using ViewFactory =
+        std::function<CLogView*(int log, CTvDeskDoc& document, int& sortCode, QWidget* parent)>;
 
     explicit CMainFrame(CTvDeskApp& app, QWidget* parent = nullptr);
     ~CMainFrame() override;
@@ -78,6 +78,7 @@ private:
     QLineEdit* FocusedLineEdit() const;
     void OnUserChosen(int index);
     void OnEditUsers();
+    void OnEditCategories();
     void OnPrintSetup();
     void OnEditCommand(QAction* action);
     void ReportShellFailure(unsigned int result, const QString& path);

@@ -5,6 +5,7 @@
 #include "MExcept.h"
 #include "MessageBox.h"
 #include "TvDeskDoc.h"
+#include "VehicleRows.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QVBoxLayout>
-#include <algorithm>
 
 namespace {
 
@@ -196,16 +196,7 @@ void CTabForm::ShowControlsFor(int log) {
 }
 
 void CTabForm::RebuildVehicleBox() {
-    std::vector<VehicleRecord*> vehicles;
-    for (VehicleRecord& vehicle : m_document.Vehicles().Records()) {
-        if (!vehicle.IsDeleted())
-            vehicles.push_back(&vehicle);
-    }
-    // The box is sorted by name, byte by byte; equal names keep store order.
-    std::stable_sort(vehicles.begin(), vehicles.end(),
-                     [](const VehicleRecord* a, const VehicleRecord* b) {
-                         return a->Name.View() < b->Name.View();
-                     });
+    const std::vector<VehicleRecord*> vehicles = VehiclesByName(m_document.Vehicles());
     {
         const QSignalBlocker blocker(m_vehicles);
         m_vehicles->clear();

@@ -1,5 +1,7 @@
 #include "UserNameDialog.h"
 
+#include "DialogButtons.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
@@ -13,13 +15,7 @@ CUserNameDialog::CUserNameDialog(const QString& name, QWidget* parent)
 
     auto* form = new QFormLayout;
     form->addRow(tr("&Name:"), m_name);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addWidget(buttons);
+    LayOutFormDialog(this, form);
 }
 
 QString CUserNameDialog::Name() const {

@@ -1,9 +1,129 @@
 #include "TripView.h"
 
+#include "MessageBox.h"
+#include "ModalDialog.h"
+#include "SelectCategoryDialog.h"
+#include "TripDialog.h"
+#include "TripRows.h"
+#include "TvDeskDoc.h"
+
+namespace {
+
+constexpr const char* kSelectItem = "Please select an item";
+
+} // namespace
+
+CTripView::CTripView(CTvDeskDoc& document, int& sortCode, QWidget* parent)
+    : CLogView(document, sortCode, parent), m_model(TripCellText) {
+    setModel(&m_model);
+}
+
 std::vector<ListColumn> CTripView::MakeColumns(bool metric) const {
-    return {{"Date", 100},
-            {"Destination", 200},
-            {metric ? "Start Kilometers" : "Start Miles", metric ? 120 : 100},
-            {metric ? "End Kilometers" : "End Miles", metric ? 120 : 100},
-            {"Distance", 100}};
+    return ToListColumns(TripColumns(metric));
+}
+
+void CTripView::Fill() {
+    std::vector<TripRecord*> rows =
+        TripRows(Document().Trips(), TripFilter::FromDocument(Document()));
+    SortTrips(rows, SortCodeValue());
+    m_model.SetRows(std::move(rows));
+}
+
+void CTripView::SortRows() {
+    const int code = SortCodeValue();
+    m_model.ReorderRows([code](std::vector<TripRecord*>& rows) { SortTrips(rows, code); });
+}
+
+void CTripView::DropRows() {
+    m_model.Clear();
+}
+
+void CTripView::OnFilterChanged(int, int) {
+    Fill();
+}
+
+bool CTripView::HasVehicles() {
+    if (Document().Vehicles().LiveCount() != 0)
+        return true;
+    MessageBox::warning(this, "You must first create a vehicle, before using this option.");
+    return false;
+}
+
+void CTripView::OnNewRecord() {
+    if (!HasVehicles())
+        return;
+    CTvDeskDoc& document = Document();
+    TripRecord trip(MTime{});
+    const VehicleRecord* vehicle = document.SelectedVehicle;
+    trip.StartOdometer = trip.EndOdometer =
+        vehicle != nullptr ? document.CurrentOdometer(*vehicle) : 0;
+    CTripDialog dialog(trip, document.Vehicles(), document.Trips().Categories, vehicle,
+                       document.TripLogFilter, Metric(), true, this);
+    if (ModalDialog::exec(dialog) != QDialog::Accepted)
+        return;
+    document.Trips().Append(std::move(trip));
+    Fill();
+    document.SetModifiedFlag(true);
+}
+
+void CTripView::OnEditRecord() {
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty()) {
+        MessageBox::warning(this, kSelectItem);
+        return;
+    }
+    OnEditRow(rows.front());
+}
+
+void CTripView::OnEditRow(int row) {
+    TripRecord* trip = m_model.RecordAt(row);
+    if (trip == nullptr || !HasVehicles())
+        return;
+    CTvDeskDoc& document = Document();
+    CTripDialog dialog(*trip, document.Vehicles(), document.Trips().Categories, nullptr,
+                       document.TripLogFilter, Metric(), false, this);
+    if (ModalDialog::exec(dialog) != QDialog::Accepted)
+        return;
+    // A trip moved to another vehicle or category leaves the list at once; a
+    // new date is seen at the next refill.
+    if (!TripFilter::FromDocument(document).PassesVehicleAndCategory(*trip))
+        m_model.RemoveRecordRow(row);
+    else if (!trip->IsDeleted())
+        m_model.RecordChanged(row);
+    document.SetModifiedFlag(true);
+}
+
+void CTripView::OnDeleteRecords() {
+    if (MessageBox::question(this, "Are you sure you want to delete the selected items?",
+                             "Warning") != MessageBox::Yes)
+        return;
+    std::vector<int> rows = SelectedRows();
+    if (rows.empty()) {
+        MessageBox::warning(this, kSelectItem);
+        return;
+    }
+    // From the bottom up, so that the rows still to go keep their numbers.
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        m_model.RecordAt(*row)->MarkDeleted();
+        m_model.RemoveRecordRow(*row);
+    }
+    Document().SetModifiedFlag(true);
+}
+
+void CTripView::OnCategoryChange() {
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty()) {
+        MessageBox::warning(this, kSelectItem);
+        return;
+    }
+    CSelectCategoryDialog dialog(Document().Trips().Categories, this);
+    if (ModalDialog::exec(dialog) != QDialog::Accepted)
+        return;
+    for (const int row : rows) {
+        TripRecord* trip = m_model.RecordAt(row);
+        trip->Category = static_cast<std::uint32_t>(dialog.SelectedIndex());
+        trip->Flags |= RecordFlags::Modified;
+        m_model.RecordChanged(row);
+    }
+    Document().SetModifiedFlag(true);
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "FakeUserManager.h"
+#include "MainFrame.h"
 #include "MessageBox.h"
+#include "ModalDialog.h"
 #include "PalmDesktopSettings.h"
 #include "QtPrinters.h"
 #include "TvDeskApp.h"
@@ -79,4 +81,25 @@ protected:
     QTemporaryDir m_folder;
     FakeUserManager m_fake; // the script, copied into the app at MakeApp()
     std::unique_ptr<CTvDeskApp> m_app;
+};
+
+// The program started for one Palm user, "Ann", with its main window, no
+// message shown yet and no dialog answer queued.
+class FrameFixture : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        ModalDialog::clearHandlers();
+        AddUser(1, "Ann");
+        ASSERT_TRUE(Start());
+        m_frame = m_app->MainFrame();
+        ASSERT_NE(m_frame, nullptr);
+        MessageBox::clearShownTexts();
+    }
+    void TearDown() override {
+        ModalDialog::clearHandlers();
+        AppFixture::TearDown();
+    }
+
+    CMainFrame* m_frame = nullptr;
 };

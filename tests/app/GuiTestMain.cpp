@@ -22,6 +22,8 @@ int main(int argc, char** argv) {
     ::setenv("XDG_CACHE_HOME", (root + "/cache").constData(), 1);
     ::setenv("XDG_RUNTIME_DIR", (root + "/run").constData(), 1);
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // The zone ctest gives every test, also when the binary is run by hand.
+    ::setenv("TZ", "America/New_York", 0);
     QDir(home.path()).mkpath("run");
     QFile::setPermissions(home.path() + "/run",
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

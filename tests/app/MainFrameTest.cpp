@@ -48,16 +48,8 @@ public:
     int previews = 0;
 };
 
-class MainFrameTest : public AppFixture {
+class MainFrameTest : public FrameFixture {
 protected:
-    void SetUp() override {
-        AppFixture::SetUp();
-        AddUser(1, "Ann");
-        ASSERT_TRUE(Start());
-        m_frame = m_app->MainFrame();
-        ASSERT_NE(m_frame, nullptr);
-    }
-
     // Clicks a log's radio button and lets the posted switch arrive.
     void Choose(int log) {
         m_frame->TabForm()->findChildren<QRadioButton*>().at(log)->click();
@@ -76,8 +68,6 @@ protected:
         }
         return entries;
     }
-
-    CMainFrame* m_frame = nullptr;
 };
 
 TEST_F(MainFrameTest, EachLogShowsItsListAndTitleOnTheSameDocument) {

@@ -234,9 +234,8 @@ TEST_F(TabFormTest, TheFrameHearsOfANewLogOnceAndOfAFilterAfterItIsWritten) {
         seen = m_document.SelectedVehicle;
     });
     int broadcasts = 0;
-    QObject::connect(&m_document, &CTvDeskDoc::viewsUpdated, &m_form, [&](QObject* sender, int) {
-        broadcasts += sender == &m_form ? 1 : 0;
-    });
+    QObject::connect(&m_document, &CTvDeskDoc::viewsUpdated, &m_form,
+                     [&](QObject* sender, int) { broadcasts += sender == &m_form ? 1 : 0; });
 
     LogButton(LogIndex::kServiceLog)->click();
     LogButton(LogIndex::kServiceLog)->click();

@@ -4,18 +4,25 @@
 // are never touched, and needs no display (offscreen platform).
 
 #include "AboutDialog.h"
+#include "CategoryNameDialog.h"
+#include "EditCategoriesDialog.h"
 #include "FileUserManager.h"
 #include "LogView.h"
 #include "MainFrame.h"
 #include "MessageBox.h"
+#include "NoteDialog.h"
 #include "PalmDesktopSettings.h"
 #include "SampleGenerator.h"
+#include "SelectCategoryDialog.h"
 #include "SettingsDialog.h"
 #include "TabForm.h"
+#include "TripDialog.h"
+#include "TripView.h"
 #include "TvDeskApp.h"
 #include "TvDeskDoc.h"
 #include "UserListDialog.h"
 #include "UserNameDialog.h"
+#include "VehicleDialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -146,7 +153,32 @@ int main(int argc, char** argv) {
     CUserNameDialog userName("Demo", &frame);
     ok &= SaveDialog(userName, output, "dialog-user-name");
 
-    app.Doc().SetModifiedFlag(false);
+    CTvDeskDoc& document = app.Doc();
+    frame.TabForm()->SwitchLog(LogIndex::kTripLog);
+    QApplication::processEvents();
+    auto* trips = dynamic_cast<CTripView*>(frame.RightView());
+    if (trips != nullptr && !trips->Rows().empty()) {
+        TripRecord& trip = *trips->Rows().front();
+        CTripDialog tripDialog(trip, document.Vehicles(), document.Trips().Categories, nullptr,
+                               nullptr, document.Trips().UsesKilometres(), false, &frame);
+        ok &= SaveDialog(tripDialog, output, "dialog-trip");
+    }
+    CNoteDialog note("Client meeting, then the depot.\nFuel receipt in the glovebox.", &frame);
+    ok &= SaveDialog(note, output, "dialog-note");
+    if (VehicleRecord* vehicle = document.SelectedVehicle) {
+        CVehicleDialog vehicleDialog(*vehicle, document.Vehicles(),
+                                     document.Trips().UsesKilometres(), &frame);
+        ok &= SaveDialog(vehicleDialog, output, "dialog-vehicle");
+    }
+    CEditCategoriesDialog categories(&document.Trips(), &document.Expenses(),
+                                     &document.Trips().Categories, &frame);
+    ok &= SaveDialog(categories, output, "dialog-edit-categories");
+    CCategoryNameDialog categoryName("Business", &frame);
+    ok &= SaveDialog(categoryName, output, "dialog-category-name");
+    CSelectCategoryDialog selectCategory(document.Trips().Categories, &frame);
+    ok &= SaveDialog(selectCategory, output, "dialog-select-category");
+
+    document.SetModifiedFlag(false);
     app.ExitInstance();
     return ok ? 0 : 1;
 }

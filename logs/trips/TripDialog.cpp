@@ -1,0 +1,216 @@
+#include "TripDialog.h"
+
+#include "AnsiText.h"
+#include "DialogButtons.h"
+#include "FieldChecks.h"
+#include "MExcept.h"
+#include "ModalDialog.h"
+#include "NoteDialog.h"
+#include "RecordStore.h"
+#include "TripRows.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+#include <optional>
+
+namespace {
+
+constexpr int kDestinationLength = 31;
+
+QVariant PointerData(const void* pointer) {
+    return QVariant::fromValue(const_cast<void*>(pointer));
+}
+
+template <typename T> const T* ItemPointer(const QComboBox* box) {
+    return box->currentIndex() < 0 ? nullptr
+                                   : static_cast<const T*>(box->currentData().value<void*>());
+}
+
+QLineEdit* MakeOdometerEdit(std::int32_t reading, const char* name, QWidget* parent) {
+    auto* edit = new QLineEdit(QString::number(reading), parent);
+    edit->setObjectName(name);
+    edit->setAlignment(Qt::AlignRight);
+    FieldChecks::AllowDigitsOnly(edit);
+    return edit;
+}
+
+// The pickers offer the days a date of the data file can hold.
+QDateEdit* MakeDatePicker(const MTime& time, const char* name, QWidget* parent) {
+    auto* picker = new QDateEdit(parent);
+    picker->setObjectName(name);
+    picker->setDisplayFormat("M/d/yyyy");
+    picker->setCalendarPopup(true);
+    picker->setDateRange(QDate(1970, 1, 1), QDate(2038, 1, 18));
+    picker->setDate(QDate(time.GetYear() + 1900, time.GetMonth() + 1, time.GetDay()));
+    return picker;
+}
+
+QTimeEdit* MakeTimePicker(const MTime& time, const char* name, QWidget* parent) {
+    auto* picker = new QTimeEdit(QTime(time.GetHour(), time.GetMinute(), time.GetSecond()), parent);
+    picker->setObjectName(name);
+    picker->setDisplayFormat("h:mm:ss AP");
+    return picker;
+}
+
+QGroupBox* MakeEndGroup(const char* title, const QString& distanceLabel, QLineEdit* odometer,
+                        QDateEdit* date, QTimeEdit* time, QWidget* parent) {
+    auto* group = new QGroupBox(title, parent);
+    auto* form = new QFormLayout(group);
+    form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    form->addRow(distanceLabel, odometer);
+    form->addRow("Date:", date);
+    form->addRow("Time:", time);
+    return group;
+}
+
+// The picked day at the picked time; daylight saving is the calendar's.
+std::optional<MTime> PickedTime(const QDateEdit* date, const QTimeEdit* time) {
+    const QDate day = date->date();
+    const QTime clock = time->time();
+    try {
+        return MTime(day.year(), day.month(), day.day(), clock.hour(), clock.minute(),
+                     clock.second(), -1);
+    } catch (const MExcept&) {
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+CTripDialog::CTripDialog(TripRecord& trip, const VehicleStore& vehicles,
+                         const CategoryList& categories, const VehicleRecord* defaultVehicle,
+                         const CategoryEntry* defaultCategory, bool metric, bool newTrip,
+                         QWidget* parent)
+    : QDialog(parent), m_trip(trip), m_note(trip.Note), m_vehicle(new QComboBox(this)),
+      m_category(new QComboBox(this)), m_destination(new QLineEdit(this)),
+      m_startOdometer(MakeOdometerEdit(trip.StartOdometer, "startOdometerEdit", this)),
+      m_startDate(MakeDatePicker(trip.Start, "startDateEdit", this)),
+      m_startTime(MakeTimePicker(trip.Start, "startTimeEdit", this)),
+      m_endOdometer(MakeOdometerEdit(trip.EndOdometer, "endOdometerEdit", this)),
+      m_endDate(MakeDatePicker(trip.End, "endDateEdit", this)),
+      m_endTime(MakeTimePicker(trip.End, "endTimeEdit", this)) {
+    setWindowTitle("Trip");
+    m_vehicle->setObjectName("vehicleBox");
+    m_category->setObjectName("categoryBox");
+    m_destination->setObjectName("destinationEdit");
+
+    // The vehicle of the trip (or the default one of a new trip); of several
+    // with that identifier the last one in store order.
+    const std::uint32_t wantedId =
+        newTrip ? (defaultVehicle != nullptr ? defaultVehicle->VehicleId : 0) : trip.VehicleId;
+    const bool wantVehicle = !newTrip || defaultVehicle != nullptr;
+    int vehicleIndex = -1;
+    for (const VehicleRecord& vehicle : vehicles.Records()) {
+        if (vehicle.IsDeleted())
+            continue;
+        m_vehicle->addItem(AnsiText::ToQString(vehicle.Name.View()), PointerData(&vehicle));
+        if (wantVehicle && vehicle.VehicleId == wantedId)
+            vehicleIndex = m_vehicle->count() - 1;
+    }
+    m_vehicle->setCurrentIndex(vehicleIndex);
+
+    int categoryIndex = -1;
+    for (const CategoryEntry& entry : categories.Items()) {
+        m_category->addItem(AnsiText::ToQString(entry.Name), PointerData(&entry));
+        const bool wanted = newTrip ? &entry == defaultCategory : entry.Category == trip.Category;
+        if (wanted && categoryIndex < 0)
+            categoryIndex = m_category->count() - 1;
+    }
+    m_category->setCurrentIndex(categoryIndex < 0 && m_category->count() > 0 ? 0 : categoryIndex);
+
+    m_destination->setMaxLength(kDestinationLength);
+    m_destination->setText(AnsiText::ToQString(trip.Destination.View()));
+    m_destination->setMinimumWidth(260);
+
+    auto* top = new QFormLayout;
+    top->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    top->addRow("Vehicle:", m_vehicle);
+    top->addRow("Category:", m_category);
+    top->addRow("Destination:", m_destination);
+
+    const QString distance = metric ? "Kilometers:" : "Miles:";
+    auto* ends = new QHBoxLayout;
+    ends->addWidget(
+        MakeEndGroup("Start", distance, m_startOdometer, m_startDate, m_startTime, this));
+    ends->addWidget(MakeEndGroup("End", distance, m_endOdometer, m_endDate, m_endTime, this));
+
+    auto* note = new QPushButton("&Note...", this);
+    note->setObjectName("noteButton");
+    note->setAutoDefault(false);
+    QDialogButtonBox* buttons = MakeOkCancelButtons(this);
+    connect(note, &QPushButton::clicked, this, &CTripDialog::OnNote);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addSpacing(6);
+    layout->addLayout(ends);
+    layout->addSpacing(6);
+    // The note on the left, away from the buttons that close the dialog.
+    auto* row = new QHBoxLayout;
+    row->addWidget(note);
+    row->addStretch(1);
+    row->addWidget(buttons);
+    layout->addLayout(row);
+    m_destination->setFocus();
+}
+
+void CTripDialog::OnNote() {
+    CNoteDialog dialog(AnsiText::ToQString(m_note), this);
+    if (ModalDialog::exec(dialog) == QDialog::Accepted)
+        m_note = AnsiText::FromQString(dialog.Note());
+}
+
+void CTripDialog::accept() {
+    const auto start = FieldChecks::ReadInteger(m_startOdometer, 0, kMaxOdometer);
+    if (!start)
+        return;
+    const auto end = FieldChecks::ReadInteger(m_endOdometer, 0, kMaxOdometer);
+    if (!end)
+        return;
+    if (m_destination->text().isEmpty()) {
+        FieldChecks::Refuse(m_destination, "You must enter a place");
+        return;
+    }
+    const auto* vehicle = ItemPointer<VehicleRecord>(m_vehicle);
+    if (vehicle == nullptr) {
+        FieldChecks::Refuse(m_vehicle, "You must select a vehicle");
+        return;
+    }
+    const auto* category = ItemPointer<CategoryEntry>(m_category);
+    if (category == nullptr) {
+        FieldChecks::Refuse(m_category, "You must select a category");
+        return;
+    }
+    // A moment the data file cannot hold keeps the dialog open on its date,
+    // with nothing of the entry lost.
+    const std::optional<MTime> startTime = PickedTime(m_startDate, m_startTime);
+    if (!startTime) {
+        FieldChecks::Refuse(m_startDate, MExceptTimeOutOfRange().Message());
+        return;
+    }
+    const std::optional<MTime> endTime = PickedTime(m_endDate, m_endTime);
+    if (!endTime) {
+        FieldChecks::Refuse(m_endDate, MExceptTimeOutOfRange().Message());
+        return;
+    }
+
+    m_trip.Destination.Set(AnsiText::FromQString(m_destination->text()));
+    m_trip.Category = category->Category;
+    m_trip.VehicleId = vehicle->VehicleId;
+    m_trip.StartOdometer = ClampOdometer(*start);
+    m_trip.EndOdometer = ClampOdometer(*end);
+    m_trip.Start = *startTime;
+    m_trip.End = *endTime;
+    m_trip.Note = m_note;
+    m_trip.Flags |= RecordFlags::Modified;
+    QDialog::accept();
+}

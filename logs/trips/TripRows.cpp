@@ -1,0 +1,129 @@
+#include "TripRows.h"
+
+#include "SortCode.h"
+#include "TvDocument.h"
+
+#include <algorithm>
+#include <functional>
+#include <string_view>
+#include <utility>
+
+std::int32_t ClampOdometer(std::int64_t reading) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(reading, 0, kMaxOdometer));
+}
+
+std::int32_t TripDistance(const TripRecord& trip) {
+    return ClampOdometer(static_cast<std::int64_t>(trip.EndOdometer) - trip.StartOdometer);
+}
+
+LogColumns TripColumns(bool metric) {
+    return {{"Date", 100},
+            {"Destination", 200},
+            {metric ? "Start Kilometers" : "Start Miles", metric ? 120 : 100},
+            {metric ? "End Kilometers" : "End Miles", metric ? 120 : 100},
+            {"Distance", 100}};
+}
+
+std::string TripCellText(const TripRecord& trip, int column) {
+    switch (column) {
+    case TripColumn::kDate:
+        return trip.Start.DateText();
+    case TripColumn::kDestination:
+        return std::string(trip.Destination.View());
+    case TripColumn::kStart:
+        return std::to_string(trip.StartOdometer);
+    case TripColumn::kEnd:
+        return std::to_string(trip.EndOdometer);
+    case TripColumn::kDistance:
+        return std::to_string(TripDistance(trip));
+    default:
+        return {};
+    }
+}
+
+TripFilter::TripFilter(const VehicleRecord* vehicle, const CategoryEntry* category, bool allDates,
+                       const MTime& from, const MTime& to)
+    : m_vehicle(vehicle), m_category(category),
+      m_allCategories(category != nullptr && category->Name == TvDocument::kAllCategoriesName),
+      m_allDates(allDates), m_from(from.AsSeconds()), m_to(to.AsSeconds()) {}
+
+TripFilter TripFilter::FromDocument(const TvDocument& document) {
+    return TripFilter(document.SelectedVehicle, document.TripLogFilter,
+                      document.DisplayAllDates != 0, document.FromDate, document.ToDate);
+}
+
+bool TripFilter::PassesVehicleAndCategory(const TripRecord& trip) const {
+    if (m_vehicle == nullptr || m_vehicle->VehicleId != trip.VehicleId)
+        return false;
+    return m_category != nullptr && (m_allCategories || m_category->Category == trip.Category);
+}
+
+bool TripFilter::Passes(const TripRecord& trip) const {
+    if (!PassesVehicleAndCategory(trip))
+        return false;
+    if (m_allDates)
+        return true;
+    // A start or an end that is out of range lets nothing through.
+    const std::int64_t start = trip.Start.AsSeconds();
+    return start >= 0 && m_from >= 0 && m_to >= 0 && start >= m_from && start <= m_to;
+}
+
+std::vector<TripRecord*> TripRows(TripStore& store, const TripFilter& filter) {
+    std::vector<TripRecord*> rows;
+    for (TripRecord& trip : store.Records()) {
+        if (!trip.IsDeleted() && filter.Passes(trip))
+            rows.push_back(&trip);
+    }
+    return rows;
+}
+
+namespace {
+
+// Sorts by a key taken once per row, so that no comparison repeats the work
+// (a date's key is a calendar conversion).
+template <typename Key, typename KeyOf>
+void SortByKey(std::vector<TripRecord*>& rows, bool reversed, KeyOf keyOf) {
+    std::vector<std::pair<Key, TripRecord*>> keyed;
+    keyed.reserve(rows.size());
+    for (TripRecord* trip : rows)
+        keyed.emplace_back(keyOf(*trip), trip);
+    if (reversed)
+        std::stable_sort(keyed.begin(), keyed.end(),
+                         [](const auto& a, const auto& b) { return b.first < a.first; });
+    else
+        std::stable_sort(keyed.begin(), keyed.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i] = keyed[i].second;
+}
+
+} // namespace
+
+void SortTrips(std::vector<TripRecord*>& rows, int sortCode) {
+    if (sortCode < 0 || SortCode::Column(sortCode) > TripColumn::kDistance ||
+        (sortCode & ~(SortCode::kDirection | SortCode::kColumnMask)) != 0)
+        return;
+    const bool reversed = SortCode::IsReversed(sortCode);
+    switch (SortCode::Column(sortCode)) {
+    case TripColumn::kDate:
+        // Code 0 lists the newest first.
+        SortByKey<std::int64_t>(rows, !reversed,
+                                [](const TripRecord& trip) { return trip.Start.AsSeconds(); });
+        break;
+    case TripColumn::kDestination:
+        SortByKey<std::string_view>(rows, reversed,
+                                    [](const TripRecord& trip) { return trip.Destination.View(); });
+        break;
+    case TripColumn::kStart:
+        SortByKey<std::int32_t>(rows, reversed,
+                                [](const TripRecord& trip) { return trip.StartOdometer; });
+        break;
+    case TripColumn::kEnd:
+        SortByKey<std::int32_t>(rows, reversed,
+                                [](const TripRecord& trip) { return trip.EndOdometer; });
+        break;
+    case TripColumn::kDistance:
+        SortByKey<std::int32_t>(rows, reversed, TripDistance);
+        break;
+    }
+}

@@ -1,0 +1,165 @@
+#include "TripRows.h"
+#include "TvDocument.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class TripRowsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        m_document.InitNewDocument();
+        m_van = &AddVehicle("Van", 100);
+        m_bus = &AddVehicle("Bus", 200);
+        CategoryEntry work;
+        work.Name = "Work";
+        work.Category = 3;
+        m_work = &m_document.Trips().Categories.Add(work);
+        m_unfiled = m_document.Trips().Categories.FindByIndex(0);
+    }
+
+    VehicleRecord& AddVehicle(const char* name, std::uint32_t id) {
+        VehicleRecord vehicle;
+        vehicle.Name.Set(name);
+        vehicle.VehicleId = id;
+        return m_document.Vehicles().Append(vehicle);
+    }
+
+    TripRecord& AddTrip(const VehicleRecord& vehicle, std::uint32_t category, const MTime& start,
+                        std::int32_t from = 0, std::int32_t to = 0, const char* place = "") {
+        TripRecord trip(start);
+        trip.VehicleId = vehicle.VehicleId;
+        trip.Category = category;
+        trip.StartOdometer = from;
+        trip.EndOdometer = to;
+        trip.Destination.Set(place);
+        return m_document.Trips().Append(std::move(trip));
+    }
+
+    std::vector<TripRecord*> Listed(const CategoryEntry* category, bool allDates = true,
+                                    const MTime& from = MTime(), const MTime& to = MTime()) {
+        return TripRows(m_document.Trips(), TripFilter(m_van, category, allDates, from, to));
+    }
+
+    static MTime Day(int year, int month, int day, int hour = 12, int minute = 0) {
+        return MTime(year, month, day, hour, minute, 0, -1);
+    }
+
+    TvDocument m_document;
+    VehicleRecord* m_van = nullptr;
+    VehicleRecord* m_bus = nullptr;
+    CategoryEntry* m_work = nullptr;
+    CategoryEntry* m_unfiled = nullptr;
+};
+
+TEST_F(TripRowsTest, TheFilterTakesTheVehicleTheCategoryAndLiveTripsOnly) {
+    TripRecord& work = AddTrip(*m_van, 3, Day(2024, 5, 1));
+    TripRecord& unfiled = AddTrip(*m_van, 0, Day(2024, 5, 2));
+    AddTrip(*m_bus, 3, Day(2024, 5, 3));
+    AddTrip(*m_van, 3, Day(2024, 5, 4)).MarkDeleted();
+
+    EXPECT_EQ(Listed(&m_document.AllCategoriesEntry), (std::vector<TripRecord*>{&work, &unfiled}));
+    EXPECT_EQ(Listed(m_work), std::vector<TripRecord*>{&work});
+    EXPECT_EQ(Listed(m_unfiled), std::vector<TripRecord*>{&unfiled});
+    // No vehicle or no category: nothing at all.
+    EXPECT_TRUE(Listed(nullptr).empty());
+    EXPECT_TRUE(
+        TripRows(m_document.Trips(), TripFilter(nullptr, m_work, true, MTime(), MTime())).empty());
+
+    // A user category that happens to be named "All" lists every category.
+    CategoryEntry all;
+    all.Name = "All";
+    all.Category = 7;
+    EXPECT_EQ(Listed(&m_document.Trips().Categories.Add(all)).size(), 2u);
+    // The comparison is exact.
+    CategoryEntry lower;
+    lower.Name = "all";
+    lower.Category = 8;
+    EXPECT_TRUE(Listed(&m_document.Trips().Categories.Add(lower)).empty());
+}
+
+TEST_F(TripRowsTest, TheDateRangeHoldsBothOfItsWholeDays) {
+    AddTrip(*m_van, 0, Day(2004, 1, 1, 0, 0));
+    AddTrip(*m_van, 0, Day(2004, 1, 31, 23, 59));
+    AddTrip(*m_van, 0, Day(2003, 12, 31, 23, 59));
+    AddTrip(*m_van, 0, Day(2004, 2, 1, 0, 0));
+    const MTime from(2004, 1, 1, 0, 0, 0, -1);
+    const MTime to(2004, 1, 31, 23, 59, 59, -1);
+    const auto listed = Listed(&m_document.AllCategoriesEntry, false, from, to);
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[0]->Start.DateText(), "1/1/2004");
+    EXPECT_EQ(listed[1]->Start.DateText(), "1/31/2004");
+    EXPECT_EQ(Listed(&m_document.AllCategoriesEntry, true, from, to).size(), 4u);
+}
+
+TEST_F(TripRowsTest, RowTextsAndTheDistanceClamp) {
+    TripRecord& trip = AddTrip(*m_van, 0, Day(2007, 3, 9), 12000, 12345, "Depot, gate 4");
+    EXPECT_EQ(TripCellText(trip, TripColumn::kDate), "3/9/2007");
+    EXPECT_EQ(TripCellText(trip, TripColumn::kDestination), "Depot, gate 4");
+    EXPECT_EQ(TripCellText(trip, TripColumn::kStart), "12000");
+    EXPECT_EQ(TripCellText(trip, TripColumn::kEnd), "12345");
+    EXPECT_EQ(TripCellText(trip, TripColumn::kDistance), "345");
+    EXPECT_EQ(TripCellText(trip, 5), "");
+
+    trip.EndOdometer = 11000;
+    EXPECT_EQ(TripDistance(trip), 0);
+    trip.StartOdometer = -2147483647 - 1;
+    trip.EndOdometer = 2147483647;
+    EXPECT_EQ(TripDistance(trip), kMaxOdometer);
+    EXPECT_EQ(ClampOdometer(-1), 0);
+    EXPECT_EQ(ClampOdometer(10000000), kMaxOdometer);
+    EXPECT_EQ(ClampOdometer(9999999), 9999999);
+
+    EXPECT_EQ(TripColumns(false)[2].title, "Start Miles");
+    EXPECT_EQ(TripColumns(true)[3].title, "End Kilometers");
+    EXPECT_EQ(TripColumns(true)[3].width, 120);
+    EXPECT_EQ(TripColumns(false)[3].width, 100);
+}
+
+TEST_F(TripRowsTest, EverySortCodeOrdersStablyInBothDirections) {
+    // Two trips share every key but their place in the store.
+    TripRecord& a = AddTrip(*m_van, 0, Day(2020, 1, 2), 100, 150, "Bank");
+    TripRecord& b = AddTrip(*m_van, 0, Day(2020, 1, 1), 300, 900, "airport");
+    TripRecord& c = AddTrip(*m_van, 0, Day(2020, 1, 2), 100, 150, "Bank");
+    TripRecord& d = AddTrip(*m_van, 0, Day(2020, 1, 3), 50, 60, "Zoo");
+    const std::vector<TripRecord*> store = {&a, &b, &c, &d};
+    const auto sorted = [&store](int code) {
+        std::vector<TripRecord*> rows = store;
+        SortTrips(rows, code);
+        return rows;
+    };
+    using Rows = std::vector<TripRecord*>;
+    EXPECT_EQ(sorted(0), (Rows{&d, &a, &c, &b}));   // newest first
+    EXPECT_EQ(sorted(128), (Rows{&b, &a, &c, &d})); // oldest first
+    // Byte order: capitals before small letters.
+    EXPECT_EQ(sorted(1), (Rows{&a, &c, &d, &b}));
+    EXPECT_EQ(sorted(129), (Rows{&b, &d, &a, &c}));
+    EXPECT_EQ(sorted(2), (Rows{&d, &a, &c, &b}));
+    EXPECT_EQ(sorted(130), (Rows{&b, &a, &c, &d}));
+    EXPECT_EQ(sorted(3), (Rows{&d, &a, &c, &b}));
+    EXPECT_EQ(sorted(131), (Rows{&b, &a, &c, &d}));
+    EXPECT_EQ(sorted(4), (Rows{&d, &a, &c, &b}));
+    EXPECT_EQ(sorted(132), (Rows{&b, &a, &c, &d}));
+    for (const int other : {5, 127, 133, 256, -1})
+        EXPECT_EQ(sorted(other), store) << other;
+}
+
+TEST_F(TripRowsTest, ANewTripStartsAtTheVehiclesCurrentOdometer) {
+    m_van->Odometer = 9000;
+    EXPECT_EQ(m_document.CurrentOdometer(*m_van), 9000);
+    AddTrip(*m_van, 0, Day(2020, 1, 1), 11000, 12000);
+    AddTrip(*m_van, 0, Day(2020, 1, 2), 12000, 13000).MarkDeleted();
+    AddTrip(*m_bus, 0, Day(2020, 1, 3), 0, 50000);
+    ServiceRecord done{MTime()};
+    done.VehicleId = m_van->VehicleId;
+    done.Odometer = 12500;
+    done.ServiceFlags = ServiceFlagBits::Completed;
+    m_document.Services().Append(done);
+    ServiceRecord planned{MTime()};
+    planned.VehicleId = m_van->VehicleId;
+    planned.Odometer = 15000;
+    m_document.Services().Append(planned);
+    EXPECT_EQ(m_document.CurrentOdometer(*m_van), 12500);
+}
+
+} // namespace

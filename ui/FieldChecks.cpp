@@ -1,0 +1,39 @@
+#include "FieldChecks.h"
+
+#include "MessageBox.h"
+#include "WholeNumber.h"
+
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+
+namespace FieldChecks {
+
+void Refuse(QWidget* field, const QString& message) {
+    MessageBox::warning(field->window(), message);
+    field->setFocus();
+    if (auto* edit = qobject_cast<QLineEdit*>(field))
+        edit->selectAll();
+}
+
+std::optional<std::int64_t> ReadInteger(QLineEdit* field, std::int64_t minimum,
+                                        std::int64_t maximum) {
+    const WholeNumber number = WholeNumber::Parse(field->text().toStdString(), minimum, maximum);
+    switch (number.verdict) {
+    case WholeNumber::Verdict::Ok:
+        return number.value;
+    case WholeNumber::Verdict::NotANumber:
+        Refuse(field, "Please enter an integer.");
+        return std::nullopt;
+    case WholeNumber::Verdict::OutOfRange:
+        Refuse(field,
+               QString("Please enter an integer between %1 and %2.").arg(minimum).arg(maximum));
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+void AllowDigitsOnly(QLineEdit* field) {
+    field->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), field));
+}
+
+} // namespace FieldChecks
