@@ -313,6 +313,27 @@ TEST_F(TripViewTest, ATripMovedToAnotherVehicleLeavesTheListAtOnce) {
     EXPECT_EQ(Doc().Trips().Records()[0].VehicleId, 9u);
 }
 
+TEST_F(TripViewTest, AVehicleDeletedInItsListTakesItsTripsWithIt) {
+    AddVehicle("Bus", 8);
+    AddVehicle("Van", 9);
+    AddTrip(8, "School", 1);
+    AddTrip(9, "Depot", 2);
+    Broadcast();
+    ASSERT_EQ(Destinations(), QStringList({"School"}));
+
+    m_frame->ShowLog(LogIndex::kVehicleList);
+    CLogView* vehicles = m_frame->RightView();
+    vehicles->selectionModel()->select(vehicles->model()->index(0, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    MessageBox::setNextAnswer(MessageBox::Yes);
+    vehicles->OnDeleteRecords();
+    m_frame->ShowLog(LogIndex::kTripLog);
+    // Bus is gone from the filter pane; Van is chosen and listed.
+    EXPECT_EQ(Destinations(), QStringList({"Depot"}));
+    EXPECT_TRUE(Doc().Trips().Records()[0].IsDeleted());
+    EXPECT_EQ(m_frame->TabForm()->findChildren<QComboBox*>().at(0)->count(), 1);
+}
+
 TEST_F(TripViewTest, ReloadingTheDataDropsTheRowsFirst) {
     AddVehicle("Van", 7);
     AddTrip(7, "Depot", 1);
