@@ -18,8 +18,9 @@ WholeNumber WholeNumber::Parse(std::string_view text, std::int64_t minimum, std:
         text.remove_prefix(1);
     if (text.empty())
         return {};
-    // Past this every further digit only moves the number further out.
-    constexpr std::int64_t kCeiling = std::int64_t{1} << 60;
+    // Numbers of 18 digits and more are out of any range a field has; they
+    // stop growing here, where one more digit cannot overflow.
+    constexpr std::int64_t kCeiling = 100'000'000'000'000'000;
     std::int64_t magnitude = 0;
     for (const char c : text) {
         if (c < '0' || c > '9')
