@@ -188,7 +188,8 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
     Options options;
     if (const auto problem = ParseOptions(args, options))
         return usageError(*problem);
-    TvDocument document;
+    ToolDocument holder;
+    TvDocument& document = holder.Get();
     if (!OpenExistingDocument(document, options.file, err))
         return kExitDataError;
     try {

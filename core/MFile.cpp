@@ -1,18 +1,22 @@
 #include "MFile.h"
 
 #include "MExcept.h"
+#include "MappedFileGuard.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
-MFile::MFile(int fd) : m_fd(fd), m_buffer(new std::uint8_t[kBufferSize]) {}
+MFile::MFile(int fd)
+    : m_fd(fd), m_buffer(new std::uint8_t[kBufferSize]), m_readBase(m_buffer.get()) {}
 
 MFile::~MFile() {
+    Unmap();
     if (m_fd >= 0) {
         try {
             FlushWrites();
@@ -25,15 +29,22 @@ MFile::~MFile() {
 
 MFile::MFile(MFile&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1)), m_buffer(std::move(other.m_buffer)),
-      m_readPos(other.m_readPos), m_readEnd(other.m_readEnd), m_writeEnd(other.m_writeEnd),
-      m_metEnd(other.m_metEnd) {}
+      m_readBase(std::exchange(other.m_readBase, nullptr)),
+      m_map(std::exchange(other.m_map, nullptr)), m_mapSize(std::exchange(other.m_mapSize, 0)),
+      m_guardSlot(std::exchange(other.m_guardSlot, -1)), m_readPos(other.m_readPos),
+      m_readEnd(other.m_readEnd), m_writeEnd(other.m_writeEnd), m_metEnd(other.m_metEnd) {}
 
 MFile& MFile::operator=(MFile&& other) noexcept {
     if (this != &other) {
+        Unmap();
         if (m_fd >= 0)
             ::close(m_fd);
         m_fd = std::exchange(other.m_fd, -1);
         m_buffer = std::move(other.m_buffer);
+        m_readBase = std::exchange(other.m_readBase, nullptr);
+        m_map = std::exchange(other.m_map, nullptr);
+        m_mapSize = std::exchange(other.m_mapSize, 0);
+        m_guardSlot = std::exchange(other.m_guardSlot, -1);
         m_readPos = other.m_readPos;
         m_readEnd = other.m_readEnd;
         m_writeEnd = other.m_writeEnd;
@@ -63,9 +74,17 @@ MFile MFile::CreateForWrite(const std::string& path) {
 }
 
 std::size_t MFile::ReadSlow(void* data, std::size_t size) {
+    auto* out = static_cast<std::uint8_t*>(data);
+    if (m_map != nullptr) {
+        // The mapping holds everything there is: a short count is the end.
+        const std::size_t take = std::min(size, m_readEnd - m_readPos);
+        std::memcpy(out, m_readBase + m_readPos, take);
+        m_readPos += take;
+        m_metEnd = true;
+        return take;
+    }
     // The buffer is shared: bytes waiting to be written go out first.
     FlushWrites();
-    auto* out = static_cast<std::uint8_t*>(data);
     std::size_t done = 0;
     while (done < size) {
         if (m_readPos == m_readEnd) {
@@ -94,7 +113,7 @@ std::size_t MFile::ReadSlow(void* data, std::size_t size) {
                 break;
         }
         const std::size_t take = std::min(size - done, m_readEnd - m_readPos);
-        std::memcpy(out + done, m_buffer.get() + m_readPos, take);
+        std::memcpy(out + done, m_readBase + m_readPos, take);
         m_readPos += take;
         done += take;
     }
@@ -147,6 +166,8 @@ void MFile::DropReadBuffer() {
 }
 
 std::uint64_t MFile::Tell() {
+    if (m_map != nullptr)
+        return m_mapOffset + m_readPos;
     const off_t position = ::lseek(m_fd, 0, SEEK_CUR);
     if (position < 0)
         throw MExceptFileReadError();
@@ -154,6 +175,13 @@ std::uint64_t MFile::Tell() {
 }
 
 void MFile::SeekTo(std::uint64_t position) {
+    if (m_map != nullptr) {
+        // Within the mapping only; nothing lies past it.
+        const std::uint64_t offset = position < m_mapOffset ? 0 : position - m_mapOffset;
+        m_readPos = static_cast<std::size_t>(std::min<std::uint64_t>(offset, m_readEnd));
+        m_metEnd = false;
+        return;
+    }
     FlushWrites();
     m_readPos = m_readEnd = 0;
     if (::lseek(m_fd, static_cast<off_t>(position), SEEK_SET) < 0)
@@ -180,6 +208,7 @@ void MFile::Sync() {
 }
 
 void MFile::Close() {
+    Unmap();
     if (m_fd < 0)
         return;
     try {
@@ -214,6 +243,12 @@ bool ReadString(MFile& file, std::string& text, std::uint32_t capacity) {
         return false;
     if (static_cast<std::uint64_t>(stored) + 1 > capacity)
         throw MExceptBufferExceeded();
+    // Straight from the read buffer when it holds the whole text, up to its
+    // first NUL.
+    if (const char* bytes = file.ReadInPlace(stored)) {
+        text.assign(bytes, ::strnlen(bytes, stored));
+        return true;
+    }
     // The capacity bounds the allocation, never the stored length alone.
     text.resize(stored);
     const std::size_t got = file.Read(text.data(), stored);
@@ -232,4 +267,55 @@ void WriteString(MFile& file, std::string_view text) {
 void WriteText(MFile& file, const char* text) {
     if (text != nullptr)
         file.WriteBytes(text, std::strlen(text));
+}
+
+bool MFile::MapRestForReading() {
+    if (m_map != nullptr || m_fd < 0 || m_writeEnd != 0)
+        return false;
+    struct stat info {};
+    if (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    const std::uint64_t position = Tell();
+    const auto size = static_cast<std::uint64_t>(info.st_size);
+    if (position >= size)
+        return false;
+    // Whole pages from the page holding the position, up to the end.
+    const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+    const std::uint64_t start = position / page * page;
+    const std::size_t length = static_cast<std::size_t>(size - start);
+    void* map = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE | MAP_POPULATE, m_fd,
+                       static_cast<off_t>(start));
+    if (map == MAP_FAILED)
+        return false;
+    const int slot = MappedFileGuard::Watch(map, length);
+    if (slot < 0) {
+        ::munmap(map, length);
+        return false;
+    }
+    m_map = map;
+    m_mapSize = length;
+    m_mapOffset = start;
+    m_guardSlot = slot;
+    m_readBase = static_cast<const std::uint8_t*>(map);
+    m_readPos = static_cast<std::size_t>(position - start);
+    m_readEnd = length;
+    m_metEnd = false;
+    return true;
+}
+
+bool MFile::WasCut() const {
+    return MappedFileGuard::WasCut(m_guardSlot);
+}
+
+void MFile::Unmap() {
+    if (m_map == nullptr)
+        return;
+    ::munmap(m_map, m_mapSize);
+    MappedFileGuard::Release(m_guardSlot);
+    m_map = nullptr;
+    m_mapSize = 0;
+    m_mapOffset = 0;
+    m_guardSlot = -1;
+    m_readBase = m_buffer.get();
+    m_readPos = m_readEnd = 0;
 }

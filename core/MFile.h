@@ -37,14 +37,31 @@ public:
 
     static constexpr std::size_t kBufferSize = 1 << 20;
 
+    // Reads the rest of the file through a read-only memory mapping instead
+    // of the buffer, saving a copy of every byte; only for reading. A file
+    // cut short meanwhile reads zeros past its new end and shows in
+    // WasCut(). False (nothing changed) when the file cannot be mapped.
+    bool MapRestForReading();
+    // Whether the mapped file was cut short while it was read.
+    bool WasCut() const;
+
     // Reads up to size bytes; fewer only at end of file.
     std::size_t Read(void* data, std::size_t size) {
         if (m_writeEnd == 0 && m_readEnd - m_readPos >= size) {
-            std::memcpy(data, m_buffer.get() + m_readPos, size);
+            std::memcpy(data, m_readBase + m_readPos, size);
             m_readPos += size;
             return size;
         }
         return ReadSlow(data, size);
+    }
+    // The next size bytes where they lie in the read buffer, consumed; null
+    // (and nothing consumed) when they are not all buffered yet.
+    const char* ReadInPlace(std::size_t size) {
+        if (m_writeEnd != 0 || m_readEnd - m_readPos < size)
+            return nullptr;
+        const char* bytes = reinterpret_cast<const char*>(m_readBase + m_readPos);
+        m_readPos += size;
+        return bytes;
     }
     // True once a read has returned fewer bytes than it asked for.
     bool MetEndOfFile() const { return m_metEnd; }
@@ -75,9 +92,16 @@ private:
     void DropReadBuffer();
     std::size_t ReadSlow(void* data, std::size_t size);
     void WriteSlow(const void* data, std::size_t size);
+    void Unmap();
 
     int m_fd = -1;
     std::unique_ptr<std::uint8_t[]> m_buffer;
+    // Where reads come from: the buffer, or the mapping of the file.
+    const std::uint8_t* m_readBase = nullptr;
+    void* m_map = nullptr;
+    std::size_t m_mapSize = 0;
+    std::uint64_t m_mapOffset = 0; // the file position of the mapping's first byte
+    int m_guardSlot = -1;
     std::size_t m_readPos = 0;  // next unread byte in the read buffer
     std::size_t m_readEnd = 0;  // bytes held in the read buffer
     std::size_t m_writeEnd = 0; // bytes waiting in the write buffer
@@ -89,13 +113,21 @@ private:
 
 namespace MFileDetail {
 
-template <typename T> inline bool ReadBigEndian(MFile& file, T& value) {
-    std::uint8_t bytes[sizeof(T)] = {};
-    const std::size_t got = file.Read(bytes, sizeof(T));
+template <typename T> inline T FromBigEndian(const std::uint8_t* bytes) {
     T result = 0;
     for (std::size_t i = 0; i < sizeof(T); ++i)
         result = static_cast<T>((result << 8) | bytes[i]);
-    value = result;
+    return result;
+}
+
+template <typename T> inline bool ReadBigEndian(MFile& file, T& value) {
+    if (const char* held = file.ReadInPlace(sizeof(T))) {
+        value = FromBigEndian<T>(reinterpret_cast<const std::uint8_t*>(held));
+        return true;
+    }
+    std::uint8_t bytes[sizeof(T)] = {};
+    const std::size_t got = file.Read(bytes, sizeof(T));
+    value = FromBigEndian<T>(bytes);
     return got > 0;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ChunkArena.h"
+
 #include <cstddef>
 #include <iterator>
 #include <memory>
@@ -10,7 +12,8 @@
 // The records of a store, in order. Records live in large fixed chunks, so a
 // reference to a record stays valid while records are appended (until
 // pop_back of that record or clear()), and a million records cost a few
-// hundred allocations rather than a million.
+// hundred allocations rather than a million. The chunks come from an arena
+// of large blocks.
 template <typename T> class RecordList {
     static constexpr std::size_t kChunkSize = 1024;
 
@@ -70,7 +73,8 @@ public:
 
     template <typename... Args> T& emplace_back(Args&&... args) {
         if (m_size == m_chunks.size() * kChunkSize)
-            m_chunks.emplace_back(new Chunk); // left uninitialised: records are built in place
+            // Left uninitialised: records are built in place.
+            m_chunks.push_back(static_cast<Chunk*>(m_arena.Allocate(sizeof(Chunk))));
         T* slot = m_chunks[m_size / kChunkSize]->At(m_size % kChunkSize);
         ::new (static_cast<void*>(slot)) T(std::forward<Args>(args)...);
         ++m_size;
@@ -88,6 +92,7 @@ public:
             std::destroy_at(&(*this)[i]);
         m_size = 0;
         m_chunks.clear();
+        m_arena.Release();
     }
 
     iterator begin() { return {this, 0}; }
@@ -96,6 +101,7 @@ public:
     const_iterator end() const { return {this, m_size}; }
 
 private:
-    std::vector<std::unique_ptr<Chunk>> m_chunks;
+    std::vector<Chunk*> m_chunks;
+    ChunkArena m_arena;
     std::size_t m_size = 0;
 };

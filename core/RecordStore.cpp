@@ -3,6 +3,7 @@
 #include "MExcept.h"
 #include "MFile.h"
 
+#include <type_traits>
 #include <unordered_set>
 
 namespace {
@@ -166,7 +167,12 @@ void RecordStore::WriteCategories(MFile& file) const {
 
 template <typename R> void TypedStore<R>::ReadOneRecord(MFile& file, const MTime& now) {
     // Read in place; a record that cannot be read in full is dropped again.
-    R& record = m_records.emplace_back(MakeRecord(now));
+    R& record = [&]() -> R& {
+        if constexpr (std::is_constructible_v<R, const MTime&>)
+            return m_records.emplace_back(now);
+        else
+            return m_records.emplace_back();
+    }();
     try {
         ReadGuarded(file, [&] { ReadRecord(file, record); });
     } catch (...) {

@@ -34,14 +34,23 @@ bool TvDocument::OnOpenDocument(const std::string& path) {
     SetModifiedFlag(false);
     try {
         MFile file = MFile::OpenForRead(path, true);
-        if (file.Size() == 0) {
+        const std::uint64_t size = file.Size();
+        if (size == 0) {
             InitNewDocument();
         } else {
-            m_vehicles.Read(file);
-            m_serviceTypes.Read(file);
-            m_services.Read(file);
-            m_trips.Read(file);
-            m_expenses.Read(file);
+            // A large file is read through a mapping, which saves copying it.
+            if (size >= kMapThreshold)
+                file.MapRestForReading();
+            try {
+                ReadStores(file);
+            } catch (const MExcept&) {
+                // Zeros in place of a part cut off while reading mean nothing.
+                if (file.WasCut())
+                    throw MExceptFileBadFormat();
+                throw;
+            }
+            if (file.WasCut())
+                throw MExceptFileBadFormat();
         }
         file.Close();
     } catch (const MExcept& error) {
@@ -52,6 +61,14 @@ bool TvDocument::OnOpenDocument(const std::string& path) {
     }
     m_pathName = path;
     return true;
+}
+
+void TvDocument::ReadStores(MFile& file) {
+    m_vehicles.Read(file);
+    m_serviceTypes.Read(file);
+    m_services.Read(file);
+    m_trips.Read(file);
+    m_expenses.Read(file);
 }
 
 bool TvDocument::OnSaveDocument(const std::string& path) {

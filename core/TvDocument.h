@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+class MFile;
 class TraceLog;
 
 // The one data set of the program: the five stores of the user's data file,
@@ -91,6 +92,10 @@ protected:
     void Log(const char* entry) const;
 
 private:
+    // Files this large are read through a memory mapping.
+    static constexpr std::uint64_t kMapThreshold = 4 << 20;
+
+    void ReadStores(MFile& file);
     void DropFilterReferences();
     void Fail(const std::string& text);
 

@@ -1,0 +1,127 @@
+#include "MExcept.h"
+#include "MFile.h"
+#include "SampleData.h"
+#include "TestFiles.h"
+#include "TvDocument.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace tvtest {
+namespace {
+
+// Bytes whose every position can be told from its value.
+Bytes Pattern(std::size_t size) {
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<std::uint8_t>((i * 7 + i / 251) & 0xFF);
+    return bytes;
+}
+
+Bytes ReadBytes(MFile& file, std::size_t count) {
+    Bytes bytes(count);
+    bytes.resize(file.Read(bytes.data(), count));
+    return bytes;
+}
+
+TEST(MappedFile, ReadsTheSameBytesAsTheBufferFromWhereItWas) {
+    TempDir folder;
+    const std::string path = folder.File("data.bin");
+    const Bytes content = Pattern(3 * MFile::kBufferSize + 1234);
+    WriteFileBytes(path, content);
+
+    MFile file = MFile::OpenForRead(path, false);
+    const Bytes head = ReadBytes(file, 5000);
+    ASSERT_TRUE(file.MapRestForReading());
+    EXPECT_FALSE(file.MapRestForReading()); // once is enough
+    EXPECT_EQ(file.Tell(), 5000u);
+    Bytes rest = ReadBytes(file, content.size());
+    EXPECT_TRUE(file.MetEndOfFile());
+    Bytes all = head;
+    all.insert(all.end(), rest.begin(), rest.end());
+    EXPECT_EQ(all, content);
+    EXPECT_EQ(file.Read(rest.data(), 1), 0u);
+
+    // Positions and the in-place reads work on the mapping.
+    file.SeekTo(MFile::kBufferSize + 3);
+    EXPECT_EQ(file.Tell(), MFile::kBufferSize + 3);
+    const char* held = file.ReadInPlace(16);
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(Bytes(held, held + 16), Bytes(content.begin() + MFile::kBufferSize + 3,
+                                            content.begin() + MFile::kBufferSize + 19));
+    std::uint32_t word = 0;
+    ASSERT_TRUE(ReadU32(file, word));
+    const std::size_t at = MFile::kBufferSize + 19;
+    EXPECT_EQ(word, (std::uint32_t{content[at]} << 24) | (std::uint32_t{content[at + 1]} << 16) |
+                        (std::uint32_t{content[at + 2]} << 8) | content[at + 3]);
+    EXPECT_FALSE(file.WasCut());
+    file.Close();
+}
+
+TEST(MappedFile, AFileCutShortWhileMappedReadsZerosAndSaysSo) {
+    TempDir folder;
+    const std::string path = folder.File("data.bin");
+    const Bytes content = Pattern(4 * MFile::kBufferSize);
+    WriteFileBytes(path, content);
+    MFile file = MFile::OpenForRead(path, false);
+    ASSERT_TRUE(file.MapRestForReading());
+
+    // Another program cuts the file to half while it is mapped.
+    const std::size_t half = content.size() / 2;
+    ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(half)), 0);
+    const Bytes before = ReadBytes(file, half);
+    EXPECT_EQ(before, Bytes(content.begin(), content.begin() + half));
+    EXPECT_FALSE(file.WasCut());
+    const Bytes after = ReadBytes(file, half);
+    ASSERT_EQ(after.size(), half);
+    EXPECT_EQ(after, Bytes(half, 0));
+    EXPECT_TRUE(file.WasCut());
+    file.Close();
+
+    // The next mapping starts clean.
+    WriteFileBytes(path, content);
+    MFile again = MFile::OpenForRead(path, false);
+    ASSERT_TRUE(again.MapRestForReading());
+    EXPECT_EQ(ReadBytes(again, content.size()), content);
+    EXPECT_FALSE(again.WasCut());
+}
+
+TEST(MappedFile, ABusErrorElsewhereStillEndsTheProgram) {
+    TempDir folder;
+    const std::string path = folder.File("data.bin");
+    WriteFileBytes(path, Pattern(2 * MFile::kBufferSize));
+    const auto diedOfIt = [](int status) {
+        return WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) != 0);
+    };
+    EXPECT_EXIT(
+        {
+            MFile file = MFile::OpenForRead(path, false);
+            if (file.MapRestForReading())
+                std::raise(SIGBUS);
+            std::_Exit(0);
+        },
+        diedOfIt, "");
+}
+
+TEST(MappedFile, ALargeDataFileIsReadThroughTheMappingAndSavedAlike) {
+    TempDir folder;
+    TvDocument written;
+    FillEveryKind(written);
+    AddTrips(written, 60000);
+    const std::string path = folder.File("TvData.tv");
+    ASSERT_TRUE(written.OnSaveDocument(path));
+    ASSERT_GT(ReadFileBytes(path).size(), 4u << 20);
+
+    TvDocument read;
+    ASSERT_TRUE(read.OnOpenDocument(path)) << read.LastError();
+    ExpectSameData(written, read);
+    const std::string copy = folder.File("copy.tv");
+    ASSERT_TRUE(read.OnSaveDocument(copy));
+    EXPECT_EQ(ReadFileBytes(copy), ReadFileBytes(path));
+}
+
+} // namespace
+} // namespace tvtest
