@@ -66,7 +66,9 @@ int CreateTemporary(const std::string& target, std::string& tempPath) {
 } // namespace
 
 AtomicFileWriter::AtomicFileWriter(const std::string& path)
-    : m_target(ResolveTarget(path)), m_file(CreateTemporary(m_target, m_tempPath)) {}
+    : m_target(ResolveTarget(path)), m_file(CreateTemporary(m_target, m_tempPath)) {
+    m_file.StartWritebackAsWritten();
+}
 
 AtomicFileWriter::~AtomicFileWriter() {
     if (!m_committed)

@@ -31,8 +31,9 @@ MFile::MFile(MFile&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1)), m_buffer(std::move(other.m_buffer)),
       m_readBase(std::exchange(other.m_readBase, nullptr)),
       m_map(std::exchange(other.m_map, nullptr)), m_mapSize(std::exchange(other.m_mapSize, 0)),
-      m_guardSlot(std::exchange(other.m_guardSlot, -1)), m_readPos(other.m_readPos),
-      m_readEnd(other.m_readEnd), m_writeEnd(other.m_writeEnd), m_metEnd(other.m_metEnd) {}
+      m_mapOffset(other.m_mapOffset), m_guardSlot(std::exchange(other.m_guardSlot, -1)),
+      m_readPos(other.m_readPos), m_readEnd(other.m_readEnd), m_writeEnd(other.m_writeEnd),
+      m_metEnd(other.m_metEnd), m_writeback(other.m_writeback) {}
 
 MFile& MFile::operator=(MFile&& other) noexcept {
     if (this != &other) {
@@ -44,11 +45,13 @@ MFile& MFile::operator=(MFile&& other) noexcept {
         m_readBase = std::exchange(other.m_readBase, nullptr);
         m_map = std::exchange(other.m_map, nullptr);
         m_mapSize = std::exchange(other.m_mapSize, 0);
+        m_mapOffset = other.m_mapOffset;
         m_guardSlot = std::exchange(other.m_guardSlot, -1);
         m_readPos = other.m_readPos;
         m_readEnd = other.m_readEnd;
         m_writeEnd = other.m_writeEnd;
         m_metEnd = other.m_metEnd;
+        m_writeback = other.m_writeback;
     }
     return *this;
 }
@@ -137,6 +140,7 @@ void MFile::WriteSlow(const void* data, std::size_t size) {
 }
 
 void MFile::FlushWrites() {
+    const off_t start = m_writeback && m_writeEnd != 0 ? ::lseek(m_fd, 0, SEEK_CUR) : -1;
     std::size_t done = 0;
     while (done < m_writeEnd) {
         const ssize_t put = ::write(m_fd, m_buffer.get() + done, m_writeEnd - done);
@@ -152,6 +156,9 @@ void MFile::FlushWrites() {
         }
         done += static_cast<std::size_t>(put);
     }
+    // Only a head start: Sync() still reports whether the data reached the disk.
+    if (start >= 0)
+        ::sync_file_range(m_fd, start, static_cast<off_t>(done), SYNC_FILE_RANGE_WRITE);
     m_writeEnd = 0;
 }
 

@@ -83,6 +83,10 @@ public:
     void Flush();
     // Flushes and asks the operating system to put the data on disk.
     void Sync();
+    // From now on every block handed to the operating system also starts on
+    // its way to disk, so that writing overlaps with building the next block
+    // and a later Sync() finds little left to wait for.
+    void StartWritebackAsWritten() { m_writeback = true; }
     // Flushes and closes; raises MExceptFileWriteError when either fails.
     // A file that is destroyed open is closed without flushing errors.
     void Close();
@@ -106,6 +110,7 @@ private:
     std::size_t m_readEnd = 0;  // bytes held in the read buffer
     std::size_t m_writeEnd = 0; // bytes waiting in the write buffer
     bool m_metEnd = false;
+    bool m_writeback = false;
 };
 
 // Big-endian primitives of the data file. A read primitive returns whether any

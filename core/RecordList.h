@@ -82,6 +82,19 @@ public:
     }
     void push_back(T value) { emplace_back(std::move(value)); }
 
+    // Room for `count` records in all, taken at once so that the memory can
+    // be prepared while the records are being built.
+    void reserve(std::size_t count) {
+        const std::size_t capacity = m_chunks.size() * kChunkSize;
+        if (count <= capacity)
+            return;
+        const std::size_t added = (count - capacity + kChunkSize - 1) / kChunkSize;
+        m_chunks.reserve(m_chunks.size() + added);
+        auto* first = static_cast<Chunk*>(m_arena.AllocateAhead(added * sizeof(Chunk)));
+        for (std::size_t i = 0; i < added; ++i)
+            m_chunks.push_back(first + i);
+    }
+
     void pop_back() {
         --m_size;
         std::destroy_at(m_chunks[m_size / kChunkSize]->At(m_size % kChunkSize));

@@ -109,7 +109,11 @@ void RecordStore::Read(MFile& file) {
     RequireComplete(file);
 
     // Each record is checked as it arrives, so a count larger than the file
-    // can hold ends at the first missing record instead of driving the loop.
+    // can hold ends at the first missing record instead of driving the loop;
+    // the room prepared beforehand is bounded by the bytes left as well.
+    const std::uint64_t size = file.Size();
+    const std::uint64_t position = file.Tell();
+    ReserveRecords(count, size > position ? size - position : 0);
     const MTime now;
     for (std::uint32_t i = 0; i < count; ++i)
         ReadOneRecord(file, now);

@@ -4,6 +4,7 @@
 #include "RecordList.h"
 #include "Records.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -66,6 +67,9 @@ protected:
     virtual bool MayBeMissing() const { return false; }
     virtual void ClearRecords() = 0;
     virtual void ReadOneRecord(MFile& file, const MTime& now) = 0;
+    // Prepares room for `count` records, or for as many as `bytesLeft` bytes
+    // of the file can hold if that is fewer.
+    virtual void ReserveRecords(std::uint32_t count, std::uint64_t bytesLeft) = 0;
     virtual void WriteRecords(MFile& file) const = 0;
 
 private:
@@ -110,6 +114,9 @@ protected:
     }
     void ClearRecords() override { m_records.clear(); }
     void ReadOneRecord(MFile& file, const MTime& now) override;
+    void ReserveRecords(std::uint32_t count, std::uint64_t bytesLeft) override {
+        m_records.reserve(std::min<std::uint64_t>(count, bytesLeft / R::kMinStoredSize));
+    }
     void WriteRecords(MFile& file) const override {
         for (const R& record : m_records)
             WriteRecord(file, record);

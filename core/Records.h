@@ -3,6 +3,7 @@
 #include "FixedText.h"
 #include "MTime.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -17,6 +18,8 @@ constexpr std::uint32_t Modified = 4; // bit 2: changed on the desktop
 constexpr std::uint32_t kNoteCapacity = 256;
 
 // The header that every record and category entry starts with.
+// Each record kind names kMinStoredSize: the fewest bytes its file form can
+// take (every text empty), which bounds how many records a file can hold.
 struct RecordHeader {
     std::uint32_t Uid = 0;      // handheld identifier; 0 for a record made on the desktop
     std::uint32_t Category = 0; // index into the store's category list; 0 is "Unfiled"
@@ -31,6 +34,7 @@ struct RecordHeader {
 constexpr std::int32_t kMaxOdometer = 9999999;
 
 struct VehicleRecord : RecordHeader {
+    static constexpr std::size_t kMinStoredSize = 36;
     FixedText<16> Name;
     FixedText<16> License;
     FixedText<20> Vin;
@@ -43,6 +47,7 @@ struct VehicleRecord : RecordHeader {
 enum class TimeUnit : std::uint8_t { None = 0, Days = 1, Weeks = 2, Months = 3, Years = 4 };
 
 struct ServiceTypeRecord : RecordHeader {
+    static constexpr std::size_t kMinStoredSize = 26;
     FixedText<20> Name;
     std::int32_t DistanceInterval = 0; // 0: no distance schedule
     std::uint8_t TimeUnit = 0;         // a ::TimeUnit value, 0-4
@@ -61,6 +66,7 @@ constexpr std::uint16_t Completed = 1;
 struct ServiceRecord : RecordHeader {
     explicit ServiceRecord(const MTime& now) : Date(now) {}
 
+    static constexpr std::size_t kMinStoredSize = 42;
     std::int32_t Odometer = 0;
     MTime Date;
     std::uint16_t ServiceFlags = 0;
@@ -74,6 +80,7 @@ struct ServiceRecord : RecordHeader {
 struct TripRecord : RecordHeader {
     explicit TripRecord(const MTime& now) : Start(now), End(now) {}
 
+    static constexpr std::size_t kMinStoredSize = 56;
     FixedText<32> Destination;
     std::int32_t StartOdometer = 0;
     std::int32_t EndOdometer = 0;
@@ -90,6 +97,7 @@ constexpr std::uint16_t FuelPurchase = 1;
 struct ExpenseRecord : RecordHeader {
     explicit ExpenseRecord(const MTime& now) : Date(now) {}
 
+    static constexpr std::size_t kMinStoredSize = 58;
     FixedText<32> Vendor;
     FixedText<32> Description;
     FixedText<16> ExtraText; // carried, never shown or edited

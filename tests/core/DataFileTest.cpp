@@ -579,6 +579,44 @@ TEST_F(DataFileTest, HugeRecordCountInASmallFileFailsFast) {
     EXPECT_LT(elapsed, std::chrono::seconds(2));
 }
 
+// The smallest file form of each record kind (every text empty) bounds how
+// many records the rest of a file can hold.
+TEST_F(DataFileTest, RecordsWithEveryTextEmptyTakeTheSmallestStoredSize) {
+    const std::function<void(ByteBuilder&)> smallest[5] = {
+        [](ByteBuilder& b) {
+            b.U32(1).U32(0).U32(0).Str("").Str("").Str("").Str("").I32(5).U32(7);
+        },
+        [](ByteBuilder& b) { b.U32(1).U32(0).U32(0).Str("").I32(0).U8(1).U8(2).U32(7); },
+        [](ByteBuilder& b) {
+            b.U32(1).U32(0).U32(0).I32(5).Date(0, 0, 0, 1, 1, 2004).U16(0).U32(7).U32(8).Str("");
+        },
+        [](ByteBuilder& b) {
+            b.U32(1).U32(0).U32(0).Str("").I32(1).I32(2);
+            b.Date(0, 0, 0, 1, 1, 2004).Date(0, 0, 1, 1, 1, 2004).U32(7).Str("");
+        },
+        [](ByteBuilder& b) {
+            b.U32(1).U32(0).U32(0).Str("").Str("").Str("").I32(1);
+            b.Date(0, 0, 0, 1, 1, 2004).I32(2).U16(0).I32(3).U32(7).Str("");
+        },
+    };
+    const std::size_t minimum[5] = {
+        VehicleRecord::kMinStoredSize, ServiceTypeRecord::kMinStoredSize,
+        ServiceRecord::kMinStoredSize, TripRecord::kMinStoredSize, ExpenseRecord::kMinStoredSize};
+    for (int i = 0; i < 5; ++i) {
+        ByteBuilder one;
+        smallest[i](one);
+        EXPECT_EQ(one.Size(), minimum[i]) << kTags[i];
+
+        ByteBuilder b;
+        b.BlockStart(kTags[i]).Settings().U32(2);
+        smallest[i](b);
+        smallest[i](b);
+        const auto store = StoreFor(i);
+        ASSERT_NO_THROW(ReadStore(*store, b.Get())) << kTags[i];
+        EXPECT_EQ(store->Count(), 2u) << kTags[i];
+    }
+}
+
 TEST_F(DataFileTest, HugeCategoryCountInASmallFileFailsFast) {
     TempDir dir;
     ByteBuilder b;

@@ -61,6 +61,26 @@ TEST(MappedFile, ReadsTheSameBytesAsTheBufferFromWhereItWas) {
     file.Close();
 }
 
+TEST(MappedFile, AMovedFileGoesOnWhereItWas) {
+    TempDir folder;
+    const std::string path = folder.File("data.bin");
+    const Bytes content = Pattern(2 * MFile::kBufferSize);
+    WriteFileBytes(path, content);
+
+    MFile first = MFile::OpenForRead(path, false);
+    ReadBytes(first, 3 * 4096 + 100); // the mapping starts at the page of 3 * 4096
+    ASSERT_TRUE(first.MapRestForReading());
+    ReadBytes(first, 10);
+    MFile moved(std::move(first));
+    EXPECT_EQ(moved.Tell(), 3 * 4096 + 110u);
+    MFile assigned = MFile::OpenForRead(path, false);
+    assigned = std::move(moved);
+    EXPECT_EQ(assigned.Tell(), 3 * 4096 + 110u);
+    assigned.SeekTo(5 * 4096);
+    EXPECT_EQ(ReadBytes(assigned, 8),
+              Bytes(content.begin() + 5 * 4096, content.begin() + 5 * 4096 + 8));
+}
+
 TEST(MappedFile, AFileCutShortWhileMappedReadsZerosAndSaysSo) {
     TempDir folder;
     const std::string path = folder.File("data.bin");
