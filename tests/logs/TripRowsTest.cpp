@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
+#include <vector>
+
 namespace {
 
 class TripRowsTest : public testing::Test {
@@ -142,6 +146,47 @@ TEST_F(TripRowsTest, EverySortCodeOrdersStablyInBothDirections) {
     EXPECT_EQ(sorted(132), (Rows{&b, &a, &c, &d}));
     for (const int other : {5, 127, 133, 256, -1})
         EXPECT_EQ(sorted(other), store) << other;
+}
+
+TEST_F(TripRowsTest, DestinationsSortByteByByteOverTheirWholeLength) {
+    const char* places[] = {
+        "Bank",
+        "\xC9"
+        "cole", // 0xC9 sorts after every ASCII letter
+        "Bank A",
+        "North Regional Distribution Ce", // differs from the next at byte 29
+        "North Regional Distribution Cd",
+        "Bankrupt",
+        "",
+        "North Regional Dept", // differs in the third 8-byte word
+    };
+    std::vector<TripRecord*> rows;
+    for (const char* place : places)
+        rows.push_back(&AddTrip(*m_van, 0, Day(2020, 1, 1), 0, 0, place));
+    // Bytes kept after the terminator take no part.
+    TripRecord& tail = AddTrip(*m_van, 0, Day(2020, 1, 1), 0, 0, "Bank");
+    std::memcpy(tail.Destination.bytes + 5, "zzz", 3);
+    rows.push_back(&tail);
+
+    std::vector<TripRecord*> sorted = rows;
+    SortTrips(sorted, 1);
+    std::vector<std::string> order;
+    for (const TripRecord* trip : sorted)
+        order.emplace_back(trip->Destination.View());
+    EXPECT_EQ(order, (std::vector<std::string>{
+                         "", "Bank", "Bank", "Bank A", "Bankrupt", "North Regional Dept",
+                         "North Regional Distribution Cd", "North Regional Distribution Ce",
+                         "\xC9"
+                         "cole"}));
+    EXPECT_EQ(sorted[1], rows[0]); // the tie keeps store order
+    EXPECT_EQ(sorted[2], &tail);
+
+    SortTrips(sorted, 129);
+    EXPECT_EQ(sorted.front()->Destination.View(), "\xC9"
+                                                  "cole");
+    EXPECT_EQ(sorted[6], rows[0]); // reversed, ties still in store order
+    EXPECT_EQ(sorted[7], &tail);
+    EXPECT_EQ(sorted.back()->Destination.View(), "");
 }
 
 TEST_F(TripRowsTest, ANewTripStartsAtTheVehiclesCurrentOdometer) {
