@@ -70,5 +70,5 @@ void ChunkArena::Release() {
         ::munmap(block.base, block.size);
     m_blocks.clear();
     m_next = m_end = nullptr;
-    m_nextBlockSize = 256 << 10;
+    m_nextBlockSize = kFirstBlockSize;
 }

@@ -31,6 +31,8 @@ public:
     void Release();
 
 private:
+    static constexpr std::size_t kFirstBlockSize = 256 << 10;
+
     struct Block {
         void* base;
         std::size_t size;
@@ -43,5 +45,5 @@ private:
     std::thread m_prefault;
     char* m_next = nullptr;
     char* m_end = nullptr;
-    std::size_t m_nextBlockSize = 256 << 10;
+    std::size_t m_nextBlockSize = kFirstBlockSize;
 };

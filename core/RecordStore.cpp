@@ -3,7 +3,6 @@
 #include "MExcept.h"
 #include "MFile.h"
 
-#include <type_traits>
 #include <unordered_set>
 
 namespace {
@@ -171,12 +170,8 @@ void RecordStore::WriteCategories(MFile& file) const {
 
 template <typename R> void TypedStore<R>::ReadOneRecord(MFile& file, const MTime& now) {
     // Read in place; a record that cannot be read in full is dropped again.
-    R& record = [&]() -> R& {
-        if constexpr (std::is_constructible_v<R, const MTime&>)
-            return m_records.emplace_back(now);
-        else
-            return m_records.emplace_back();
-    }();
+    R& record = WithNewRecordArguments(
+        now, [this](const auto&... args) -> R& { return m_records.emplace_back(args...); });
     try {
         ReadGuarded(file, [&] { ReadRecord(file, record); });
     } catch (...) {

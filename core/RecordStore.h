@@ -89,7 +89,9 @@ public:
     using RecordStore::RecordStore;
 
     // An empty record: texts empty, numbers 0, dates now.
-    R CreateRecord() const { return MakeRecord(MTime()); }
+    R CreateRecord() const {
+        return WithNewRecordArguments(MTime(), [](const auto&... args) { return R(args...); });
+    }
     R& Append(R record) {
         m_records.push_back(std::move(record));
         return m_records.back();
@@ -106,11 +108,14 @@ public:
     const RecordRange& Records() const { return m_records; }
 
 protected:
-    static R MakeRecord(const MTime& now) {
+    // Calls make with what a new record of this kind is built from: the
+    // time `now` for the kinds that carry dates, nothing for the others.
+    template <typename Make>
+    static decltype(auto) WithNewRecordArguments(const MTime& now, Make make) {
         if constexpr (std::is_constructible_v<R, const MTime&>)
-            return R(now);
+            return make(now);
         else
-            return R();
+            return make();
     }
     void ClearRecords() override { m_records.clear(); }
     void ReadOneRecord(MFile& file, const MTime& now) override;

@@ -21,6 +21,16 @@ Bytes Pattern(std::size_t size) {
     return bytes;
 }
 
+// A file of Pattern() bytes in a folder of its own.
+struct PatternFile {
+    explicit PatternFile(std::size_t size) : content(Pattern(size)) {
+        WriteFileBytes(path, content);
+    }
+    TempDir folder;
+    const std::string path = folder.File("data.bin");
+    const Bytes content;
+};
+
 Bytes ReadBytes(MFile& file, std::size_t count) {
     Bytes bytes(count);
     bytes.resize(file.Read(bytes.data(), count));
@@ -28,10 +38,9 @@ Bytes ReadBytes(MFile& file, std::size_t count) {
 }
 
 TEST(MappedFile, ReadsTheSameBytesAsTheBufferFromWhereItWas) {
-    TempDir folder;
-    const std::string path = folder.File("data.bin");
-    const Bytes content = Pattern(3 * MFile::kBufferSize + 1234);
-    WriteFileBytes(path, content);
+    const PatternFile data(3 * MFile::kBufferSize + 1234);
+    const std::string& path = data.path;
+    const Bytes& content = data.content;
 
     MFile file = MFile::OpenForRead(path, false);
     const Bytes head = ReadBytes(file, 5000);
@@ -62,10 +71,9 @@ TEST(MappedFile, ReadsTheSameBytesAsTheBufferFromWhereItWas) {
 }
 
 TEST(MappedFile, AMovedFileGoesOnWhereItWas) {
-    TempDir folder;
-    const std::string path = folder.File("data.bin");
-    const Bytes content = Pattern(2 * MFile::kBufferSize);
-    WriteFileBytes(path, content);
+    const PatternFile data(2 * MFile::kBufferSize);
+    const std::string& path = data.path;
+    const Bytes& content = data.content;
 
     MFile first = MFile::OpenForRead(path, false);
     ReadBytes(first, 3 * 4096 + 100); // the mapping starts at the page of 3 * 4096
@@ -82,10 +90,9 @@ TEST(MappedFile, AMovedFileGoesOnWhereItWas) {
 }
 
 TEST(MappedFile, AFileCutShortWhileMappedReadsZerosAndSaysSo) {
-    TempDir folder;
-    const std::string path = folder.File("data.bin");
-    const Bytes content = Pattern(4 * MFile::kBufferSize);
-    WriteFileBytes(path, content);
+    const PatternFile data(4 * MFile::kBufferSize);
+    const std::string& path = data.path;
+    const Bytes& content = data.content;
     MFile file = MFile::OpenForRead(path, false);
     ASSERT_TRUE(file.MapRestForReading());
 
@@ -110,9 +117,8 @@ TEST(MappedFile, AFileCutShortWhileMappedReadsZerosAndSaysSo) {
 }
 
 TEST(MappedFile, ABusErrorElsewhereStillEndsTheProgram) {
-    TempDir folder;
-    const std::string path = folder.File("data.bin");
-    WriteFileBytes(path, Pattern(2 * MFile::kBufferSize));
+    const PatternFile data(2 * MFile::kBufferSize);
+    const std::string& path = data.path;
     const auto diedOfIt = [](int status) {
         return WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) != 0);
     };
