@@ -10,7 +10,7 @@ CMAKE_FLAGS  ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=1 \
                 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: run test deps build build-asan format fuzz bench screenshots clean
+.PHONY: run test deps layers build build-asan format fuzz bench screenshots clean
 
 deps:
 	@sh scripts/install-deps.sh
@@ -30,9 +30,13 @@ run: build
 	$(BUILD_DIR)/palmdesktop/tvpalmsetup $(BUILD_DIR)/notifier/libTvNotifier.so
 	$(BUILD_DIR)/app/TvDesk
 
-# Every test, then every test again under AddressSanitizer and
+# The folders use one another in one direction only (see the README's layout).
+layers: deps
+	python3 scripts/check-layers.py
+
+# The layering, every test, then every test again under AddressSanitizer and
 # UndefinedBehaviorSanitizer; any report fails the run.
-test: build build-asan
+test: layers build build-asan
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
 	$(SANITIZER_ENV) ctest --test-dir $(ASAN_DIR) --output-on-failure
 

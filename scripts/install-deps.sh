@@ -17,6 +17,7 @@ PACKAGES="
     clang-format
     tzdata
     time
+    python3
     qt6-base-dev
     libqt6svg6
     libgl-dev
