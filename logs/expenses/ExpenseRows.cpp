@@ -1,0 +1,145 @@
+#include "ExpenseRows.h"
+
+#include "SortCode.h"
+#include "TvDocument.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string_view>
+#include <utility>
+
+std::optional<std::int32_t> ToStoredAmount(double amount) {
+    const double scaled = std::trunc(amount * 1000.0 + 0.5);
+    if (!(scaled >= -2147483648.0 && scaled <= 2147483647.0))
+        return std::nullopt;
+    return static_cast<std::int32_t>(scaled);
+}
+
+double ToShownAmount(std::int32_t stored) {
+    return stored * 0.001;
+}
+
+std::string CostText(std::int32_t stored) {
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.2f", ToShownAmount(stored));
+    return text;
+}
+
+std::string GetFuelEfficiencyText(std::int32_t odometer, double volume,
+                                  const ExpenseRecord* previousFillUp) {
+    if (previousFillUp == nullptr || !(volume > 0))
+        return "Unknown";
+    const std::int64_t distance = static_cast<std::int64_t>(odometer) - previousFillUp->Odometer;
+    char text[64];
+    std::snprintf(text, sizeof(text), "%.2f", static_cast<double>(distance) / volume);
+    return text;
+}
+
+LogColumns ExpenseColumns() {
+    return {{"Date", 100}, {"Vender", 200}, {"Description", 200}, {"Odometer", 100}, {"Cost", 100}};
+}
+
+std::string ExpenseCellText(const ExpenseRecord& expense, int column) {
+    switch (column) {
+    case ExpenseColumn::kDate:
+        return expense.Date.DateText();
+    case ExpenseColumn::kVendor:
+        return std::string(expense.Vendor.View());
+    case ExpenseColumn::kDescription:
+        return std::string(expense.Description.View());
+    case ExpenseColumn::kOdometer:
+        return std::to_string(expense.Odometer);
+    case ExpenseColumn::kCost:
+        return CostText(expense.Cost);
+    default:
+        return {};
+    }
+}
+
+ExpenseFilter::ExpenseFilter(const VehicleRecord* vehicle, const CategoryEntry* category,
+                             bool allDates, const MTime& from, const MTime& to)
+    : m_vehicle(vehicle), m_category(category),
+      m_allCategories(category != nullptr && category->Name == TvDocument::kAllCategoriesName),
+      m_allDates(allDates), m_from(from.AsSeconds()), m_to(to.AsSeconds()) {}
+
+ExpenseFilter ExpenseFilter::FromDocument(const TvDocument& document) {
+    return ExpenseFilter(document.SelectedVehicle, document.ExpenseLogFilter,
+                         document.DisplayAllDates != 0, document.FromDate, document.ToDate);
+}
+
+bool ExpenseFilter::PassesVehicleAndCategory(const ExpenseRecord& expense) const {
+    if (m_vehicle == nullptr || m_vehicle->VehicleId != expense.VehicleId)
+        return false;
+    return m_category != nullptr && (m_allCategories || m_category->Category == expense.Category);
+}
+
+bool ExpenseFilter::Passes(const ExpenseRecord& expense) const {
+    if (!PassesVehicleAndCategory(expense))
+        return false;
+    if (m_allDates)
+        return true;
+    // A date or a range end that is out of range lets nothing through.
+    const std::int64_t date = expense.Date.AsSeconds();
+    return date >= 0 && m_from >= 0 && m_to >= 0 && date >= m_from && date <= m_to;
+}
+
+std::vector<ExpenseRecord*> ExpenseRows(ExpenseStore& store, const ExpenseFilter& filter) {
+    std::vector<ExpenseRecord*> rows;
+    for (ExpenseRecord& expense : store.Records())
+        if (!expense.IsDeleted() && filter.Passes(expense))
+            rows.push_back(&expense);
+    return rows;
+}
+
+namespace {
+
+template <typename Key, typename KeyOf>
+void SortByKey(std::vector<ExpenseRecord*>& rows, bool descending, KeyOf keyOf) {
+    std::vector<std::pair<Key, ExpenseRecord*>> keyed;
+    keyed.reserve(rows.size());
+    for (ExpenseRecord* expense : rows)
+        keyed.emplace_back(keyOf(*expense), expense);
+    if (descending)
+        std::stable_sort(keyed.begin(), keyed.end(),
+                         [](const auto& a, const auto& b) { return b.first < a.first; });
+    else
+        std::stable_sort(keyed.begin(), keyed.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i] = keyed[i].second;
+}
+
+} // namespace
+
+void SortExpenses(std::vector<ExpenseRecord*>& rows, int sortCode) {
+    if (sortCode < 0 || SortCode::Column(sortCode) > ExpenseColumn::kCost ||
+        (sortCode & ~(SortCode::kDirection | SortCode::kColumnMask)) != 0)
+        return;
+    // Without the 128 bit, the largest first.
+    const bool descending = !SortCode::IsReversed(sortCode);
+    switch (SortCode::Column(sortCode)) {
+    case ExpenseColumn::kDate:
+        SortByKey<std::int64_t>(rows, descending, [](const ExpenseRecord& expense) {
+            return expense.Date.AsSeconds();
+        });
+        break;
+    case ExpenseColumn::kVendor:
+        SortByKey<std::string_view>(
+            rows, descending, [](const ExpenseRecord& expense) { return expense.Vendor.View(); });
+        break;
+    case ExpenseColumn::kDescription:
+        SortByKey<std::string_view>(rows, descending, [](const ExpenseRecord& expense) {
+            return expense.Description.View();
+        });
+        break;
+    case ExpenseColumn::kOdometer:
+        SortByKey<std::int32_t>(rows, descending,
+                                [](const ExpenseRecord& expense) { return expense.Odometer; });
+        break;
+    case ExpenseColumn::kCost:
+        SortByKey<std::int32_t>(rows, descending,
+                                [](const ExpenseRecord& expense) { return expense.Cost; });
+        break;
+    }
+}
