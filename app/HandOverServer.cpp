@@ -1,6 +1,7 @@
 #include "HandOverServer.h"
 
 #include "HandOverProtocol.h"
+#include "InstanceLock.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -25,16 +26,11 @@ HandOverServer::~HandOverServer() {
     Close();
 }
 
-bool HandOverServer::Listen(const QString& path) {
-    if (m_server->listen(path))
-        return true;
-    if (m_server->serverError() != QAbstractSocket::AddressInUseError)
+bool HandOverServer::Listen(const QString& path, const InstanceLock& lock) {
+    if (!lock.IsHeld())
         return false;
-    // Someone answers there: another copy runs. Otherwise the file is stale.
-    QLocalSocket probe;
-    probe.connectToServer(path);
-    if (probe.waitForConnected(500))
-        return false;
+    // No other copy listens while this one holds the lock: whatever is at
+    // the path is stale.
     QLocalServer::removeServer(path);
     return m_server->listen(path);
 }

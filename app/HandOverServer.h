@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 
+class InstanceLock;
 class QLocalServer;
 class QLocalSocket;
 
@@ -26,9 +27,12 @@ public:
     explicit HandOverServer(Handler handler, QObject* parent = nullptr);
     ~HandOverServer() override;
 
-    // Listens at path (owner-only). A socket file left by a program that is
-    // gone is replaced; false when a live server holds it or listening fails.
-    bool Listen(const QString& path);
+    // Listens at path (owner-only), for the running copy only: false unless
+    // lock is held. The holder is the only copy that ever creates or removes
+    // the socket, so a file found there was left by a copy that is gone and
+    // is replaced. The lock must stay held until Close().
+    bool Listen(const QString& path, const InstanceLock& lock);
+    // Stops listening and removes the socket.
     void Close();
     bool IsListening() const;
 

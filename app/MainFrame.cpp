@@ -6,6 +6,7 @@
 #include "LogView.h"
 #include "MessageBox.h"
 #include "ModalDialog.h"
+#include "RecordHold.h"
 #include "ServiceTypeView.h"
 #include "ServiceView.h"
 #include "ShellErrors.h"
@@ -109,7 +110,17 @@ CMainFrame::CMainFrame(CTvDeskApp& app, QWidget* parent)
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this,
             &CMainFrame::UpdateCommandStates);
     FillUserList();
+    // The setting's state, without the toggle's side effects at start.
+    m_expenseLogShown->setChecked(m_app.ShowExpenseLog);
+    OfferExpenseLog(m_app.ShowExpenseLog);
     UpdateCommandStates();
+}
+
+void CMainFrame::OfferExpenseLog(bool offered) {
+    m_app.ShowExpenseLog = offered;
+    for (QAction* entry : m_expenseExports)
+        entry->setVisible(offered);
+    m_tabForm->OfferExpenseLog(offered);
 }
 
 CMainFrame::~CMainFrame() {
@@ -153,8 +164,8 @@ void CMainFrame::CreateActions() {
     m_new = MakeAction(this, "New", "actionNew", "Add a record");
     m_new->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     m_delete = MakeAction(this, "Delete", "actionDelete", "Delete the selected records");
-    m_editCategories = MakeAction(this, "Edit Cate&gories...", "actionEditCategories",
-                                  "Add, rename and delete categories");
+    m_editCategories =
+        MakeAction(this, "Edit Cate&gories...", "actionEditCategories", "Edit the categories. ");
     connect(m_editCategories, &QAction::triggered, this, &CMainFrame::OnEditCategories);
     // The record commands go to the list on the right.
     connect(m_edit, &QAction::triggered, this, [this] {
@@ -176,8 +187,11 @@ void CMainFrame::CreateActions() {
         MakeAction(this, "&Status Bar", "actionStatusBar", "Show or hide the status bar");
     m_statusBarShown->setCheckable(true);
     m_statusBarShown->setChecked(true);
-    m_settings = MakeAction(this, "&Settings", "actionSettings",
-                            "Rate, units and the format of the exports");
+    m_expenseLogShown = MakeAction(this, "&Expense Log", "actionExpenseLog",
+                                   "Show or hide the expense log and its exports");
+    m_expenseLogShown->setCheckable(true);
+    connect(m_expenseLogShown, &QAction::toggled, this, &CMainFrame::OfferExpenseLog);
+    m_settings = MakeAction(this, "&Settings", "actionSettings", "Edit the Tarvenly settings.");
     connect(m_settings, &QAction::triggered, this, [this] { m_app.OnSettings(); });
 
     m_webSite = MakeAction(this, "Tarvenly on the &Web", "actionWebSite",
@@ -186,8 +200,7 @@ void CMainFrame::CreateActions() {
     m_userGuide = MakeAction(this, "User Guide...", "actionUserGuide", "Open the user guide");
     m_userGuide->setShortcut(QKeySequence::HelpContents);
     connect(m_userGuide, &QAction::triggered, this, &CMainFrame::OnUserGuide);
-    m_about =
-        MakeAction(this, "&About TvDesk...", "actionAbout", "The program's version and data file");
+    m_about = MakeAction(this, "&About TvDesk...", "actionAbout", "Version information.");
     m_about->setIcon(QIcon(":/icons/help-about.svg"));
     connect(m_about, &QAction::triggered, this, [this] { m_app.OnAppAbout(); });
 }
@@ -204,33 +217,36 @@ void CMainFrame::CreateMenus() {
     const struct {
         const char* text;
         const char* name;
+        const char* tip;
     } exports[] = {
-        {"Trip Log to T&ext File", "actionExportTripText"},
-        {"Trip Log To E&xcel", "actionExportTripExcel"},
-        {nullptr, nullptr},
-        {"&Service Log To Text File", "actionExportServiceText"},
-        {"Ser&vice Log To Excel", "actionExportServiceExcel"},
-        {nullptr, nullptr},
-        {"&Expense Log To Text File", "actionExportExpenseText"},
-        {"Expense &Log To Excel", "actionExportExpenseExcel"},
+        {"Trip Log to T&ext File", "actionExportTripText", "Export the trip log to a text file."},
+        {"Trip Log To E&xcel", "actionExportTripExcel",
+         "Export the trip log to excel spread sheet."},
+        {nullptr, nullptr, nullptr},
+        {"&Service Log To Text File", "actionExportServiceText",
+         "Export the service log to a delimited text file."},
+        {"Ser&vice Log To Excel", "actionExportServiceExcel",
+         "Export the service log to excel spread sheet."},
+        {nullptr, nullptr, nullptr},
+        {"&Expense Log To Text File", "actionExportExpenseText",
+         "Export the expense log to a delimited text file."},
+        {"Expense &Log To Excel", "actionExportExpenseExcel",
+         "Export the expense log to excel spread sheet."},
     };
     for (const auto& entry : exports) {
         if (entry.text == nullptr) {
             m_exportMenu->addSeparator();
             continue;
         }
-        QAction* action = m_exportMenu->addAction(entry.text);
-        action->setObjectName(entry.name);
+        QAction* action = MakeAction(m_exportMenu, entry.text, entry.name, entry.tip);
+        m_exportMenu->addAction(action);
         // Each export is offered by its log's list.
         action->setEnabled(false);
     }
-    // The expense log is not offered in this window: its two exports and the
-    // separator before them go.
-    for (const int position : {7, 6, 5}) {
-        QAction* entry = m_exportMenu->actions().at(position);
-        m_exportMenu->removeAction(entry);
-        delete entry;
-    }
+    // The expense log's two exports and the separator before them are shown
+    // only while the window offers the expense log.
+    for (const int position : {5, 6, 7})
+        m_expenseExports.push_back(m_exportMenu->actions().at(position));
     file->addSeparator();
     file->addAction(m_exit);
 
@@ -248,6 +264,7 @@ void CMainFrame::CreateMenus() {
     QMenu* view = menuBar()->addMenu("&View");
     view->setObjectName("menuView");
     view->addAction(m_statusBarShown);
+    view->addAction(m_expenseLogShown);
     view->addAction(m_settings);
 
     QMenu* help = menuBar()->addMenu("&Help");
@@ -394,6 +411,11 @@ void CMainFrame::FillUserList() {
             continue;
         m_users->addItem(QString::fromUtf8(name), QVariant::fromValue(id));
     }
+    SelectCurrentUser();
+}
+
+void CMainFrame::SelectCurrentUser() {
+    const QSignalBlocker blocker(m_users);
     // Found as the combo box finds a text: exactly, but ignoring case.
     m_users->setCurrentIndex(
         m_users->findText(QString::fromStdString(m_app.CurrentUser), Qt::MatchFixedString));
@@ -409,12 +431,15 @@ void CMainFrame::OnEditUsers() {
 
 void CMainFrame::OnEditCategories() {
     CTvDeskDoc& document = m_app.Doc();
-    // The list of the log on the right comes first; the logs without a
-    // category list of their own start with the trip list.
-    const bool expensesShown = m_view != nullptr && m_view->LogIndex() == LogIndex::kExpenseLog;
-    const CategoryList& preselect =
-        expensesShown ? document.Expenses().Categories : document.Trips().Categories;
-    CEditCategoriesDialog dialog(&document.Trips(), &document.Expenses(), &preselect, this);
+    // The list whose categories the filter pane offers comes first; none
+    // while the log on the right has no category list (service types,
+    // vehicles), and none for the service log's, which is not offered here.
+    const bool logHasCategories =
+        m_view == nullptr || (m_view->LogIndex() != LogIndex::kServiceTypes &&
+                              m_view->LogIndex() != LogIndex::kVehicleList);
+    const CategoryList* preselect = logHasCategories ? document.CurrentCategoryList : nullptr;
+    CRecordHold hold(document);
+    CEditCategoriesDialog dialog(&document.Trips(), &document.Expenses(), preselect, this);
     // A filter on a deleted category falls back to all categories rather
     // than keep a reference to an entry that is gone.
     connect(&dialog, &CEditCategoriesDialog::categoryRemoving, this,
@@ -425,7 +450,12 @@ void CMainFrame::OnEditCategories() {
                         *filter = &document.AllCategoriesEntry;
                 }
             });
-    ModalDialog::exec(dialog);
+    hold.Exec(dialog);
+    // A reload while the dialog was open took the lists it edited: what the
+    // document holds now is the file's, unchanged, and the reload has told
+    // the views.
+    if (hold.Lost())
+        return;
     if (dialog.Changed())
         document.SetModifiedFlag(true);
     // The filter pane and the lists rebuild from the edited lists.
@@ -435,7 +465,10 @@ void CMainFrame::OnEditCategories() {
 void CMainFrame::OnUserChosen(int index) {
     if (index >= 0)
         m_app.OnUserSelection(m_users->itemText(index).toStdString());
-    FillUserList();
+    // The entries stay as they are: only a HotSync's request and Edit Users
+    // read the users again. The switch may have ended with another user than
+    // the one chosen (or none), so the box shows the one whose data is open.
+    SelectCurrentUser();
 }
 
 std::uint32_t CMainFrame::OnHotSyncMessage(std::uint32_t request, std::uint32_t) {

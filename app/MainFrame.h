@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class CLogView;
 class CTabForm;
@@ -37,6 +38,8 @@ public:
     std::uint32_t OnHotSyncMessage(std::uint32_t request, std::uint32_t data);
     // Refills the user selector from Palm Desktop and selects the current user.
     void FillUserList();
+    // Selects the current user's entry of the selector as it is.
+    void SelectCurrentUser();
     // Shows the window (or its open dialog) in front of the others.
     void BringToFront();
     // The columns and rows of the list again, after the units changed.
@@ -50,6 +53,9 @@ public:
     void OnFilePrint();
     void OnFilePrintPreview();
     void OnUserGuide();
+    // Shows or hides the expense log's button in the filter pane and its
+    // exports, and keeps the choice in the settings.
+    void OfferExpenseLog(bool offered);
     void OnWebSite();
 
     CLogView* RightView() const { return m_view; }
@@ -110,6 +116,9 @@ private:
     QAction* m_editCategories = nullptr;
     QAction* m_editUsers = nullptr;
     QAction* m_statusBarShown = nullptr;
+    QAction* m_expenseLogShown = nullptr;
+    // The expense exports and the separator before them.
+    std::vector<QAction*> m_expenseExports;
     QAction* m_settings = nullptr;
     QAction* m_webSite = nullptr;
     QAction* m_userGuide = nullptr;

@@ -1,6 +1,7 @@
 #include "SettingsDialog.h"
 
 #include "DialogButtons.h"
+#include "FieldChecks.h"
 #include "MainFrame.h"
 #include "RecordStore.h"
 #include "TvDeskApp.h"
@@ -10,14 +11,16 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <cmath>
+#include <optional>
 
 namespace {
 
@@ -36,7 +39,26 @@ QGroupBox* RadioGroup(const QString& title, const QStringList& labels, QButtonGr
     return box;
 }
 
+// The rate the user typed, with the program's decimal point or the user's
+// own. Group separators are refused, so "1,500" is never taken for 1500 by
+// someone who writes a decimal comma.
+std::optional<double> ParseRate(const QString& text) {
+    const QString trimmed = text.trimmed();
+    for (QLocale locale : {QLocale::c(), QLocale()}) {
+        locale.setNumberOptions(QLocale::RejectGroupSeparator);
+        bool isNumber = false;
+        const double rate = locale.toDouble(trimmed, &isNumber);
+        if (isNumber && std::isfinite(rate))
+            return rate;
+    }
+    return std::nullopt;
+}
+
 } // namespace
+
+QString CSettingsDialog::RateText(double rate) {
+    return QString::number(rate, 'f', QLocale::FloatingPointShortest);
+}
 
 char CSettingsDialog::DelimiterForButton(int button) {
     if (button < 0 || button >= static_cast<int>(sizeof(kDelimiters)))
@@ -52,10 +74,9 @@ int CSettingsDialog::ButtonForDelimiter(char delimiter) {
 }
 
 CSettingsDialog::CSettingsDialog(CTvDeskApp& app, QWidget* parent)
-    : QDialog(parent), m_app(app), m_rootFolder(new QLineEdit(this)),
-      m_rate(new QDoubleSpinBox(this)), m_printRate(new QCheckBox(this)),
-      m_delimiters(new QButtonGroup(this)), m_units(new QButtonGroup(this)),
-      m_dateFormat(new QComboBox(this)) {
+    : QDialog(parent), m_app(app), m_rootFolder(new QLineEdit(this)), m_rate(new QLineEdit(this)),
+      m_printRate(new QCheckBox(this)), m_delimiters(new QButtonGroup(this)),
+      m_units(new QButtonGroup(this)), m_dateFormat(new QComboBox(this)) {
     setWindowTitle(tr("Tarvenly Settings"));
 
     char root[CTvDeskApp::kUserTextBufferSize] = {};
@@ -66,10 +87,8 @@ CSettingsDialog::CSettingsDialog(CTvDeskApp& app, QWidget* parent)
     m_rootFolder->setMaxLength(256);
     m_rootFolder->setReadOnly(true);
 
-    m_rate->setRange(0, 1000000);
-    m_rate->setDecimals(5);
-    m_rate->setSingleStep(0.01);
-    m_rate->setValue(app.Rate);
+    m_rate->setObjectName("rate");
+    m_rate->setText(RateText(app.Rate));
 
     m_printRate->setText(tr("&Print rate times mileage on trip report"));
     m_printRate->setChecked(app.PrintRate);
@@ -104,7 +123,19 @@ CSettingsDialog::CSettingsDialog(CTvDeskApp& app, QWidget* parent)
 }
 
 void CSettingsDialog::accept() {
-    m_app.Rate = static_cast<float>(m_rate->value());
+    // The rate must fit its stored form (ten-thousandths in 32 bits), or it
+    // would come back as another number at the next start.
+    const std::optional<double> rate = ParseRate(m_rate->text());
+    if (!rate) {
+        FieldChecks::Refuse(m_rate, "Please enter a number.");
+        return;
+    }
+    if (*rate < 0 || *rate > AppSettings::kMaxRate) {
+        FieldChecks::Refuse(m_rate, QString("Please enter a number between 0 and %1.")
+                                        .arg(RateText(AppSettings::kMaxRate)));
+        return;
+    }
+    m_app.Rate = *rate;
     m_app.PrintRate = m_printRate->isChecked();
     m_app.Delimiter = DelimiterForButton(m_delimiters->checkedId());
     m_app.DateTimeExportFormat = m_dateFormat->currentIndex() > 0 ? 1 : 0;

@@ -6,12 +6,11 @@ class CTvDeskApp;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
-class QDoubleSpinBox;
 class QLineEdit;
 
 // "Tarvenly Settings": the reimbursement rate, the export delimiter and date
-// format, and the distance units of the data file. OK applies the values to
-// the program and the document; Cancel changes nothing.
+// format, and the distance units of the data file. OK checks the rate, then
+// applies the values to the program and the document; Cancel changes nothing.
 class CSettingsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -24,11 +23,13 @@ public:
     static char DelimiterForButton(int button);
     // The button showing a delimiter; tab's for any other character.
     static int ButtonForDelimiter(char delimiter);
+    // A rate as the rate field shows it: its shortest decimal form.
+    static QString RateText(double rate);
 
 private:
     CTvDeskApp& m_app;
     QLineEdit* m_rootFolder;
-    QDoubleSpinBox* m_rate;
+    QLineEdit* m_rate;
     QCheckBox* m_printRate;
     QButtonGroup* m_delimiters;
     QButtonGroup* m_units;

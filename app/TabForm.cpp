@@ -153,6 +153,12 @@ void CTabForm::ToggleDatesEnabled() {
         control->setEnabled(byRange);
 }
 
+void CTabForm::OfferExpenseLog(bool offered) {
+    m_logButtons->button(LogIndex::kExpenseLog)->setVisible(offered);
+    if (!offered && m_log == LogIndex::kExpenseLog)
+        SwitchLog(LogIndex::kTripLog);
+}
+
 void CTabForm::SwitchLog(int log) {
     if (log < 0 || log >= LogIndex::kCount)
         return;

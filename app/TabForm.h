@@ -37,6 +37,9 @@ public:
     // Lists the live vehicles again and selects the first; then the log's
     // category box and the filter follow.
     void RebuildVehicleBox();
+    // Shows or hides the "Expense Log" button; hidden while the expense log
+    // is shown, the pane switches to the trip log.
+    void OfferExpenseLog(bool offered);
 
 signals:
     // The log to show changed (delivered to the frame after this pane's own

@@ -11,12 +11,14 @@
 #include "TvDeskDoc.h"
 
 #include <QApplication>
-#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QThread>
 #include <cstring>
 #include <sys/stat.h>
+#include <utility>
 
 CTvDeskApp* CTvDeskApp::s_instance = nullptr;
 
@@ -44,7 +46,9 @@ CTvDeskApp::CTvDeskApp(UserManagerLoader loader, QObject* parent)
 CTvDeskApp::~CTvDeskApp() {
     // The frame refers to the document; it goes first.
     m_mainFrame.reset();
+    // The socket goes while the lock still guards it.
     m_server.reset();
+    m_instanceLock.Release();
     if (s_instance == this)
         s_instance = nullptr;
 }
@@ -122,9 +126,36 @@ QString CTvDeskApp::HandOverPath() {
     return QString::fromStdString(HandOver::SocketPath());
 }
 
+QString CTvDeskApp::InstanceLockPath() {
+    return HandOverPath() + ".lock";
+}
+
 bool CTvDeskApp::FirstInstance() {
     Log("CTvDeskApp::FirstInstance()");
-    return !HandOver::SendRequest(HandOver::kActivateMessage, 0, 0, 2).has_value();
+    constexpr int kRequestTimeoutSeconds = 2;
+    constexpr unsigned long kRetryPauseMs = 100;
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        switch (m_instanceLock.TryAcquire()) {
+        case InstanceLock::Result::Acquired:
+            return true;
+        case InstanceLock::Result::Failed:
+            qWarning("Couldn't lock %s: %s", m_instanceLock.Path().c_str(),
+                     m_instanceLock.Error().c_str());
+            return false;
+        case InstanceLock::Result::HeldElsewhere:
+            break;
+        }
+        if (HandOver::SendRequest(HandOver::kActivateMessage, 0, 0, kRequestTimeoutSeconds))
+            return false;
+        // The holder does not answer: it has not begun to listen yet, it is
+        // busy, or it is ending. Its socket is never taken over; the lock is
+        // tried again, as it is free once a copy that is ending is gone.
+        if (waited.elapsed() >= kActivationWaitMs)
+            return false;
+        QThread::msleep(kRetryPauseMs);
+    }
 }
 
 bool CTvDeskApp::InitInstance(const QString& fileToOpen) {
@@ -137,7 +168,7 @@ bool CTvDeskApp::InitInstance(const QString& fileToOpen) {
         [this](std::uint32_t message, std::uint32_t wParam, std::uint32_t lParam) {
             return OnHandOverMessage(message, wParam, lParam);
         });
-    if (!m_server->Listen(HandOverPath()))
+    if (!m_server->Listen(HandOverPath(), m_instanceLock))
         return false;
     ClassRegistered = true;
 
@@ -148,8 +179,8 @@ bool CTvDeskApp::InitInstance(const QString& fileToOpen) {
     if (fileToOpen.isEmpty()) {
         OnFileNew();
     } else {
-        DataFilePath = QFileInfo(fileToOpen).absoluteFilePath().toStdString();
-        SetDocument(OpenDocumentFile(DataFilePath));
+        m_commandLineFile = QFileInfo(fileToOpen).absoluteFilePath().toStdString();
+        OpenCommandLineFile();
     }
     if (m_mainFrame == nullptr)
         return false;
@@ -173,6 +204,9 @@ int CTvDeskApp::ExitInstance() {
         m_server->Close();
         ClassRegistered = false;
     }
+    // Only now, with the settings written and the socket gone, may another
+    // copy become the running one.
+    m_instanceLock.Release();
     return 0;
 }
 
@@ -223,7 +257,7 @@ void CTvDeskApp::ShowUserDataError(std::int32_t code) {
     ShowMessage(UserDataErrorText(code));
 }
 
-void CTvDeskApp::OpenUserData() {
+bool CTvDeskApp::OpenUserData() {
     Log("CTvDeskApp::OpenUserData()");
     Log("CTvDeskApp::OpenUserData()::UmGetRootDirectory");
     char root[kUserTextBufferSize] = {};
@@ -285,14 +319,18 @@ void CTvDeskApp::OpenUserData() {
             ShowMessage("Couldn't find the user directory.");
     }
 
+    bool kept = false;
     if (path.empty()) {
         // No user to open: the open data is saved and let go, never replaced
         // by a path built from nothing. Unsaved data that cannot be written
         // stays open.
-        if (Document != nullptr && m_document->SaveModified()) {
-            m_document->MarkEmpty();
-            DataFilePath.clear();
-            SetDocument(nullptr);
+        if (Document != nullptr) {
+            kept = !m_document->SaveModified();
+            if (!kept) {
+                m_document->MarkEmpty();
+                DataFilePath.clear();
+                SetDocument(nullptr);
+            }
         }
     } else {
         path += "/Tarvenly";
@@ -300,16 +338,20 @@ void CTvDeskApp::OpenUserData() {
         path += "/TvData.tv";
         Log("CTvDeskApp::OpenUserData()::OpenDocumentFile()");
         Log(path);
-        DataFilePath = path;
-        SetDocument(OpenDocumentFile(path));
+        kept = OpenDocumentFile(path) == Opening::Kept;
     }
+    // From now on the program shows the Palm user's data, not a given file.
+    if (!kept)
+        m_commandLineFile.clear();
     Log("CTvDeskApp::OpenUserData()::return");
+    return !kept;
 }
 
-CTvDeskDoc* CTvDeskApp::OpenDocumentFile(const std::string& path) {
-    // The open data is saved first; when that fails it stays as it is.
+CTvDeskApp::Opening CTvDeskApp::OpenDocumentFile(const std::string& path) {
+    // The open data is saved first; when that fails it stays as it is, and
+    // so does the file it belongs to.
     if (!m_document->SaveModified())
-        return nullptr;
+        return Opening::Kept;
     const bool frameCreated = m_mainFrame == nullptr;
     if (frameCreated) {
         m_mainFrame = std::make_unique<CMainFrame>(*this);
@@ -320,9 +362,20 @@ CTvDeskDoc* CTvDeskApp::OpenDocumentFile(const std::string& path) {
             m_document->SetDialogParent(nullptr);
             m_mainFrame.reset();
         }
-        return nullptr;
+        // The document is empty and nameless; no file is open.
+        DataFilePath.clear();
+        SetDocument(nullptr);
+        return Opening::Failed;
     }
-    return m_document.get();
+    DataFilePath = path;
+    SetDocument(m_document.get());
+    return Opening::Opened;
+}
+
+void CTvDeskApp::OpenCommandLineFile() {
+    Log("CTvDeskApp::OpenCommandLineFile()");
+    Log(m_commandLineFile);
+    OpenDocumentFile(m_commandLineFile);
 }
 
 void CTvDeskApp::SetDocument(CTvDeskDoc* document) {
@@ -334,42 +387,32 @@ void CTvDeskApp::OnUserSelection(const std::string& name) {
     Log("CTvDeskApp::OnUserSelection()");
     if (name == CurrentUser)
         return;
-    CurrentUser = name;
-    OpenUserData();
-}
-
-bool CTvDeskApp::WriteRecoveryCopy() {
-    const QFileInfo data(QString::fromStdString(m_document->PathName()));
-    const QString name = data.completeBaseName() + "-unsaved-" +
-                         QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss") + ".tv";
-    // Beside the data file, or in the program's own folder when that one
-    // cannot be written.
-    const QStringList folders = {data.absolutePath(), QStandardPaths::writableLocation(
-                                                          QStandardPaths::AppLocalDataLocation)};
-    for (const QString& folder : folders) {
-        if (folder.isEmpty() || !QDir().mkpath(folder))
-            continue;
-        const QString recovery = QDir(folder).filePath(name);
-        if (m_document->OnSaveDocument(recovery.toStdString())) {
-            ShowMessage(QString("Changes that could not be saved before the HotSync were "
-                                "written to %1. The data file has been read again.")
-                            .arg(recovery));
-            return true;
-        }
-    }
-    return false;
+    std::string previous = std::exchange(CurrentUser, name);
+    if (!OpenUserData())
+        CurrentUser = std::move(previous);
 }
 
 void CTvDeskApp::ReloadDocument() {
     Log("CTvDeskApp::ReloadDocument()");
+    std::optional<std::string> recovery;
     if (Document != nullptr) {
         // The reload replaces what is in memory; edits the file does not have
         // yet are kept in a file of their own first.
         if (Document->IsModified() && !Document->PathName().empty())
-            WriteRecoveryCopy();
+            recovery = Document->WriteRecoveryCopy();
         Document->MarkEmpty();
     }
-    OpenUserData();
+    if (!m_commandLineFile.empty())
+        OpenCommandLineFile();
+    else
+        OpenUserData();
+    if (recovery) {
+        ShowMessage(QString("Changes that could not be saved before the HotSync were written to "
+                            "%1. %2")
+                        .arg(QString::fromStdString(*recovery),
+                             Document != nullptr ? "The data file has been read again."
+                                                 : "The data file could not be read again."));
+    }
 }
 
 std::optional<std::uint32_t>

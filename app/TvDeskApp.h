@@ -2,6 +2,7 @@
 
 #include "AppSettings.h"
 #include "FileTraceLog.h"
+#include "InstanceLock.h"
 #include "UserManager.h"
 
 #include <QObject>
@@ -44,7 +45,10 @@ public:
     bool InitInstance(const QString& fileToOpen = QString());
     // End: the log is closed and the settings written back.
     int ExitInstance();
-    // True when no other copy runs; otherwise that copy is brought to the front.
+    // True when this copy took the instance lock and so is the one that runs.
+    // Otherwise the running copy is brought to the front and this one ends;
+    // while the lock's holder is not answering yet (starting or ending), the
+    // lock and the request are tried again for a short while.
     bool FirstInstance();
 
     void Log(const char* entry);
@@ -53,12 +57,18 @@ public:
     bool GetPalmCorePath(std::string& path);
 
     void OnFileNew();
-    void OpenUserData();
+    // Opens the data file of CurrentUser, or of the first usable Palm user.
+    // False when the open data could not be saved and so stays open.
+    bool OpenUserData();
+    // Switches to the named Palm user; a switch that cannot save the open
+    // data leaves program and user as they were.
     void OnUserSelection(const std::string& name);
     void ShowUserDataError(std::int32_t code);
     static QString UserDataErrorText(std::int32_t code);
 
-    // Drops the data without saving and reads the user's data file again.
+    // Drops the data without saving and reads the data file again: the file
+    // the program was started on, else the Palm user's. Edits the file does
+    // not have yet go to a recovery copy first.
     void ReloadDocument();
     // Answers a hand-over request; nothing drops it.
     std::optional<std::uint32_t> OnHandOverMessage(std::uint32_t message, std::uint32_t wParam,
@@ -74,6 +84,10 @@ public:
     FileTraceLog& TraceLogFile() { return m_log; }
     // The socket of the running copy.
     static QString HandOverPath();
+    // The lock held by the running copy, beside its socket.
+    static QString InstanceLockPath();
+    // How long a copy that finds the lock taken tries to reach its holder.
+    static constexpr int kActivationWaitMs = 3000;
 
     const std::string WindowClassName = "TarvenlyDesktop";
     bool ClassRegistered = false;
@@ -84,10 +98,18 @@ public:
     std::array<int, 5> SortCodes = {};
 
 private:
-    CTvDeskDoc* OpenDocumentFile(const std::string& path);
+    enum class Opening {
+        Opened,
+        Failed, // nothing is open, and nothing can be saved over any file
+        Kept,   // the open data could not be saved and stays as it was
+    };
+    // Saves the open data, then opens the path; keeps the result in
+    // Document and DataFilePath.
+    Opening OpenDocumentFile(const std::string& path);
     // Keeps the result of an opening and lets the views show it.
     void SetDocument(CTvDeskDoc* document);
-    bool WriteRecoveryCopy();
+    // Opens the file named on the command line.
+    void OpenCommandLineFile();
     void ShowMessage(const QString& text);
 
     static CTvDeskApp* s_instance;
@@ -97,6 +119,11 @@ private:
     std::unique_ptr<IUserManager> m_userManager;
     std::unique_ptr<CTvDeskDoc> m_document;
     std::unique_ptr<CMainFrame> m_mainFrame;
+    // Held from FirstInstance() to the end; the server listens only under it.
+    InstanceLock m_instanceLock{InstanceLockPath().toStdString()};
     std::unique_ptr<HandOverServer> m_server;
     bool m_settingsLoaded = false;
+    // The file named on the command line while the program shows it rather
+    // than a Palm user's data; a reload reads it again.
+    std::string m_commandLineFile;
 };

@@ -1,6 +1,8 @@
 #include "UserListDialog.h"
 
+#include "AnsiText.h"
 #include "MessageBox.h"
+#include "TextOrder.h"
 #include "TvDeskApp.h"
 #include "UserManager.h"
 #include "UserNameDialog.h"
@@ -23,6 +25,23 @@ void ReportReadError(std::int32_t code) {
 std::uint32_t UserIdOf(const QListWidgetItem& item) {
     return item.data(Qt::UserRole).value<std::uint32_t>();
 }
+
+// A line of the sorted list: users stand in the order people read names, as
+// the program's other sorted boxes have them. Names are compared in the code
+// page of the handheld's texts; names that the code page cannot tell apart
+// follow their exact text.
+class UserLine : public QListWidgetItem {
+public:
+    UserLine(const QString& name, std::uint32_t id) : QListWidgetItem(name, nullptr, UserType) {
+        setData(Qt::UserRole, QVariant::fromValue(id));
+    }
+
+    bool operator<(const QListWidgetItem& other) const override {
+        const int order =
+            TextOrder::Compare(AnsiText::FromQString(text()), AnsiText::FromQString(other.text()));
+        return order != 0 ? order < 0 : text() < other.text();
+    }
+};
 
 } // namespace
 
@@ -105,9 +124,7 @@ void CUserListDialog::FillList() {
         if (named < 0) {
             ReportReadError(named);
         } else if (named > 0) {
-            auto* item = new QListWidgetItem(QString::fromUtf8(name));
-            item->setData(Qt::UserRole, QVariant::fromValue(id));
-            m_list->addItem(item);
+            m_list->addItem(new UserLine(QString::fromUtf8(name), id));
         }
     }
 }

@@ -21,7 +21,8 @@ const char* const kHelp =
     "Prints what a log's list shows for a filter: the column headings, then one\n"
     "line per row, cells separated by a tab, rows in the list's order.\n"
     "  LOG                  vehicles or trips\n"
-    "  --vehicle NAME       the filter's vehicle (default: the first by name)\n"
+    "  --vehicle NAME       the filter's vehicle (default: the first by name, with\n"
+    "                       letter case and accents set aside)\n"
     "  --category NAME      the filter's category (default: All)\n"
     "  --from, --to M/D/YYYY  only these days, both included (default: all dates)\n"
     "  --sort CODE          the list's sort code: column number, plus 128 for the\n"
@@ -114,12 +115,46 @@ std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Op
     return std::nullopt;
 }
 
+// A name given on the command line, in UTF-8 as the lists are printed, in
+// the file's code page; none when it is not UTF-8 or holds a character that
+// the code page lacks, so that no name of the file can be meant.
+std::optional<std::string> InFileCodePage(std::string_view utf8) {
+    std::string bytes;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        // Every character of the code page takes at most three bytes.
+        const std::size_t length = lead < 0x80             ? 1
+                                   : (lead & 0xE0) == 0xC0 ? 2
+                                   : (lead & 0xF0) == 0xE0 ? 3
+                                                           : 0;
+        if (length == 0 || i + length > utf8.size())
+            return std::nullopt;
+        char32_t code = length == 1 ? lead : lead & (length == 2 ? 0x1F : 0x0F);
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(utf8[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return std::nullopt;
+            code = code << 6 | (next & 0x3F);
+        }
+        // A character written longer than it needs is no UTF-8.
+        if ((length == 2 && code < 0x80) || (length == 3 && code < 0x800))
+            return std::nullopt;
+        const char byte = Cp1252::ByteOf(static_cast<char16_t>(code));
+        if (byte == '?' && code != U'?')
+            return std::nullopt;
+        bytes.push_back(byte);
+        i += length;
+    }
+    return bytes;
+}
+
 // The filter as the filter pane would set it for these options.
 std::optional<std::string> SetFilter(TvDocument& document, const Options& options) {
     std::vector<VehicleRecord*> vehicles = VehicleRows(document.Vehicles());
     if (options.vehicle) {
+        const std::optional<std::string> name = InFileCodePage(*options.vehicle);
         const auto named = std::find_if(vehicles.begin(), vehicles.end(), [&](auto* vehicle) {
-            return vehicle->Name.View() == *options.vehicle;
+            return name && vehicle->Name.View() == *name;
         });
         if (named == vehicles.end())
             return "no vehicle named " + *options.vehicle;
@@ -130,9 +165,10 @@ std::optional<std::string> SetFilter(TvDocument& document, const Options& option
 
     document.TripLogFilter = &document.AllCategoriesEntry;
     if (options.category && *options.category != TvDocument::kAllCategoriesName) {
+        const std::optional<std::string> name = InFileCodePage(*options.category);
         CategoryEntry* named = nullptr;
         for (CategoryEntry& entry : document.Trips().Categories.Items()) {
-            if (entry.Name == *options.category) {
+            if (name && entry.Name == *name) {
                 named = &entry;
                 break;
             }

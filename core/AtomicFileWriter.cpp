@@ -2,6 +2,7 @@
 
 #include "MExcept.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
@@ -35,7 +36,35 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
+
+// Writable by the permission bits and by the system's own check for this
+// process's effective user.
+bool Writable(const std::string& path, const struct stat& info) {
+    return (info.st_mode & kAnyWriteBit) != 0 &&
+           ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+// Whether a save may replace the file at target, as opening it for writing
+// would tell: an existing target must be a writable regular file, and the
+// folder must be writable to take the new file.
+bool MayReplace(const std::string& target) {
+    struct stat info {};
+    if (::stat(target.c_str(), &info) == 0) {
+        if (!S_ISREG(info.st_mode) || !Writable(target, info))
+            return false;
+    } else if (errno != ENOENT) {
+        return false;
+    }
+    const std::string folder = FolderOf(target);
+    struct stat folderInfo {};
+    return ::stat(folder.c_str(), &folderInfo) == 0 && S_ISDIR(folderInfo.st_mode) &&
+           Writable(folder, folderInfo);
+}
+
 int CreateTemporary(const std::string& target, std::string& tempPath) {
+    if (!MayReplace(target))
+        throw MExceptFileOpenError();
     std::string pattern = FolderOf(target) + "/." + NameOf(target) + ".XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
@@ -65,6 +94,30 @@ int CreateTemporary(const std::string& target, std::string& tempPath) {
 
 } // namespace
 
+FileIdentity FileIdentity::Of(const struct stat& info) {
+    return {info.st_dev, info.st_ino, info.st_size, static_cast<long long>(info.st_mtim.tv_sec),
+            info.st_mtim.tv_nsec};
+}
+
+std::optional<FileIdentity> FileIdentity::OfDescriptor(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return std::nullopt;
+    return Of(info);
+}
+
+std::optional<FileIdentity> FileIdentity::OfPath(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return Of(info);
+}
+
+bool AtomicFileWriter::IsReadOnlyFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && !Writable(path, info);
+}
+
 AtomicFileWriter::AtomicFileWriter(const std::string& path)
     : m_target(ResolveTarget(path)), m_file(CreateTemporary(m_target, m_tempPath)) {
     m_file.StartWritebackAsWritten();
@@ -75,8 +128,12 @@ AtomicFileWriter::~AtomicFileWriter() {
         ::unlink(m_tempPath.c_str());
 }
 
-void AtomicFileWriter::Commit() {
+FileIdentity AtomicFileWriter::Commit() {
     m_file.Sync();
+    // The rename keeps inode, size and modification time.
+    const std::optional<FileIdentity> written = FileIdentity::OfDescriptor(m_file.Descriptor());
+    if (!written)
+        throw MExceptFileWriteError();
     m_file.Close();
     if (::rename(m_tempPath.c_str(), m_target.c_str()) != 0)
         throw MExceptFileWriteError();
@@ -88,4 +145,5 @@ void AtomicFileWriter::Commit() {
         ::fsync(folder);
         ::close(folder);
     }
+    return *written;
 }

@@ -2,7 +2,30 @@
 
 #include "MFile.h"
 
+#include <optional>
 #include <string>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+// What tells one state of a file on disk from another: which file the path
+// leads to (device and inode) and its size and modification time to the
+// nanosecond. A program that replaces the file gives it another inode; one
+// that rewrites it in place changes its modification time.
+struct FileIdentity {
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    off_t Size = 0;
+    long long ModifiedSeconds = 0;
+    long ModifiedNanoseconds = 0;
+
+    static FileIdentity Of(const struct stat& info);
+    // The identity of an open file; none when the system cannot tell it.
+    static std::optional<FileIdentity> OfDescriptor(int fd);
+    // The identity of the file the path leads to now; none when there is none.
+    static std::optional<FileIdentity> OfPath(const std::string& path);
+
+    bool operator==(const FileIdentity&) const = default;
+};
 
 // Writes a file so that it is either wholly replaced or not touched: the data
 // goes to a temporary file in the same folder, which is flushed to disk and
@@ -11,7 +34,10 @@
 // file.
 class AtomicFileWriter {
 public:
-    // Raises MExceptFileOpenError when the temporary file cannot be created.
+    // Raises MExceptFileOpenError where opening the target for writing would
+    // fail: a target that is not a regular file or is read-only, a folder
+    // that is read-only in the same sense, or a temporary file that cannot be
+    // created.
     explicit AtomicFileWriter(const std::string& path);
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter&) = delete;
@@ -19,7 +45,14 @@ public:
 
     MFile& File() { return m_file; }
     // Flushes, syncs and renames into place; raises MExceptFileWriteError.
-    void Commit();
+    // Returns the identity of the file now at the target.
+    FileIdentity Commit();
+
+    // Whether path leads to an existing file that may not be written: one
+    // whose permission bits allow no writing, which holds for an
+    // administrator too whom the system would let write anyway, or one the
+    // system does not let this program write.
+    static bool IsReadOnlyFile(const std::string& path);
 
 private:
     std::string m_target;

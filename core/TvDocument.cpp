@@ -6,15 +6,30 @@
 #include "TraceLog.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <filesystem>
 #include <sys/stat.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
-// Read-only in the sense of the file's permission bits, which also holds for
-// an administrator whom the system would let write anyway.
-bool IsReadOnlyFile(const std::string& path) {
+// The local time as YYYYMMDD-HHMMSS.
+std::string TimeStamp(const MTime& time) {
+    char text[32];
+    std::snprintf(text, sizeof(text), "%04d%02d%02d-%02d%02d%02d", time.GetYear() + 1900,
+                  time.GetMonth() + 1, time.GetDay(), time.GetHour(), time.GetMinute(),
+                  time.GetSecond());
+    return text;
+}
+
+// folder/name.tv, or folder/name-2.tv and up when that is taken.
+std::string UnusedPath(const std::string& folder, const std::string& name) {
+    std::string path = folder + "/" + name + ".tv";
     struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    for (int number = 2; ::lstat(path.c_str(), &info) == 0; ++number)
+        path = folder + "/" + name + "-" + std::to_string(number) + ".tv";
+    return path;
 }
 
 } // namespace
@@ -32,8 +47,11 @@ bool TvDocument::OnOpenDocument(const std::string& path) {
     Log("CTvDeskDoc::OnOpenDocument()");
     DeleteContents();
     SetModifiedFlag(false);
+    std::optional<FileIdentity> identity;
     try {
         MFile file = MFile::OpenForRead(path, true);
+        // Taken before reading: a file rewritten meanwhile counts as changed.
+        identity = FileIdentity::OfDescriptor(file.Descriptor());
         const std::uint64_t size = file.Size();
         if (size == 0) {
             InitNewDocument();
@@ -57,9 +75,13 @@ bool TvDocument::OnOpenDocument(const std::string& path) {
         Fail(std::string(error.Message()) + ". " + path);
         DeleteContents();
         SetModifiedFlag(false);
+        // Nothing read, so nothing may be saved over any file.
+        m_pathName.clear();
+        m_fileIdentity.reset();
         return false;
     }
     m_pathName = path;
+    m_fileIdentity = identity;
     return true;
 }
 
@@ -73,37 +95,98 @@ void TvDocument::ReadStores(MFile& file) {
 
 bool TvDocument::OnSaveDocument(const std::string& path) {
     Log("CTvDeskDoc::OnSaveDocument()");
+    const bool ownFile = !path.empty() && path == m_pathName;
+    if (ownFile && m_fileIdentity) {
+        // A file that is gone holds nothing that a save could destroy.
+        const std::optional<FileIdentity> now = FileIdentity::OfPath(path);
+        if (now && *now != *m_fileIdentity)
+            return KeepChangedFile(path);
+    }
+    FileIdentity written;
     try {
-        AtomicFileWriter writer(path);
-        m_vehicles.Write(writer.File());
-        m_serviceTypes.Write(writer.File());
-        m_services.Write(writer.File());
-        m_trips.Write(writer.File());
-        m_expenses.Write(writer.File());
-        writer.Commit();
+        written = WriteStores(path);
     } catch (const MExcept& error) {
         Fail(error.Message());
         return false;
     }
+    if (ownFile)
+        m_fileIdentity = written;
     SetModifiedFlag(false);
     return true;
+}
+
+FileIdentity TvDocument::WriteStores(const std::string& path) {
+    AtomicFileWriter writer(path);
+    m_vehicles.Write(writer.File());
+    m_serviceTypes.Write(writer.File());
+    m_services.Write(writer.File());
+    m_trips.Write(writer.File());
+    m_expenses.Write(writer.File());
+    return writer.Commit();
+}
+
+bool TvDocument::KeepChangedFile(const std::string& path) {
+    // The other program's data wins; what is in memory is older than it.
+    if (!IsModified())
+        return true;
+    const std::optional<std::string> recovery = WriteRecoveryCopy();
+    if (!recovery)
+        return false;
+    ReportError("The data file " + path +
+                " was changed by another program after it was read, so it was not overwritten. "
+                "Your changes were written to " +
+                *recovery + ".");
+    return true;
+}
+
+std::optional<std::string> TvDocument::WriteRecoveryCopy() {
+    Log("CTvDeskDoc::WriteRecoveryCopy()");
+    if (m_pathName.empty())
+        return std::nullopt;
+    const std::filesystem::path data(m_pathName);
+    const std::string name = data.stem().string() + "-unsaved-" + TimeStamp(MTime());
+    std::vector<std::string> folders = {data.has_parent_path() ? data.parent_path().string()
+                                                               : std::string(".")};
+    if (std::optional<std::string> fallback = RecoveryFolder())
+        folders.push_back(*fallback);
+    std::string lastError;
+    for (const std::string& folder : folders) {
+        const std::string recovery = UnusedPath(folder, name);
+        try {
+            WriteStores(recovery);
+        } catch (const MExcept& error) {
+            lastError = error.Message();
+            continue;
+        }
+        SetModifiedFlag(false);
+        return recovery;
+    }
+    Fail(lastError);
+    return std::nullopt;
 }
 
 bool TvDocument::SaveModified() {
     Log("CTvDeskDoc::SaveModified()");
     if (!IsModified())
         return true;
-    std::string target = m_pathName;
-    if (target.empty() || IsReadOnlyFile(target)) {
-        std::optional<std::string> chosen = AskSaveAsPath();
+    if (!m_pathName.empty() && !AtomicFileWriter::IsReadOnlyFile(m_pathName) &&
+        OnSaveDocument(m_pathName))
+        return true;
+    // No file, a read-only one, or one that could not be saved: the data is
+    // kept where the user chooses, asking again after every failure.
+    for (;;) {
+        const std::optional<std::string> chosen = AskSaveAsPath();
         if (!chosen)
             return false;
-        target = *chosen;
+        // The chosen file becomes the document's own, read or written here
+        // for the first time.
+        std::string previousPath = std::exchange(m_pathName, *chosen);
+        std::optional<FileIdentity> previousIdentity = std::exchange(m_fileIdentity, std::nullopt);
+        if (OnSaveDocument(*chosen))
+            return true;
+        m_pathName = std::move(previousPath);
+        m_fileIdentity = previousIdentity;
     }
-    if (!OnSaveDocument(target))
-        return false;
-    m_pathName = target;
-    return true;
 }
 
 void TvDocument::DeleteContents() {
@@ -135,6 +218,7 @@ void TvDocument::MarkEmpty() {
     Log("CTvDeskDoc::MarkEmpty()");
     DeleteContents();
     m_pathName.clear();
+    m_fileIdentity.reset();
     SetModifiedFlag(false);
 }
 
@@ -154,5 +238,9 @@ void TvDocument::Fail(const std::string& text) {
 void TvDocument::ReportError(const std::string&) {}
 
 std::optional<std::string> TvDocument::AskSaveAsPath() {
+    return std::nullopt;
+}
+
+std::optional<std::string> TvDocument::RecoveryFolder() {
     return std::nullopt;
 }

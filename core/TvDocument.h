@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AtomicFileWriter.h"
 #include "CategoryList.h"
 #include "MTime.h"
 #include "RecordStore.h"
@@ -28,15 +29,32 @@ public:
 
     // Reads the data file; a missing or empty file becomes a new data set.
     // On failure reports "<message>. <path>", leaves every store empty and
-    // the document unmodified, and returns false.
+    // the document without a path and unmodified, and returns false.
     bool OnOpenDocument(const std::string& path);
     // Replaces the file at path with the five stores. On failure reports the
     // message, leaves the old file as it was and the document modified.
+    //
+    // The document's own file is never replaced once another program has
+    // changed it since it was read or last written here: changed data then
+    // goes to a recovery copy (see WriteRecoveryCopy) and the user is told
+    // where, unchanged data is not written at all. Either way the save
+    // succeeds and the document is not modified afterwards, but it keeps its
+    // path and the identity of the file as it was read, so that every later
+    // save does the same until the file is read again.
     bool OnSaveDocument(const std::string& path);
-    // Saves a modified document to its path at once, without asking; asks for
-    // another path only when there is none or the file is read-only. True
-    // when the program may go on.
+    // Saves a modified document to its path at once, without asking. Asks
+    // for another path when there is none or the file is read-only, and
+    // again after each failed save, until a save succeeds or the user
+    // cancels. True when the program may go on.
     bool SaveModified();
+    // Writes the five stores to a new file "<name>-unsaved-YYYYMMDD-HHMMSS.tv"
+    // beside the data file (<name> being the data file's name without its
+    // extension, the time the local time now), or in RecoveryFolder() when
+    // that folder cannot take it; never over an existing file. The document
+    // is then not modified, its changes being safe there; path and file
+    // identity stay. Returns the file's path, or none, with the last failure
+    // reported, when no folder took it or the document has no path.
+    std::optional<std::string> WriteRecoveryCopy();
     // Empties the five stores and lets go of every filter reference into them.
     virtual void DeleteContents();
     // Starts an empty data set: "Unfiled" in the trip and expense lists.
@@ -64,7 +82,11 @@ public:
     const ExpenseStore& Expenses() const { return m_expenses; }
 
     const std::string& PathName() const { return m_pathName; }
-    void SetPathName(const std::string& path) { m_pathName = path; }
+    // A path set by hand has no file read or written through it yet.
+    void SetPathName(const std::string& path) {
+        m_pathName = path;
+        m_fileIdentity.reset();
+    }
     bool IsModified() const { return m_modified; }
     virtual void SetModifiedFlag(bool modified) { m_modified = modified; }
 
@@ -85,10 +107,14 @@ public:
     CategoryList* CurrentCategoryList = nullptr;
 
 protected:
-    // Tells the user about a failed open or save.
+    // Tells the user about a failed open or save, or where a save went
+    // instead of the data file.
     virtual void ReportError(const std::string& text);
     // Asks for a file name to save to; none means the user cancelled.
     virtual std::optional<std::string> AskSaveAsPath();
+    // The folder for recovery copies that cannot go beside the data file;
+    // none: there is no such folder.
+    virtual std::optional<std::string> RecoveryFolder();
     void Log(const char* entry) const;
 
 private:
@@ -96,6 +122,10 @@ private:
     static constexpr std::uint64_t kMapThreshold = 4 << 20;
 
     void ReadStores(MFile& file);
+    // Writes the five stores to path; raises MExcept.
+    FileIdentity WriteStores(const std::string& path);
+    // The save of a file that another program changed since it was read.
+    bool KeepChangedFile(const std::string& path);
     void DropFilterReferences();
     void Fail(const std::string& text);
 
@@ -106,6 +136,8 @@ private:
     ExpenseStore m_expenses;
 
     std::string m_pathName;
+    // The file at m_pathName as it was last read or written here.
+    std::optional<FileIdentity> m_fileIdentity;
     bool m_modified = false;
     TraceLog* m_traceLog = nullptr;
     std::string m_lastError;

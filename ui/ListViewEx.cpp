@@ -54,14 +54,22 @@ CListViewEx::CListViewEx(QWidget* parent) : QTreeView(parent) {
 
 void CListViewEx::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const {
+    if (!hasFocus()) {
+        // Selected rows show only while the list has the focus: without it
+        // they are drawn in the colours of the other rows.
+        QStyleOptionViewItem unfocused = option;
+        unfocused.palette.setBrush(QPalette::Highlight, option.palette.brush(QPalette::Base));
+        unfocused.palette.setBrush(QPalette::HighlightedText, option.palette.brush(QPalette::Text));
+        QTreeView::drawRow(painter, unfocused, index);
+        return;
+    }
     QTreeView::drawRow(painter, option, index);
     // Past the last column the row goes on to the window's edge.
     const int end = header()->length() - header()->offset();
     if (end >= viewport()->width() || !selectionModel()->isSelected(index))
         return;
     const QRect rest(end, option.rect.top(), viewport()->width() - end, option.rect.height());
-    const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
-    painter->fillRect(rest, option.palette.brush(group, QPalette::Highlight));
+    painter->fillRect(rest, option.palette.brush(QPalette::Active, QPalette::Highlight));
 }
 
 QString CListViewEx::SelectedRowsText() const {

@@ -20,7 +20,8 @@ public:
 
 // The list on which the log views are built: report mode, whole rows
 // selected, and the highlight of a selected row reaching the right edge of
-// the window even past the last column.
+// the window even past the last column. Selected rows are highlighted only
+// while the list has the focus.
 class CListViewEx : public QTreeView {
     Q_OBJECT
 public:

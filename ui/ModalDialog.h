@@ -4,12 +4,20 @@
 #include <functional>
 
 // Every modal dialog that a log runs goes through here, so that GUI tests can
-// fill it in and press its buttons instead of blocking on a window.
+// fill it in and press its buttons instead of blocking on a window, and so
+// that a dialog whose records have gone can be closed (see RecordHold.h).
 namespace ModalDialog {
 
 // Runs the dialog modally and returns its result (QDialog::Accepted or
-// QDialog::Rejected).
+// QDialog::Rejected). A dialog cancelled by cancelAll() while it runs gives
+// Rejected, whatever its buttons or a test handler do afterwards.
 int exec(QDialog& dialog);
+
+// Closes as cancelled every dialog running through exec(), the innermost
+// first, and every other modal dialog on screen (a message box over one of
+// them). Each is disabled, so that nothing in it can be confirmed any more,
+// and rejected.
+void cancelAll();
 
 // Test seam: while a handler is set, exec() calls it instead of showing the
 // dialog, and returns what it returns. The handler usually sets fields and

@@ -3,6 +3,9 @@
 #include "FileDialog.h"
 #include "MessageBox.h"
 
+#include <QDir>
+#include <QStandardPaths>
+
 CTvDeskDoc::CTvDeskDoc(QObject* parent) : QObject(parent) {}
 
 void CTvDeskDoc::SetModifiedFlag(bool modified) {
@@ -32,4 +35,11 @@ std::optional<std::string> CTvDeskDoc::AskSaveAsPath() {
     if (chosen.isEmpty())
         return std::nullopt;
     return chosen.toStdString();
+}
+
+std::optional<std::string> CTvDeskDoc::RecoveryFolder() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (folder.isEmpty() || !QDir().mkpath(folder))
+        return std::nullopt;
+    return folder.toStdString();
 }

@@ -7,8 +7,9 @@
 class QWidget;
 
 // The desktop side of the document: failures are shown in message boxes, a
-// missing or read-only path is asked for, and changes are announced to the
-// views.
+// missing or read-only path is asked for, recovery copies that cannot go
+// beside the data file go to the program's data folder, and changes are
+// announced to the views.
 class CTvDeskDoc : public QObject, public TvDocument {
     Q_OBJECT
 public:
@@ -32,6 +33,8 @@ signals:
 protected:
     void ReportError(const std::string& text) override;
     std::optional<std::string> AskSaveAsPath() override;
+    // The program's own data folder, created when missing.
+    std::optional<std::string> RecoveryFolder() override;
 
 private:
     QWidget* m_dialogParent = nullptr;

@@ -4,6 +4,7 @@
 #include "CategoryList.h"
 #include "DialogButtons.h"
 #include "MessageBox.h"
+#include "TextOrder.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -25,13 +26,15 @@ CSelectCategoryDialog::CSelectCategoryDialog(const CategoryList& list, QWidget* 
     m_categories->setObjectName("categoryBox");
     m_categories->setMinimumWidth(kMinimumBoxWidth);
 
-    // The box is sorted by name, byte by byte; equal names keep list order.
+    // The box is sorted by name as people read it; equal names keep list
+    // order.
     std::vector<const CategoryEntry*> entries;
     for (const CategoryEntry& entry : list.Items())
         entries.push_back(&entry);
-    std::stable_sort(
-        entries.begin(), entries.end(),
-        [](const CategoryEntry* a, const CategoryEntry* b) { return a->Name < b->Name; });
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const CategoryEntry* a, const CategoryEntry* b) {
+                         return TextOrder::Less(a->Name, b->Name);
+                     });
     for (const CategoryEntry* entry : entries)
         m_categories->addItem(AnsiText::ToQString(entry->Name),
                               QVariant::fromValue(entry->Index()));

@@ -5,6 +5,7 @@
 #include "FieldChecks.h"
 #include "MExcept.h"
 #include "ModalDialog.h"
+#include "MomentEdit.h"
 #include "NoteDialog.h"
 #include "RecordStore.h"
 #include "TripRows.h"
@@ -43,14 +44,9 @@ QLineEdit* MakeOdometerEdit(std::int32_t reading, const char* name, QWidget* par
     return edit;
 }
 
-// The pickers offer the days a date of the data file can hold.
-QDateEdit* MakeDatePicker(const MTime& time, const char* name, QWidget* parent) {
-    auto* picker = new QDateEdit(parent);
+CMomentEdit* MakeDatePicker(const MTime& time, const char* name, QWidget* parent) {
+    auto* picker = new CMomentEdit(time, parent);
     picker->setObjectName(name);
-    picker->setDisplayFormat("M/d/yyyy");
-    picker->setCalendarPopup(true);
-    picker->setDateRange(QDate(1970, 1, 1), QDate(2038, 1, 18));
-    picker->setDate(QDate(time.GetYear() + 1900, time.GetMonth() + 1, time.GetDay()));
     return picker;
 }
 
@@ -59,6 +55,14 @@ QTimeEdit* MakeTimePicker(const MTime& time, const char* name, QWidget* parent) 
     picker->setObjectName(name);
     picker->setDisplayFormat("h:mm:ss AP");
     return picker;
+}
+
+CTripDialog::Pickers MakePickers(const MTime& time, const char* dateName, const char* timeName,
+                                 QWidget* parent) {
+    CTripDialog::Pickers pickers{MakeDatePicker(time, dateName, parent),
+                                 MakeTimePicker(time, timeName, parent), QTime()};
+    pickers.shownTime = pickers.time->time();
+    return pickers;
 }
 
 QGroupBox* MakeEndGroup(const char* title, const QString& distanceLabel, QLineEdit* odometer,
@@ -72,15 +76,29 @@ QGroupBox* MakeEndGroup(const char* title, const QString& distanceLabel, QLineEd
     return group;
 }
 
-// The picked day at the picked time; daylight saving is the calendar's.
-std::optional<MTime> PickedTime(const QDateEdit* date, const QTimeEdit* time) {
-    const QDate day = date->date();
-    const QTime clock = time->time();
+// A moment of the record as its two pickers leave it.
+struct PickedMoment {
+    // Whether the user changed the day or the time.
+    bool changed = false;
+    // The new moment when changed; none when the data file cannot hold it.
+    std::optional<MTime> time;
+};
+
+// A changed day or time replaces that part of the stored moment (the stored
+// day may be one the picker cannot show); daylight saving is the calendar's.
+PickedMoment Pick(const CTripDialog::Pickers& pickers) {
+    const QTime clock = pickers.time->time();
+    const bool timeChanged = clock != pickers.shownTime;
+    if (!pickers.date->Changed() && !timeChanged)
+        return {};
+    const std::optional<MTime> day = pickers.date->Moment();
+    if (!day || !timeChanged)
+        return {true, day};
     try {
-        return MTime(day.year(), day.month(), day.day(), clock.hour(), clock.minute(),
-                     clock.second(), -1);
+        return {true, MTime(day->GetYear() + 1900, day->GetMonth() + 1, day->GetDay(), clock.hour(),
+                            clock.minute(), clock.second(), -1)};
     } catch (const MExcept&) {
-        return std::nullopt;
+        return {true, std::nullopt};
     }
 }
 
@@ -93,11 +111,9 @@ CTripDialog::CTripDialog(TripRecord& trip, const VehicleStore& vehicles,
     : QDialog(parent), m_trip(trip), m_note(trip.Note), m_vehicle(new QComboBox(this)),
       m_category(new QComboBox(this)), m_destination(new QLineEdit(this)),
       m_startOdometer(MakeOdometerEdit(trip.StartOdometer, "startOdometerEdit", this)),
-      m_startDate(MakeDatePicker(trip.Start, "startDateEdit", this)),
-      m_startTime(MakeTimePicker(trip.Start, "startTimeEdit", this)),
+      m_start(MakePickers(trip.Start, "startDateEdit", "startTimeEdit", this)),
       m_endOdometer(MakeOdometerEdit(trip.EndOdometer, "endOdometerEdit", this)),
-      m_endDate(MakeDatePicker(trip.End, "endDateEdit", this)),
-      m_endTime(MakeTimePicker(trip.End, "endTimeEdit", this)) {
+      m_end(MakePickers(trip.End, "endDateEdit", "endTimeEdit", this)) {
     setWindowTitle("Trip");
     m_vehicle->setObjectName("vehicleBox");
     m_category->setObjectName("categoryBox");
@@ -140,8 +156,8 @@ CTripDialog::CTripDialog(TripRecord& trip, const VehicleStore& vehicles,
     const QString distance = metric ? "Kilometers:" : "Miles:";
     auto* ends = new QHBoxLayout;
     ends->addWidget(
-        MakeEndGroup("Start", distance, m_startOdometer, m_startDate, m_startTime, this));
-    ends->addWidget(MakeEndGroup("End", distance, m_endOdometer, m_endDate, m_endTime, this));
+        MakeEndGroup("Start", distance, m_startOdometer, m_start.date, m_start.time, this));
+    ends->addWidget(MakeEndGroup("End", distance, m_endOdometer, m_end.date, m_end.time, this));
 
     auto* note = new QPushButton("&Note...", this);
     note->setObjectName("noteButton");
@@ -191,15 +207,16 @@ void CTripDialog::accept() {
         return;
     }
     // A moment the data file cannot hold keeps the dialog open on its date,
-    // with nothing of the entry lost.
-    const std::optional<MTime> startTime = PickedTime(m_startDate, m_startTime);
-    if (!startTime) {
-        FieldChecks::Refuse(m_startDate, MExceptTimeOutOfRange().Message());
+    // with nothing of the entry lost. Moments the user did not change stay
+    // as they are stored, even where the pickers cannot show them.
+    const PickedMoment startTime = Pick(m_start);
+    if (startTime.changed && !startTime.time) {
+        FieldChecks::Refuse(m_start.date, MExceptTimeOutOfRange().Message());
         return;
     }
-    const std::optional<MTime> endTime = PickedTime(m_endDate, m_endTime);
-    if (!endTime) {
-        FieldChecks::Refuse(m_endDate, MExceptTimeOutOfRange().Message());
+    const PickedMoment endTime = Pick(m_end);
+    if (endTime.changed && !endTime.time) {
+        FieldChecks::Refuse(m_end.date, MExceptTimeOutOfRange().Message());
         return;
     }
 
@@ -208,8 +225,10 @@ void CTripDialog::accept() {
     m_trip.VehicleId = vehicle->VehicleId;
     m_trip.StartOdometer = ClampOdometer(*start);
     m_trip.EndOdometer = ClampOdometer(*end);
-    m_trip.Start = *startTime;
-    m_trip.End = *endTime;
+    if (startTime.changed)
+        m_trip.Start = *startTime.time;
+    if (endTime.changed)
+        m_trip.End = *endTime.time;
     m_trip.Note = m_note;
     m_trip.Flags |= RecordFlags::Modified;
     QDialog::accept();

@@ -1,11 +1,12 @@
 #pragma once
 
 #include <QDialog>
+#include <QTime>
 #include <string>
 
+class CMomentEdit;
 class CategoryList;
 class QComboBox;
-class QDateEdit;
 class QLineEdit;
 class QTimeEdit;
 class VehicleStore;
@@ -15,7 +16,9 @@ struct VehicleRecord;
 
 // "Trip": creates or edits one trip. Nothing reaches the record until OK has
 // checked every field; then the record is updated in place and marked
-// modified.
+// modified. A start or end whose day and time the user left alone stays as
+// stored, also a day the date picker cannot show (month 13, 30 February),
+// which shows as the list shows it.
 class CTripDialog : public QDialog {
     Q_OBJECT
 public:
@@ -26,6 +29,14 @@ public:
                 bool metric, bool newTrip, QWidget* parent = nullptr);
 
     void accept() override;
+
+    // The date and time pickers of the start or the end, and the time shown
+    // when the dialog opened.
+    struct Pickers {
+        CMomentEdit* date;
+        QTimeEdit* time;
+        QTime shownTime;
+    };
 
 private:
     void OnNote();
@@ -38,9 +49,7 @@ private:
     QComboBox* m_category;
     QLineEdit* m_destination;
     QLineEdit* m_startOdometer;
-    QDateEdit* m_startDate;
-    QTimeEdit* m_startTime;
+    Pickers m_start;
     QLineEdit* m_endOdometer;
-    QDateEdit* m_endDate;
-    QTimeEdit* m_endTime;
+    Pickers m_end;
 };

@@ -1,7 +1,7 @@
 #include "TripView.h"
 
 #include "MessageBox.h"
-#include "ModalDialog.h"
+#include "RecordHold.h"
 #include "SelectCategoryDialog.h"
 #include "TripDialog.h"
 #include "TripRows.h"
@@ -53,13 +53,15 @@ void CTripView::OnNewRecord() {
     if (!HasVehicles())
         return;
     CTvDeskDoc& document = Document();
+    CRecordHold hold(document);
     TripRecord trip(MTime{});
     const VehicleRecord* vehicle = document.SelectedVehicle;
+    // A reading from the file may lie outside what the odometer fields take.
     trip.StartOdometer = trip.EndOdometer =
-        vehicle != nullptr ? document.CurrentOdometer(*vehicle) : 0;
+        vehicle != nullptr ? ClampOdometer(document.CurrentOdometer(*vehicle)) : 0;
     CTripDialog dialog(trip, document.Vehicles(), document.Trips().Categories, vehicle,
                        document.TripLogFilter, Metric(), true, this);
-    if (ModalDialog::exec(dialog) != QDialog::Accepted)
+    if (hold.Exec(dialog) != QDialog::Accepted)
         return;
     document.Trips().Append(std::move(trip));
     Fill();
@@ -80,9 +82,10 @@ void CTripView::OnEditRow(int row) {
     if (trip == nullptr || !HasVehicles())
         return;
     CTvDeskDoc& document = Document();
+    CRecordHold hold(document);
     CTripDialog dialog(*trip, document.Vehicles(), document.Trips().Categories, nullptr,
                        document.TripLogFilter, Metric(), false, this);
-    if (ModalDialog::exec(dialog) != QDialog::Accepted)
+    if (hold.Exec(dialog) != QDialog::Accepted)
         return;
     // A trip moved to another vehicle or category leaves the list at once; a
     // new date is seen at the next refill.
@@ -94,8 +97,10 @@ void CTripView::OnEditRow(int row) {
 }
 
 void CTripView::OnDeleteRecords() {
+    CRecordHold hold(Document());
     if (MessageBox::question(this, "Are you sure you want to delete the selected items?",
-                             "Warning") != MessageBox::Yes)
+                             "Warning") != MessageBox::Yes ||
+        hold.Lost())
         return;
     std::vector<int> rows = SelectedRows();
     if (rows.empty()) {
@@ -116,8 +121,9 @@ void CTripView::OnCategoryChange() {
         MessageBox::warning(this, kSelectItem);
         return;
     }
+    CRecordHold hold(Document());
     CSelectCategoryDialog dialog(Document().Trips().Categories, this);
-    if (ModalDialog::exec(dialog) != QDialog::Accepted)
+    if (hold.Exec(dialog) != QDialog::Accepted)
         return;
     for (const int row : rows) {
         TripRecord* trip = m_model.RecordAt(row);

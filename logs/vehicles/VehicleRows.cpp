@@ -1,6 +1,7 @@
 #include "VehicleRows.h"
 
 #include "SortCode.h"
+#include "TextOrder.h"
 #include "TvDocument.h"
 
 #include <algorithm>
@@ -107,7 +108,7 @@ std::vector<VehicleRecord*> VehiclesByName(VehicleStore& store) {
     std::vector<VehicleRecord*> vehicles = VehicleRows(store);
     std::stable_sort(vehicles.begin(), vehicles.end(),
                      [](const VehicleRecord* a, const VehicleRecord* b) {
-                         return a->Name.View() < b->Name.View();
+                         return TextOrder::Less(a->Name.View(), b->Name.View());
                      });
     return vehicles;
 }

@@ -49,8 +49,9 @@ void SortVehicles(std::vector<VehicleRecord*>& rows, int sortCode);
 bool IsVehicleNameUsed(const VehicleStore& store, std::string_view name,
                        const VehicleRecord* except);
 
-// The live vehicles by name, byte by byte (equal names in store order): the
-// order of the filter pane's vehicle box.
+// The live vehicles by name as people read them (TextOrder: case and accents
+// aside first; equal names in store order): the order of the filter pane's
+// vehicle box.
 std::vector<VehicleRecord*> VehiclesByName(VehicleStore& store);
 // The first of those, the vehicle the filter pane selects by itself; none
 // without live vehicles.

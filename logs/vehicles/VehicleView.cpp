@@ -1,7 +1,7 @@
 #include "VehicleView.h"
 
 #include "MessageBox.h"
-#include "ModalDialog.h"
+#include "RecordHold.h"
 #include "TvDeskDoc.h"
 #include "VehicleDialog.h"
 #include "VehicleRows.h"
@@ -21,12 +21,14 @@ std::vector<ListColumn> CVehicleView::MakeColumns(bool metric) const {
     return ToListColumns(VehicleColumns(metric));
 }
 
-void CVehicleView::Fill() {
+void CVehicleView::FillInStoreOrder() {
     m_model.SetRows(VehicleRows(Document().Vehicles()));
-    if (m_sortOnFill) {
-        m_sortOnFill = false;
-        SortRows();
-    }
+    m_rowsDropped = false;
+}
+
+void CVehicleView::Fill() {
+    FillInStoreOrder();
+    SortRows();
 }
 
 void CVehicleView::SortRows() {
@@ -36,25 +38,24 @@ void CVehicleView::SortRows() {
 
 void CVehicleView::DropRows() {
     m_model.Clear();
+    m_rowsDropped = true;
 }
 
-int CVehicleView::RunDialog(CVehicleDialog& dialog) {
-    // A reload of the data file while the dialog is open (a HotSync) takes
-    // the vehicles away, the one being edited among them: the dialog is then
-    // cancelled, so that nothing is written into a record that has gone.
-    connect(&Document(), &CTvDeskDoc::contentsCleared, &dialog, &QDialog::reject);
-    return ModalDialog::exec(dialog);
+void CVehicleView::OnDocumentUpdate(int) {
+    if (m_rowsDropped)
+        Fill();
 }
 
 void CVehicleView::OnNewRecord() {
+    CRecordHold hold(Document());
     VehicleStore& store = Document().Vehicles();
     VehicleRecord vehicle = store.CreateRecord();
     vehicle.VehicleId = store.NewId();
     CVehicleDialog dialog(vehicle, store, Metric(), this);
-    if (RunDialog(dialog) != QDialog::Accepted)
+    if (hold.Exec(dialog) != QDialog::Accepted)
         return;
     store.Append(vehicle);
-    Fill();
+    FillInStoreOrder();
     NoteChange();
 }
 
@@ -75,18 +76,21 @@ void CVehicleView::EditRow(int row) {
     VehicleRecord* vehicle = m_model.RecordAt(row);
     if (vehicle == nullptr)
         return;
+    CRecordHold hold(Document());
     CVehicleDialog dialog(*vehicle, Document().Vehicles(), Metric(), this);
-    if (RunDialog(dialog) != QDialog::Accepted)
+    if (hold.Exec(dialog) != QDialog::Accepted)
         return;
     m_model.RecordChanged(row);
     NoteChange();
 }
 
 void CVehicleView::OnDeleteRecords() {
+    CRecordHold hold(Document());
     if (MessageBox::question(this,
                              "All trip and service log items associated with this vehicle will be "
                              "deleted. Are you sure you want to procede?",
-                             "Warning") != MessageBox::Yes)
+                             "Warning") != MessageBox::Yes ||
+        hold.Lost())
         return;
     const std::vector<int> rows = SelectedRows();
     if (rows.empty()) {

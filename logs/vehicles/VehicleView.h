@@ -3,10 +3,14 @@
 #include "LogView.h"
 #include "Records.h"
 
-class CVehicleDialog;
-
 // The vehicles that are not marked deleted, with the commands that add, edit
 // and delete them. Deleting a vehicle deletes its trips and service entries.
+//
+// The rows keep their order and selection: they are sorted when the list is
+// filled (its first showing, a rebuild, a reload of the data) and on header
+// clicks; an edit rewrites its row in place, a delete removes its rows, and
+// changes announced by others (the filter pane, Edit Categories) leave the
+// rows alone, for vehicles change only here.
 class CVehicleView : public CLogView {
     Q_OBJECT
 public:
@@ -22,20 +26,22 @@ public:
 
 protected:
     std::vector<ListColumn> MakeColumns(bool metric) const override;
-    // Lists the vehicles in store order; only the first filling, the view's
-    // initialisation, sorts them.
+    // Lists the vehicles sorted by the sort code.
     void Fill() override;
     void SortRows() override;
     void DropRows() override;
+    // Refills only rows that a reload of the data dropped.
+    void OnDocumentUpdate(int hint) override;
     void OnEditRow(int row) override;
 
 private:
-    // Runs a vehicle dialog; Accepted only when the record may be used.
-    int RunDialog(CVehicleDialog& dialog);
+    // Lists the vehicles in store order, as after a new vehicle.
+    void FillInStoreOrder();
     // Runs the dialog on the vehicle of a row; on OK repaints the row and
     // tells the others.
     void EditRow(int row);
 
     RecordTableModel<VehicleRecord> m_model;
-    bool m_sortOnFill = true;
+    // The document was emptied: the rows went with the records.
+    bool m_rowsDropped = false;
 };

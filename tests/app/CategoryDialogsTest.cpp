@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -408,11 +409,14 @@ TEST_F(CategoryDialogs, NameDialogAskGivesTheNameOnOkAndNothingOnCancel) {
 
 TEST_F(CategoryDialogs, SelectDialogListsEveryEntrySortedWithNothingChosen) {
     AddCategory(m_trips.Categories, "car");
+    AddCategory(m_trips.Categories, "\311pargne"); // "Épargne" in Windows-1252
     CSelectCategoryDialog dialog(m_trips.Categories);
     EXPECT_EQ(dialog.windowTitle(), "Select a Category");
     auto* box = dialog.findChild<QComboBox*>("categoryBox");
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(ComboTexts(box), QStringList({"Business", "Personal", "Unfiled", "Work", "car"}));
+    // As people read names: case and accents aside.
+    EXPECT_EQ(ComboTexts(box), QStringList({"Business", "car", QString::fromUtf8("\303\211pargne"),
+                                            "Personal", "Unfiled", "Work"}));
     EXPECT_EQ(box->currentIndex(), -1);
     EXPECT_EQ(dialog.SelectedIndex(), -1);
     EXPECT_EQ(dialog.findChild<QLabel*>()->text(), "Categories:");
@@ -520,20 +524,38 @@ TEST_F(EditCategoriesCommand, WithoutChangesTheDocumentStaysUnmodifiedButTheView
     EXPECT_EQ(std::count(updates.begin(), updates.end(), std::pair<QObject*, int>{nullptr, 0}), 1);
 }
 
-TEST_F(EditCategoriesCommand, TheExpenseLogPreselectsTheExpenseListAndOtherLogsTheTripList) {
-    const auto shownList = [this] {
+TEST_F(EditCategoriesCommand, TheListThatTheFilterPaneShowsIsPreselected) {
+    QStringList offered;
+    const auto shownList = [this, &offered] {
         QString shown;
-        Run([&shown](CEditCategoriesDialog& dialog) {
-            shown = dialog.findChild<QComboBox*>("listBox")->currentText();
+        Run([&shown, &offered](CEditCategoriesDialog& dialog) {
+            auto* lists = dialog.findChild<QComboBox*>("listBox");
+            shown = lists->currentText();
+            offered = ComboTexts(lists);
         });
         return shown;
     };
-    m_frame->ShowLog(LogIndex::kExpenseLog);
+    // As a click on the pane's log buttons switches the log.
+    const auto showLog = [this](int log) {
+        m_frame->TabForm()->SwitchLog(log);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(m_frame->RightView()->LogIndex(), log);
+    };
+    showLog(LogIndex::kExpenseLog);
     EXPECT_EQ(shownList(), "Expense Category List");
-    m_frame->ShowLog(LogIndex::kVehicleList);
+    showLog(LogIndex::kTripLog);
     EXPECT_EQ(shownList(), "Trip Category List");
-    m_frame->ShowLog(LogIndex::kServiceLog);
-    EXPECT_EQ(shownList(), "Trip Category List");
+    // The service log's list is not offered here; the service types and the
+    // vehicles have none, whatever list the pane showed before.
+    showLog(LogIndex::kServiceLog);
+    EXPECT_EQ(shownList(), "");
+    showLog(LogIndex::kTripLog);
+    showLog(LogIndex::kVehicleList);
+    EXPECT_EQ(shownList(), "");
+    showLog(LogIndex::kServiceTypes);
+    EXPECT_EQ(shownList(), "");
+    // Both lists are offered whichever log is shown.
+    EXPECT_EQ(offered, QStringList({"Expense Category List", "Trip Category List"}));
 }
 
 TEST_F(EditCategoriesCommand, AFilterOnADeletedCategoryFallsBackToAllCategories) {

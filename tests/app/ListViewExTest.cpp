@@ -2,9 +2,12 @@
 #include "TextShortening.h"
 
 #include "QtPrinters.h"
+#include <QApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QLineEdit>
 #include <QStandardItemModel>
+#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
@@ -39,28 +42,75 @@ TEST(TextShortening, AtLeastOneCharacterIsKept) {
     EXPECT_EQ(ShortenText("X", 0, 12, FixedWidth), "X...");
 }
 
-TEST(ListViewEx, ASelectedRowIsHighlightedToTheRightEdgeOfTheWindow) {
-    QStandardItemModel model(2, 2);
-    model.setItem(0, 0, new QStandardItem("a"));
-    model.setItem(0, 1, new QStandardItem("b"));
-    CListViewEx view;
-    view.setModel(&model);
-    view.resize(400, 200);
-    view.header()->resizeSection(0, 60);
-    view.header()->resizeSection(1, 60);
-    view.selectionModel()->select(model.index(1, 0),
-                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    EXPECT_TRUE(view.GetFullRowSel());
-    EXPECT_EQ(view.selectionBehavior(), QAbstractItemView::SelectRows);
+// A list of two rows that read alike, the second selected, beside a field
+// that can take the focus from it.
+class ListViewExFocus : public testing::Test {
+protected:
+    void SetUp() override {
+        for (int row = 0; row < 2; ++row) {
+            m_model.setItem(row, 0, new QStandardItem("a"));
+            m_model.setItem(row, 1, new QStandardItem("b"));
+        }
+        auto* layout = new QVBoxLayout(&m_window);
+        m_view = new CListViewEx;
+        m_view->setModel(&m_model);
+        m_view->header()->resizeSection(0, 60);
+        m_view->header()->resizeSection(1, 60);
+        layout->addWidget(m_view);
+        m_field = new QLineEdit;
+        layout->addWidget(m_field);
+        m_window.resize(400, 240);
+        m_window.show();
+        m_window.activateWindow();
+        QApplication::processEvents();
+        m_view->selectionModel()->select(m_model.index(1, 0),
+                                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
 
-    view.show();
-    const QImage image = view.viewport()->grab().toImage();
-    const QRect selectedRow = view.visualRect(model.index(1, 0));
-    const QRect otherRow = view.visualRect(model.index(0, 0));
-    const int x = view.viewport()->width() - 3;
-    const QColor highlight = view.palette().color(QPalette::Inactive, QPalette::Highlight);
-    EXPECT_EQ(image.pixelColor(x, selectedRow.center().y()), highlight);
-    EXPECT_NE(image.pixelColor(x, otherRow.center().y()), highlight);
+    void FocusOn(QWidget* widget) {
+        widget->setFocus();
+        QApplication::processEvents();
+    }
+
+    // The row as drawn, over the whole width of the list.
+    QImage Row(int row) const {
+        const QImage image = m_view->viewport()->grab().toImage();
+        const QRect cell = m_view->visualRect(m_model.index(row, 0));
+        return image.copy(0, cell.top(), image.width(), cell.height());
+    }
+
+    QColor Highlight() const {
+        return m_view->palette().color(QPalette::Active, QPalette::Highlight);
+    }
+
+    QStandardItemModel m_model{2, 2};
+    QWidget m_window;
+    CListViewEx* m_view = nullptr;
+    QLineEdit* m_field = nullptr;
+};
+
+TEST_F(ListViewExFocus, TheHighlightReachesTheRightEdgeWhileTheListHasTheFocus) {
+    EXPECT_TRUE(m_view->GetFullRowSel());
+    EXPECT_EQ(m_view->selectionBehavior(), QAbstractItemView::SelectRows);
+    FocusOn(m_view);
+    ASSERT_TRUE(m_view->hasFocus());
+    const QImage selected = Row(1);
+    const int middle = selected.height() / 2;
+    // In the first column beside its text, and past the last column.
+    for (const int x : {50, selected.width() - 3})
+        EXPECT_EQ(selected.pixelColor(x, middle), Highlight()) << x;
+    EXPECT_NE(Row(0).pixelColor(selected.width() - 3, middle), Highlight());
+}
+
+TEST_F(ListViewExFocus, WithoutTheFocusASelectedRowLooksLikeTheOthers) {
+    FocusOn(m_field);
+    ASSERT_FALSE(m_view->hasFocus());
+    EXPECT_EQ(Row(1), Row(0));
+    EXPECT_NE(Row(1).pixelColor(50, Row(1).height() / 2), Highlight());
+    // The selection is kept and shows again with the focus.
+    FocusOn(m_view);
+    EXPECT_NE(Row(1), Row(0));
+    EXPECT_EQ(Row(1).pixelColor(50, Row(1).height() / 2), Highlight());
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QFile>
 #include <QHeaderView>
@@ -21,7 +22,10 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QUrl>
+#include <map>
+#include <set>
 #include <vector>
 
 namespace {
@@ -58,9 +62,12 @@ protected:
 
     QAction* Action(const char* name) const { return m_frame->findChild<QAction*>(name); }
 
+    // The entries a user sees: hidden ones are left out.
     static QStringList EntriesOf(const QMenu* menu) {
         QStringList entries;
         for (const QAction* action : menu->actions()) {
+            if (!action->isVisible())
+                continue;
             QString entry = action->isSeparator() ? "-" : action->text();
             if (!action->shortcut().isEmpty())
                 entry += "\t" + action->shortcut().toString();
@@ -191,14 +198,14 @@ TEST_F(MainFrameTest, TheMenusHoldTheirEntriesWithMnemonicsAndShortcuts) {
     EXPECT_EQ(Action("actionUndo")->shortcuts().value(1),
               QKeySequence(Qt::ALT | Qt::Key_Backspace));
     EXPECT_EQ(EntriesOf(m_frame->findChild<QMenu*>("menuView")),
-              QStringList({"&Status Bar", "&Settings"}));
+              QStringList({"&Status Bar", "&Expense Log", "&Settings"}));
     const QStringList help = EntriesOf(m_frame->findChild<QMenu*>("menuHelp"));
     ASSERT_EQ(help.size(), 4);
     EXPECT_EQ(help[1], "User Guide...\tF1");
     EXPECT_EQ(help[3], "&About TvDesk...");
 }
 
-TEST_F(MainFrameTest, TheExportMenuOffersOnlyTheTripAndServiceExports) {
+TEST_F(MainFrameTest, TheExportMenuOffersTheTripAndServiceExportsUntilTheExpenseLogIsShown) {
     EXPECT_EQ(EntriesOf(m_frame->findChild<QMenu*>("menuExport")),
               QStringList({"Trip Log to T&ext File", "Trip Log To E&xcel", "-",
                            "&Service Log To Text File", "Ser&vice Log To Excel"}));
@@ -214,6 +221,47 @@ TEST_F(MainFrameTest, TheStatusBarShowsReadyAndTheLockKeysAndCanBeHidden) {
     EXPECT_FALSE(bar->isVisible());
     Action("actionStatusBar")->trigger();
     EXPECT_TRUE(bar->isVisible());
+}
+
+TEST_F(MainFrameTest, HoveringAnyMenuCommandShowsItsPromptAndLeavingShowsReady) {
+    // The commands whose prompts the document's and the about box's commands
+    // name; every other command needs a prompt of its own all the same.
+    const std::map<QString, QString> named = {
+        {"actionEditCategories", "Edit the categories. "},
+        {"actionSettings", "Edit the Tarvenly settings."},
+        {"actionAbout", "Version information."},
+        {"actionExportTripExcel", "Export the trip log to excel spread sheet."},
+        {"actionExportTripText", "Export the trip log to a text file."},
+        {"actionExportServiceExcel", "Export the service log to excel spread sheet."},
+        {"actionExportServiceText", "Export the service log to a delimited text file."},
+    };
+    QStatusBar* bar = m_frame->statusBar();
+    // A menu shows an entry's prompt through the widget it was opened from.
+    QMenuBar* opener = m_frame->menuBar();
+    std::set<QString> seen;
+    const QList<QMenu*> menus = opener->findChildren<QMenu*>();
+    ASSERT_GE(menus.size(), 5);
+    for (const QMenu* menu : menus) {
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator() || action->menu() != nullptr)
+                continue;
+            seen.insert(action->objectName());
+            // What the menu does when the pointer rests on an entry.
+            action->showStatusText(opener);
+            EXPECT_FALSE(bar->currentMessage().trimmed().isEmpty())
+                << action->objectName().toStdString();
+            EXPECT_NE(bar->currentMessage(), "Ready") << action->objectName().toStdString();
+            const auto expected = named.find(action->objectName());
+            if (expected != named.end()) {
+                EXPECT_EQ(bar->currentMessage(), expected->second);
+            }
+            QStatusTipEvent leave{QString()};
+            QApplication::sendEvent(opener, &leave);
+            EXPECT_EQ(bar->currentMessage(), "Ready");
+        }
+    }
+    for (const auto& [name, text] : named)
+        EXPECT_TRUE(seen.count(name)) << name.toStdString() << " is not in the menus";
 }
 
 TEST_F(MainFrameTest, TheHotSyncProbeIsAnsweredWithItsOwnNumber) {
@@ -262,6 +310,77 @@ TEST_F(MainFrameTest, TheWebSiteOpensInTheBrowser) {
     QDesktopServices::unsetUrlHandler("https");
     EXPECT_EQ(catcher.opened, QList<QUrl>({QUrl("https://www.tarvenly.com/")}));
     EXPECT_TRUE(MessageBox::shownTexts().isEmpty());
+}
+
+// The toolbar's user box over a user store that changes while the program
+// runs, as Palm Desktop changes it.
+class UserSelectorTest : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        AddUser(1, "Ann");
+        AddUser(2, "Bob");
+        AddUser(3, "Unreadable").NameError = UserManagerError::InvalidUser;
+        ASSERT_TRUE(Start());
+        m_box = m_app->MainFrame()->findChild<QComboBox*>("userSelector");
+        ASSERT_NE(m_box, nullptr);
+        m_store = dynamic_cast<FakeUserManager*>(m_app->UserManager());
+        ASSERT_NE(m_store, nullptr);
+        // Filling the box at start reported the unreadable user once.
+        ASSERT_EQ(MessageBox::shownTexts(), QStringList("UserData error: Invalid user."));
+        MessageBox::clearShownTexts();
+    }
+
+    // A user added behind the program's back.
+    void AddToStore(std::uint32_t id, const std::string& name) {
+        QDir(m_folder.path()).mkpath(QString::fromStdString(name));
+        m_store->Users.push_back({id, name, name});
+    }
+
+    void Choose(const QString& name) {
+        const int index = m_box->findText(name);
+        ASSERT_GE(index, 0) << name.toStdString();
+        m_box->setCurrentIndex(index);
+        emit m_box->activated(index);
+    }
+
+    QStringList Entries() const {
+        QStringList names;
+        for (int i = 0; i < m_box->count(); ++i)
+            names << m_box->itemText(i);
+        return names;
+    }
+
+    QComboBox* m_box = nullptr;
+    FakeUserManager* m_store = nullptr;
+};
+
+TEST_F(UserSelectorTest, ChoosingAUserSwitchesWithoutReadingTheUsersAgain) {
+    AddToStore(4, "Cy");
+    Choose("Bob");
+    EXPECT_EQ(m_app->CurrentUser, "Bob");
+    EXPECT_EQ(m_app->Doc().PathName(), DataFileOf("Bob"));
+    EXPECT_EQ(Entries(), QStringList({"Ann", "Bob"}));
+    EXPECT_EQ(m_box->currentText(), "Bob");
+    EXPECT_TRUE(MessageBox::shownTexts().isEmpty())
+        << MessageBox::shownTexts().join("\n").toStdString();
+
+    // HotSync's request reads them again, with the error of the bad one.
+    EXPECT_EQ(m_app->MainFrame()->OnHotSyncMessage(HandOver::RefillUsers, 0), 0u);
+    EXPECT_EQ(Entries(), QStringList({"Ann", "Bob", "Cy"}));
+    EXPECT_EQ(m_box->currentText(), "Bob");
+    EXPECT_EQ(MessageBox::shownTexts(), QStringList("UserData error: Invalid user."));
+}
+
+TEST_F(UserSelectorTest, ChoosingAUserWhoIsGoneShowsTheUserWhoseDataOpened) {
+    // Palm Desktop deleted Bob after the box was filled.
+    std::erase_if(m_store->Users, [](const FakeUserManager::User& user) { return user.Id == 2; });
+    Choose("Bob");
+    // The switch fell back to the first usable user.
+    EXPECT_EQ(m_app->CurrentUser, "Ann");
+    EXPECT_EQ(m_app->Doc().PathName(), DataFileOf("Ann"));
+    EXPECT_EQ(m_box->currentText(), "Ann");
+    EXPECT_EQ(Entries(), QStringList({"Ann", "Bob"}));
 }
 
 TEST(ShellErrors, EachResultHasItsText) {

@@ -153,12 +153,19 @@ TEST_F(TabFormTest, AVehicleAddedElsewhereResetsTheBoxToTheAlphabeticallyFirst) 
     Choose(Vehicles(), "Van");
     EXPECT_EQ(m_document.SelectedVehicle, &van);
 
-    // Byte order: capitals before small letters.
-    VehicleRecord& added = AddVehicle("Camry");
-    AddVehicle("camper");
+    // As people read names: case and accents aside, then the exact text.
+    AddVehicle("Camry");
+    VehicleRecord& added = AddVehicle("camper");
+    AddVehicle("\311clair"); // "Éclair" in Windows-1252
+    AddVehicle("Eagle");
+    VehicleRecord& capital = AddVehicle("Camper");
     m_document.UpdateAllViews(nullptr, 0);
-    EXPECT_EQ(Items(Vehicles()), QStringList({"Camry", "Truck", "Van", "camper"}));
+    EXPECT_EQ(Items(Vehicles()), QStringList({"Camper", "camper", "Camry", "Eagle",
+                                              QString::fromUtf8("\303\211clair"), "Truck", "Van"}));
     EXPECT_EQ(Vehicles()->currentIndex(), 0);
+    EXPECT_EQ(m_document.SelectedVehicle, &capital);
+    // The box's items carry the vehicles they show.
+    Choose(Vehicles(), "camper");
     EXPECT_EQ(m_document.SelectedVehicle, &added);
 
     // The pane's own changes do not rebuild it.

@@ -1,6 +1,7 @@
 #include "TripView.h"
 #include "AppFixture.h"
 #include "LogView.h"
+#include "MFile.h"
 #include "MainFrame.h"
 #include "ModalDialog.h"
 #include "TabForm.h"
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryFile>
 #include <QTimeEdit>
 
 namespace {
@@ -68,6 +70,26 @@ protected:
         return field;
     }
     static void ClickOk(QDialog& dialog) { Field<QPushButton>(dialog, "okButton")->click(); }
+
+    // A date and time as a data file may hold it, unchecked: month 13, 30
+    // February.
+    static MTime Stored(int year, int month, int day, int hour, int minute, int second) {
+        QByteArray bytes;
+        for (const int field : {second, minute, hour, day, month, year})
+            bytes.append(static_cast<char>(field & 0xFF)).append(static_cast<char>(field >> 8));
+        QTemporaryFile file;
+        EXPECT_TRUE(file.open());
+        file.write(bytes);
+        file.flush();
+        MFile in = MFile::OpenForRead(file.fileName().toStdString(), false);
+        MTime time;
+        EXPECT_TRUE(time.Read(in));
+        return time;
+    }
+    static std::vector<int> Fields(const MTime& time) {
+        return {time.GetYear() + 1900, time.GetMonth() + 1, time.GetDay(),
+                time.GetHour(),        time.GetMinute(),    time.GetSecond()};
+    }
 };
 
 TEST_F(TripViewTest, WithoutVehiclesTheListIsEmptyAndTheCommandsSaySo) {
@@ -157,6 +179,82 @@ TEST_F(TripViewTest, ANewTripStartsAtTheCurrentOdometerAndIsStoredOnOk) {
     ModalDialog::pushHandler([](QDialog& dialog) { return dialog.result(); });
     View()->OnNewRecord();
     EXPECT_EQ(Doc().Trips().Count(), 2u);
+}
+
+TEST_F(TripViewTest, ANewTripsReadingIsKeptWithinTheOdometerFieldsRange) {
+    VehicleRecord& van = AddVehicle("Van", 7);
+    Broadcast();
+    const auto addTrip = [this](const QString& expectedReading) {
+        ModalDialog::pushHandler([expectedReading](QDialog& dialog) {
+            EXPECT_EQ(Field<QLineEdit>(dialog, "startOdometerEdit")->text(), expectedReading);
+            EXPECT_EQ(Field<QLineEdit>(dialog, "endOdometerEdit")->text(), expectedReading);
+            Field<QLineEdit>(dialog, "destinationEdit")->setText("Depot");
+            ClickOk(dialog);
+            return dialog.result();
+        });
+        View()->OnNewRecord();
+        EXPECT_TRUE(MessageBox::shownTexts().isEmpty())
+            << MessageBox::shownTexts().join('|').toStdString();
+        return &Doc().Trips().Records().back();
+    };
+    // Readings a data file may hold beyond what the fields take.
+    van.Odometer = 12345678;
+    const TripRecord* high = addTrip("9999999");
+    ASSERT_EQ(Doc().Trips().Count(), 1u);
+    EXPECT_EQ(high->StartOdometer, kMaxOdometer);
+    EXPECT_EQ(high->EndOdometer, kMaxOdometer);
+
+    Doc().Trips().Records().back().MarkDeleted();
+    van.Odometer = -5;
+    const TripRecord* low = addTrip("0");
+    ASSERT_EQ(Doc().Trips().Count(), 2u);
+    EXPECT_EQ(low->StartOdometer, 0);
+}
+
+TEST_F(TripViewTest, DatesThePickerCannotShowAreShownAsListedAndKeptUntilChanged) {
+    AddVehicle("Van", 7);
+    TripRecord& trip = AddTrip(7, "Depot", 1);
+    trip.Start = Stored(2020, 13, 5, 8, 30, 15);
+    trip.End = Stored(2021, 2, 30, 17, 0, 0);
+    // By destination, so that no date comparison normalises the stored days.
+    m_app->SortCodes[LogIndex::kTripLog] = 1;
+    Broadcast();
+    ASSERT_EQ(View()->model()->index(0, 0).data().toString(), "13/5/2020");
+    Select({0});
+
+    QStringList shown;
+    ModalDialog::pushHandler([&shown](QDialog& dialog) {
+        shown << Field<QDateEdit>(dialog, "startDateEdit")->text()
+              << Field<QDateEdit>(dialog, "endDateEdit")->text();
+        Field<QLineEdit>(dialog, "destinationEdit")->setText("Mall");
+        ClickOk(dialog);
+        return dialog.result();
+    });
+    View()->OnEditRecord();
+    EXPECT_EQ(shown, QStringList({"13/5/2020", "2/30/2021"}));
+    EXPECT_EQ(trip.Destination.View(), "Mall");
+    EXPECT_EQ(Fields(trip.Start), (std::vector<int>{2020, 13, 5, 8, 30, 15}));
+    EXPECT_EQ(Fields(trip.End), (std::vector<int>{2021, 2, 30, 17, 0, 0}));
+
+    // A new time keeps the stored day, as the calendar reads it (13/5/2020
+    // is 1/5/2021); a new day keeps the stored time.
+    ModalDialog::pushHandler([](QDialog& dialog) {
+        Field<QTimeEdit>(dialog, "startTimeEdit")->setTime(QTime(9, 0, 0));
+        Field<QDateEdit>(dialog, "endDateEdit")->setDate(QDate(2021, 3, 4));
+        ClickOk(dialog);
+        return dialog.result();
+    });
+    View()->OnEditRecord();
+    EXPECT_EQ(Fields(trip.Start), (std::vector<int>{2021, 1, 5, 9, 0, 0}));
+    EXPECT_EQ(Fields(trip.End), (std::vector<int>{2021, 3, 4, 17, 0, 0}));
+
+    // Once picked, a date shows as every other.
+    ModalDialog::pushHandler([&shown](QDialog& dialog) {
+        shown = QStringList{Field<QDateEdit>(dialog, "startDateEdit")->text()};
+        return dialog.result();
+    });
+    View()->OnEditRecord();
+    EXPECT_EQ(shown, QStringList("1/5/2021"));
 }
 
 TEST_F(TripViewTest, TheDialogChecksItsFieldsInOrderAndStaysOpen) {

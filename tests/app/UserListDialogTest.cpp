@@ -43,10 +43,14 @@ protected:
 };
 
 TEST_F(UserList, ListsTheUsersSortedByNameAndLeavesOutEmptyNames) {
-    m_users.Users = {{3, "Zoe", "Zoe"}, {1, "Adam", "Adam"}, {2, "", "Blank"}};
+    m_users.Users = {{3, "Zoe", "Zoe"},   {1, "Adam", "Adam"},          {2, "", "Blank"},
+                     {4, "bea", "bea"},   {5, "\303\211mile", "Emile"}, // "Émile" in UTF-8
+                     {6, "adam", "adam2"}};
     CUserListDialog dialog(m_users, nullptr, Answers());
     EXPECT_EQ(dialog.windowTitle(), "User List");
-    EXPECT_EQ(Lines(dialog), QStringList({"Adam", "Zoe"}));
+    // As people read names: case and accents aside, then the exact text.
+    EXPECT_EQ(Lines(dialog),
+              QStringList({"Adam", "adam", "bea", QString::fromUtf8("\303\211mile"), "Zoe"}));
     QStringList buttons;
     for (QPushButton* button : dialog.findChildren<QPushButton*>())
         buttons.append(button->text());
@@ -113,9 +117,15 @@ TEST_F(UserList, RenamingReplacesTheLineOnlyWhenTheStoreAgrees) {
     m_users.Users = {{1, "Adam", "Adam"}, {2, "Bea", "Bea"}};
     CUserListDialog dialog(m_users, nullptr, Answers());
     Select(dialog, "Adam");
-    m_names = {"Zed"};
+    m_names = {"alan"};
     dialog.OnEdit();
     EXPECT_EQ(m_askedWith, QStringList("Adam"));
+    // The renamed line takes its place as the list reads.
+    EXPECT_EQ(Lines(dialog), QStringList({"alan", "Bea"}));
+    EXPECT_EQ(m_users.Users[0].Name, "alan");
+    Select(dialog, "alan");
+    m_names = {"Zed"};
+    dialog.OnEdit();
     EXPECT_EQ(Lines(dialog), QStringList({"Bea", "Zed"}));
     EXPECT_EQ(m_users.Users[0].Name, "Zed");
 

@@ -340,6 +340,65 @@ TEST_F(VehicleViewTest, HeaderClicksSortAndFlipTheOrderKeepingTheSelection) {
     EXPECT_EQ(Column(view, 3), QStringList({"10000", "900", "50"}));
 }
 
+TEST_F(VehicleViewTest, EditDeleteAndBroadcastsKeepTheOrderAndTheSelection) {
+    AddVehicle("Van", 700);
+    AddVehicle("Bus", 300);
+    VehicleRecord& truck = AddVehicle("Truck", 5000);
+    AddVehicle("Car", 100);
+    CVehicleView* view = ShowList();
+    const auto selectedNames = [view] {
+        QStringList names;
+        for (const QModelIndex& row : view->selectionModel()->selectedRows())
+            names << row.data().toString();
+        return names;
+    };
+    ASSERT_EQ(Column(view, 0), QStringList({"Bus", "Car", "Truck", "Van"}));
+
+    // An edit rewrites its row where it stands, still selected.
+    Select(view, {2});
+    ModalDialog::pushHandler(Answer({"Lorry", "5100"}));
+    Trigger("actionEdit");
+    ASSERT_EQ(truck.Name.View(), "Lorry");
+    EXPECT_EQ(Column(view, 0), QStringList({"Bus", "Car", "Lorry", "Van"}));
+    EXPECT_EQ(Column(view, 3), QStringList({"300", "100", "5100", "700"}));
+    EXPECT_EQ(selectedNames(), QStringList("Lorry"));
+
+    // Changes announced by the filter pane or another command leave the rows.
+    m_frame->TabForm()->ApplyFilter();
+    Doc().UpdateAllViews(nullptr, 0);
+    EXPECT_EQ(Column(view, 0), QStringList({"Bus", "Car", "Lorry", "Van"}));
+    EXPECT_EQ(selectedNames(), QStringList("Lorry"));
+
+    // A delete takes its rows out of the order the others keep.
+    Select(view, {1});
+    MessageBox::setNextAnswer(MessageBox::Yes);
+    Trigger("actionDelete");
+    EXPECT_EQ(Column(view, 0), QStringList({"Bus", "Lorry", "Van"}));
+    Select(view, {2});
+    m_frame->TabForm()->ApplyFilter();
+    EXPECT_EQ(selectedNames(), QStringList("Van"));
+}
+
+TEST_F(VehicleViewTest, AReloadListsTheDataReadAgainInTheSortOrder) {
+    AddVehicle("Van", 700);
+    AddVehicle("Bus", 300);
+    AddVehicle("Truck", 5000);
+    ASSERT_TRUE(Doc().OnSaveDocument(Doc().PathName()));
+    CVehicleView* view = ShowList();
+    emit view->header()->sectionClicked(3);
+    emit view->header()->sectionClicked(3);
+    ASSERT_EQ(Column(view, 0), QStringList({"Truck", "Van", "Bus"}));
+
+    m_app->ReloadDocument();
+    ASSERT_EQ(m_frame->RightView(), view);
+    EXPECT_EQ(Column(view, 0), QStringList({"Truck", "Van", "Bus"}));
+    // The rows are the records read again.
+    Select(view, {0});
+    ModalDialog::pushHandler(Answer({"Lorry", "5000"}));
+    Trigger("actionEdit");
+    EXPECT_EQ(Doc().Vehicles().Records()[2].Name.View(), "Lorry");
+}
+
 TEST_F(VehicleViewTest, MetricDataNamesKilometers) {
     Doc().Trips().Settings[0] |= RecordStore::kUnitsKilometres;
     CVehicleView* view = ShowList();

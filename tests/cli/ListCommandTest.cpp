@@ -73,6 +73,38 @@ TEST_F(ListCommandTest, TripsOfTheFirstVehicleByNameNewestFirst) {
                        "1/1/2004\tCaf\xC3\xA9\t100\t150\t50\n");
 }
 
+TEST_F(ListCommandTest, TheDefaultVehicleIsTheFirstAsReadAndNamesAreGivenInUtf8) {
+    {
+        TvDocument document;
+        ASSERT_TRUE(document.OnOpenDocument(m_path));
+        AddVehicle(document, "bike", 14, "", 0, "");
+        AddVehicle(document, "\311clair", 15, "", 0, ""); // "Éclair" in Windows-1252
+        CategoryEntry cafe;
+        cafe.Name = "Caf\351";
+        cafe.Category = 2;
+        document.Trips().Categories.Add(cafe);
+        AddTrip(document, 14, 0, MTime(2004, 3, 1, 8, 0, 0, -1), 1, 3, "Park");
+        AddTrip(document, 15, 2, MTime(2004, 3, 2, 8, 0, 0, -1), 5, 9, "Gare");
+        AddTrip(document, 15, 0, MTime(2004, 3, 3, 8, 0, 0, -1), 9, 12, "Port");
+        ASSERT_TRUE(document.OnSaveDocument(m_path));
+    }
+    const std::string heading = "Date\tDestination\tStart Miles\tEnd Miles\tDistance\n";
+    // "bike" before "Bus", though 'b' comes after 'B' as a byte.
+    EXPECT_EQ(List({}).out, heading + "3/1/2004\tPark\t1\t3\t2\n");
+
+    // Names are given as tvtool prints them, in UTF-8.
+    const ToolResult eclair = List({"--vehicle", "\303\211clair", "--category", "Caf\303\251"});
+    EXPECT_EQ(eclair.status, kExitOk) << eclair.err;
+    EXPECT_EQ(eclair.out, heading + "3/2/2004\tGare\t5\t9\t4\n");
+    // A character the file cannot hold, the file's own bytes (no UTF-8) and
+    // a letter written longer than UTF-8 allows name nothing.
+    for (const char* name : {"\342\230\203", "\311clair", "\301\211clair"}) {
+        const ToolResult none = List({"--vehicle", name});
+        EXPECT_EQ(none.status, kExitUsage) << name;
+        EXPECT_NE(none.err.find("no vehicle named"), std::string::npos);
+    }
+}
+
 TEST_F(ListCommandTest, CategoryDatesAndSortCodeNarrowAndOrderTheTrips) {
     const ToolResult work =
         List({"--vehicle", "Van", "--category", "Work", "--from", "1/1/2004", "--to", "1/31/2004"});

@@ -82,18 +82,25 @@ TEST_F(TripRowsTest, TheFilterTakesTheVehicleTheCategoryAndLiveTripsOnly) {
     EXPECT_TRUE(Listed(&m_document.Trips().Categories.Add(lower)).empty());
 }
 
-TEST_F(TripRowsTest, TheDateRangeHoldsBothOfItsWholeDays) {
-    AddTrip(*m_van, 0, Day(2004, 1, 1, 0, 0));
-    AddTrip(*m_van, 0, Day(2004, 1, 31, 23, 59));
-    AddTrip(*m_van, 0, Day(2003, 12, 31, 23, 59));
-    AddTrip(*m_van, 0, Day(2004, 2, 1, 0, 0));
-    const MTime from(2004, 1, 1, 0, 0, 0, -1);
-    const MTime to(2004, 1, 31, 23, 59, 59, -1);
-    const auto listed = Listed(&m_document.AllCategoriesEntry, false, from, to);
-    ASSERT_EQ(listed.size(), 2u);
-    EXPECT_EQ(listed[0]->Start.DateText(), "1/1/2004");
-    EXPECT_EQ(listed[1]->Start.DateText(), "1/31/2004");
-    EXPECT_EQ(Listed(&m_document.AllCategoriesEntry, true, from, to).size(), 4u);
+TEST_F(TripRowsTest, TheDateRangeHoldsBothOfItsWholeDaysToTheSecond) {
+    // The range as the filter pane sets it: the first day's first second to
+    // the last day's last second, both in; one second beyond either end out.
+    const auto at = [](int year, int month, int day, int hour, int minute, int second) {
+        return MTime(year, month, day, hour, minute, second, -1);
+    };
+    TripRecord& first = AddTrip(*m_van, 0, at(2004, 1, 1, 0, 0, 0));
+    TripRecord& last = AddTrip(*m_van, 0, at(2004, 1, 31, 23, 59, 59));
+    AddTrip(*m_van, 0, at(2003, 12, 31, 23, 59, 59));
+    AddTrip(*m_van, 0, at(2004, 2, 1, 0, 0, 0));
+    TripRecord& inside = AddTrip(*m_van, 0, at(2004, 1, 31, 23, 59, 58));
+    const MTime from = at(2004, 1, 1, 0, 0, 0);
+    const MTime to = at(2004, 1, 31, 23, 59, 59);
+    EXPECT_EQ(Listed(&m_document.AllCategoriesEntry, false, from, to),
+              (std::vector<TripRecord*>{&first, &last, &inside}));
+    EXPECT_EQ(Listed(&m_document.AllCategoriesEntry, true, from, to).size(), 5u);
+    // A range of one day holds that day alone.
+    EXPECT_EQ(Listed(&m_document.AllCategoriesEntry, false, at(2004, 1, 31, 0, 0, 0), to),
+              (std::vector<TripRecord*>{&last, &inside}));
 }
 
 TEST_F(TripRowsTest, RowTextsAndTheDistanceClamp) {

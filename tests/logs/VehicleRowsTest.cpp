@@ -137,6 +137,35 @@ TEST(SortVehicles, TextsCompareAsUnsignedBytesAndNegativeReadingsNumerically) {
     EXPECT_EQ(Names(rows), NameList({"zebra", "Zebra", "\xE9tude"}));
 }
 
+TEST(VehiclesByName, LiveVehiclesAsPeopleReadTheirNames) {
+    VehicleStore store;
+    EXPECT_EQ(FirstVehicleByName(store), nullptr);
+    AddVehicle(store, "Civic");
+    VehicleRecord& camper = AddVehicle(store, "camper");
+    AddVehicle(store, "\xC9"
+                      "clair"); // É in Windows-1252
+    AddVehicle(store, "Beetle").MarkDeleted();
+    AddVehicle(store, "Escort");
+    AddVehicle(store, "Eagle");
+    // Byte order would put "camper" after "Escort" and "Éclair" last.
+    EXPECT_EQ(Names(VehiclesByName(store)), NameList({"camper", "Civic", "Eagle",
+                                                      "\xC9"
+                                                      "clair",
+                                                      "Escort"}));
+    EXPECT_EQ(FirstVehicleByName(store), &camper);
+
+    // Names that differ only in case stand capital first, whatever the store
+    // order; a name the file holds twice keeps its store order.
+    VehicleRecord& capital = AddVehicle(store, "Camper");
+    EXPECT_EQ(FirstVehicleByName(store), &capital);
+    VehicleRecord& twice = AddVehicle(store, "Camper");
+    const std::vector<VehicleRecord*> byName = VehiclesByName(store);
+    ASSERT_GE(byName.size(), 3u);
+    EXPECT_EQ(byName[0], &capital);
+    EXPECT_EQ(byName[1], &twice);
+    EXPECT_EQ(byName[2], &camper);
+}
+
 TEST(IsVehicleNameUsed, ExactNamesOfLiveVehiclesOtherThanTheOneEdited) {
     VehicleStore store;
     VehicleRecord& truck = AddVehicle(store, "Truck");
