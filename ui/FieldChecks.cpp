@@ -5,6 +5,7 @@
 
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
+#include <cmath>
 
 namespace FieldChecks {
 
@@ -30,6 +31,29 @@ std::optional<std::int64_t> ReadInteger(QLineEdit* field, std::int64_t minimum,
         return std::nullopt;
     }
     return std::nullopt;
+}
+
+std::optional<double> PeekNumber(const QLineEdit* field) {
+    bool ok = false;
+    const double value = field->text().trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> ReadNumber(QLineEdit* field, double minimum, double maximum) {
+    const std::optional<double> value = PeekNumber(field);
+    if (!value) {
+        Refuse(field, "Please enter a number.");
+        return std::nullopt;
+    }
+    if (*value < minimum || *value > maximum) {
+        Refuse(field, QString("Please enter a number between %1 and %2.")
+                          .arg(minimum, 0, 'g', 10)
+                          .arg(maximum, 0, 'g', 10));
+        return std::nullopt;
+    }
+    return value;
 }
 
 void AllowDigitsOnly(QLineEdit* field) {

@@ -16,6 +16,12 @@ namespace FieldChecks {
 // for a number outside the range (however many digits it has).
 std::optional<std::int64_t> ReadInteger(QLineEdit* field, std::int64_t minimum,
                                         std::int64_t maximum);
+// A decimal number within [minimum, maximum]: "Please enter a number." for
+// anything else, "Please enter a number between %1 and %2." outside the range.
+std::optional<double> ReadNumber(QLineEdit* field, double minimum, double maximum);
+// Reads a decimal number without telling anyone: none when the field holds
+// none.
+std::optional<double> PeekNumber(const QLineEdit* field);
 // Typing and pasting are limited to digits. A text set otherwise (a reading
 // from the file, say a negative one) is still checked by ReadInteger.
 void AllowDigitsOnly(QLineEdit* field);

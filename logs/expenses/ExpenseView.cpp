@@ -1,5 +1,132 @@
 #include "ExpenseView.h"
 
+#include "Clock.h"
+#include "ExpenseDialog.h"
+#include "ExpenseRows.h"
+#include "MessageBox.h"
+#include "RecordHold.h"
+#include "SelectCategoryDialog.h"
+#include "TvDeskDoc.h"
+
+namespace {
+
+const QString kSelectItem = QStringLiteral("Please select an item");
+
+} // namespace
+
+CExpenseView::CExpenseView(CTvDeskDoc& document, int& sortCode, QWidget* parent)
+    : CLogView(document, sortCode, parent), m_model(ExpenseCellText) {
+    setModel(&m_model);
+}
+
 std::vector<ListColumn> CExpenseView::MakeColumns(bool) const {
-    return {{"Date", 100}, {"Vender", 200}, {"Description", 200}, {"Odometer", 100}, {"Cost", 100}};
+    return ToListColumns(ExpenseColumns());
+}
+
+void CExpenseView::Fill() {
+    std::vector<ExpenseRecord*> rows =
+        ExpenseRows(Document().Expenses(), ExpenseFilter::FromDocument(Document()));
+    SortExpenses(rows, SortCodeValue());
+    m_model.SetRows(std::move(rows));
+}
+
+void CExpenseView::SortRows() {
+    const int code = SortCodeValue();
+    m_model.ReorderRows([code](std::vector<ExpenseRecord*>& rows) { SortExpenses(rows, code); });
+}
+
+void CExpenseView::DropRows() {
+    m_model.Clear();
+}
+
+void CExpenseView::OnFilterChanged(int, int) {
+    Fill();
+}
+
+bool CExpenseView::HasVehicles() {
+    if (Document().Vehicles().LiveCount() != 0)
+        return true;
+    MessageBox::warning(this, "You must first create a vehicle, before using this option.");
+    return false;
+}
+
+void CExpenseView::OnNewRecord() {
+    if (!HasVehicles())
+        return;
+    CTvDeskDoc& document = Document();
+    CRecordHold hold(document);
+    ExpenseRecord expense(Clock::Now());
+    const VehicleRecord* vehicle = document.SelectedVehicle;
+    expense.Odometer = vehicle != nullptr ? document.CurrentOdometer(*vehicle) : 0;
+    CExpenseDialog dialog(expense, document, vehicle, document.ExpenseLogFilter, Metric(), this);
+    if (hold.Exec(dialog) != QDialog::Accepted)
+        return;
+    document.Expenses().Append(std::move(expense));
+    Fill();
+    NoteChange();
+}
+
+void CExpenseView::OnEditRecord() {
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty()) {
+        MessageBox::warning(this, kSelectItem);
+        return;
+    }
+    OnEditRow(rows.front());
+}
+
+void CExpenseView::OnEditRow(int row) {
+    ExpenseRecord* expense = m_model.RecordAt(row);
+    if (expense == nullptr || !HasVehicles())
+        return;
+    CTvDeskDoc& document = Document();
+    CRecordHold hold(document);
+    CExpenseDialog dialog(*expense, document, nullptr, nullptr, Metric(), this);
+    if (hold.Exec(dialog) != QDialog::Accepted)
+        return;
+    // An expense moved to another vehicle or category leaves the list at
+    // once; a new date is seen at the next refill.
+    if (!ExpenseFilter::FromDocument(document).PassesVehicleAndCategory(*expense))
+        m_model.RemoveRecordRow(row);
+    else
+        m_model.RecordChanged(row);
+    NoteChange();
+}
+
+void CExpenseView::OnDeleteRecords() {
+    CRecordHold hold(Document());
+    if (MessageBox::question(this, "Are you sure you want to delete the selected items?",
+                             "Warning") != MessageBox::Yes ||
+        hold.Lost())
+        return;
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty()) {
+        MessageBox::warning(this, kSelectItem);
+        return;
+    }
+    // From the bottom up, so that the rows still to go keep their numbers.
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        m_model.RecordAt(*row)->MarkDeleted();
+        m_model.RemoveRecordRow(*row);
+    }
+    NoteChange();
+}
+
+void CExpenseView::OnCategoryChange() {
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty()) {
+        MessageBox::warning(this, kSelectItem);
+        return;
+    }
+    CRecordHold hold(Document());
+    CSelectCategoryDialog dialog(Document().Expenses().Categories, this);
+    if (hold.Exec(dialog) != QDialog::Accepted)
+        return;
+    for (const int row : rows) {
+        ExpenseRecord* expense = m_model.RecordAt(row);
+        expense->Category = static_cast<std::uint32_t>(dialog.SelectedIndex());
+        expense->MarkModified();
+        m_model.RecordChanged(row);
+    }
+    Document().SetModifiedFlag(true);
 }

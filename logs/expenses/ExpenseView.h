@@ -1,17 +1,40 @@
 #pragma once
 
 #include "LogView.h"
+#include "Records.h"
 
-// The expense log: the expenses of the filter's vehicle, category and dates.
+// The expense log: the expenses of the filter's vehicle, category and dates,
+// with the commands that add, edit, delete and re-file them.
 class CExpenseView : public CLogView {
     Q_OBJECT
 public:
-    using CLogView::CLogView;
+    CExpenseView(CTvDeskDoc& document, int& sortCode, QWidget* parent);
 
     int LogIndex() const override { return LogIndex::kExpenseLog; }
     QString Title() const override { return "Expense Log"; }
     bool HasReport() const override { return true; }
+    bool HasRecordCommands() const override { return true; }
+
+    void OnFilterChanged(int log, int data) override;
+    void OnEditRecord() override;
+    void OnNewRecord() override;
+    void OnDeleteRecords() override;
+    void OnCategoryChange() override;
+
+    // The expenses listed, top to bottom.
+    const std::vector<ExpenseRecord*>& Rows() const { return m_model.Rows(); }
 
 protected:
     std::vector<ListColumn> MakeColumns(bool metric) const override;
+    void Fill() override;
+    void SortRows() override;
+    void DropRows() override;
+    void OnEditRow(int row) override;
+    bool HasCategoryChange() const override { return true; }
+
+private:
+    // Tells the user when there is no vehicle to file an expense under.
+    bool HasVehicles();
+
+    RecordTableModel<ExpenseRecord> m_model;
 };

@@ -1,6 +1,124 @@
 #include "ServiceView.h"
 
+#include "Clock.h"
+#include "MessageBox.h"
+#include "RecordHold.h"
+#include "ServiceRecordDialog.h"
+#include "ServiceRows.h"
+#include "TvDeskDoc.h"
+
+namespace {
+
+const QString kSelectItem = QStringLiteral("Please select an item");
+
+} // namespace
+
+CServiceView::CServiceView(CTvDeskDoc& document, int& sortCode, QWidget* parent)
+    : CLogView(document, sortCode, parent), m_model([this](const ServiceRecord& entry, int column) {
+          return m_context != nullptr ? ServiceCellText(entry, column, *m_context) : std::string();
+      }) {
+    setModel(&m_model);
+}
+
+CServiceView::~CServiceView() = default;
+
 std::vector<ListColumn> CServiceView::MakeColumns(bool metric) const {
-    return {
-        {"Date", 100}, {"Complete", 100}, {"Type", 150}, {metric ? "Kilometers" : "Miles", 100}};
+    return ToListColumns(ServiceColumns(metric));
+}
+
+void CServiceView::Fill() {
+    // The statuses are judged at the moment of the filling.
+    auto context = std::make_unique<ServiceRowContext>(Document());
+    std::vector<ServiceRecord*> rows =
+        ServiceRows(Document().Services(), ServiceFilter::FromDocument(Document()));
+    SortServices(rows, SortCodeValue(), *context);
+    m_model.Clear();
+    m_context = std::move(context);
+    m_model.SetRows(std::move(rows));
+}
+
+void CServiceView::SortRows() {
+    if (m_context == nullptr)
+        return;
+    const int code = SortCodeValue();
+    const ServiceRowContext& context = *m_context;
+    m_model.ReorderRows(
+        [code, &context](std::vector<ServiceRecord*>& rows) { SortServices(rows, code, context); });
+}
+
+void CServiceView::DropRows() {
+    m_model.Clear();
+    m_context.reset();
+}
+
+void CServiceView::OnFilterChanged(int, int) {
+    Fill();
+}
+
+bool CServiceView::CanEdit(const char* noVehicleMessage) {
+    if (Document().Vehicles().LiveCount() == 0) {
+        MessageBox::warning(this, noVehicleMessage);
+        return false;
+    }
+    if (Document().ServiceTypes().LiveCount() == 0) {
+        MessageBox::warning(this,
+                            "You must first create a service type, before using this option.");
+        return false;
+    }
+    return true;
+}
+
+void CServiceView::OnNewRecord() {
+    if (!CanEdit("You must first create a vehicle. before using this option."))
+        return;
+    CTvDeskDoc& document = Document();
+    CRecordHold hold(document);
+    ServiceRecord entry(Clock::Now());
+    entry.VehicleId = document.SelectedVehicle != nullptr ? document.SelectedVehicle->VehicleId : 0;
+    CServiceRecordDialog dialog(entry, document, Metric(), true, this);
+    if (hold.Exec(dialog) != QDialog::Accepted)
+        return;
+    document.Services().Append(std::move(entry));
+    Fill();
+    NoteChange();
+}
+
+void CServiceView::OnEditRecord() {
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty()) {
+        MessageBox::warning(this, kSelectItem);
+        return;
+    }
+    OnEditRow(rows.front());
+}
+
+void CServiceView::OnEditRow(int row) {
+    ServiceRecord* entry = m_model.RecordAt(row);
+    if (entry == nullptr || !CanEdit("You must first create a vehicle, before using this option."))
+        return;
+    CRecordHold hold(Document());
+    CServiceRecordDialog dialog(*entry, Document(), Metric(), false, this);
+    if (hold.Exec(dialog) != QDialog::Accepted)
+        return;
+    Fill();
+    NoteChange();
+}
+
+void CServiceView::OnDeleteRecords() {
+    CRecordHold hold(Document());
+    if (MessageBox::question(this, "Are you sure you want to delete the selected items?",
+                             "Warning") != MessageBox::Yes ||
+        hold.Lost())
+        return;
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty()) {
+        MessageBox::warning(this, kSelectItem);
+        return;
+    }
+    // From the bottom up, so that the rows still to go keep their numbers.
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        m_model.RecordAt(*row)->MarkDeleted();
+        m_model.RemoveRecordRow(*row);
+    }
+    NoteChange();
 }

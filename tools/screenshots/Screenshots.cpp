@@ -6,6 +6,8 @@
 #include "AboutDialog.h"
 #include "CategoryNameDialog.h"
 #include "EditCategoriesDialog.h"
+#include "ExpenseDialog.h"
+#include "ExpenseView.h"
 #include "FileUserManager.h"
 #include "LogView.h"
 #include "MainFrame.h"
@@ -14,6 +16,9 @@
 #include "PalmDesktopSettings.h"
 #include "SampleGenerator.h"
 #include "SelectCategoryDialog.h"
+#include "ServiceRecordDialog.h"
+#include "ServiceTypeDialog.h"
+#include "ServiceView.h"
 #include "SettingsDialog.h"
 #include "TabForm.h"
 #include "TripDialog.h"
@@ -122,8 +127,9 @@ int main(int argc, char** argv) {
     frame.resize(1000, 620);
     bool ok = true;
 
-    const char* const logNames[] = {"trip-log", "service-log", "service-types", "vehicle-list"};
-    for (int log = LogIndex::kTripLog; log <= LogIndex::kVehicleList; ++log) {
+    const char* const logNames[] = {"trip-log", "service-log", "service-types", "vehicle-list",
+                                    "expense-log"};
+    for (int log = LogIndex::kTripLog; log <= LogIndex::kExpenseLog; ++log) {
         frame.TabForm()->SwitchLog(log);
         QApplication::processEvents();
         ok &= Save(frame, output, QString("main-%1-%2").arg(log).arg(logNames[log]));
@@ -177,6 +183,35 @@ int main(int argc, char** argv) {
     ok &= SaveDialog(categoryName, output, "dialog-category-name");
     CSelectCategoryDialog selectCategory(document.Trips().Categories, &frame);
     ok &= SaveDialog(selectCategory, output, "dialog-select-category");
+
+    const bool metric = document.Trips().UsesKilometres();
+    for (ServiceTypeRecord& type : document.ServiceTypes().Records()) {
+        if (type.IsDeleted())
+            continue;
+        CServiceTypeDialog typeDialog(type, document.ServiceTypes(), metric, &frame);
+        ok &= SaveDialog(typeDialog, output, "dialog-service-type");
+        break;
+    }
+    frame.TabForm()->SwitchLog(LogIndex::kServiceLog);
+    QApplication::processEvents();
+    if (auto* services = dynamic_cast<CServiceView*>(frame.RightView());
+        services != nullptr && !services->Rows().empty()) {
+        CServiceRecordDialog serviceDialog(*services->Rows().front(), document, metric, false,
+                                           &frame);
+        ok &= SaveDialog(serviceDialog, output, "dialog-service-record");
+    }
+    frame.TabForm()->SwitchLog(LogIndex::kExpenseLog);
+    QApplication::processEvents();
+    if (auto* expenses = dynamic_cast<CExpenseView*>(frame.RightView())) {
+        // A fill-up shows every field of the dialog.
+        for (ExpenseRecord* expense : expenses->Rows()) {
+            if (!expense->IsFuelPurchase())
+                continue;
+            CExpenseDialog expenseDialog(*expense, document, nullptr, nullptr, metric, &frame);
+            ok &= SaveDialog(expenseDialog, output, "dialog-expense");
+            break;
+        }
+    }
 
     document.SetModifiedFlag(false);
     app.ExitInstance();
