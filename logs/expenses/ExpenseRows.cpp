@@ -1,5 +1,6 @@
 #include "ExpenseRows.h"
 
+#include "SortByKey.h"
 #include "SortCode.h"
 #include "TvDocument.h"
 
@@ -61,7 +62,7 @@ ExpenseFilter::ExpenseFilter(const VehicleRecord* vehicle, const CategoryEntry* 
                              bool allDates, const MTime& from, const MTime& to)
     : m_vehicle(vehicle), m_category(category),
       m_allCategories(category != nullptr && category->Name == TvDocument::kAllCategoriesName),
-      m_allDates(allDates), m_from(from.AsSeconds()), m_to(to.AsSeconds()) {}
+      m_dates(allDates, from, to) {}
 
 ExpenseFilter ExpenseFilter::FromDocument(const TvDocument& document) {
     return ExpenseFilter(document.SelectedVehicle, document.ExpenseLogFilter,
@@ -75,13 +76,7 @@ bool ExpenseFilter::PassesVehicleAndCategory(const ExpenseRecord& expense) const
 }
 
 bool ExpenseFilter::Passes(const ExpenseRecord& expense) const {
-    if (!PassesVehicleAndCategory(expense))
-        return false;
-    if (m_allDates)
-        return true;
-    // A date or a range end that is out of range lets nothing through.
-    const std::int64_t date = expense.Date.AsSeconds();
-    return date >= 0 && m_from >= 0 && m_to >= 0 && date >= m_from && date <= m_to;
+    return PassesVehicleAndCategory(expense) && m_dates.Contains(expense.Date);
 }
 
 std::vector<ExpenseRecord*> ExpenseRows(ExpenseStore& store, const ExpenseFilter& filter) {
@@ -91,26 +86,6 @@ std::vector<ExpenseRecord*> ExpenseRows(ExpenseStore& store, const ExpenseFilter
             rows.push_back(&expense);
     return rows;
 }
-
-namespace {
-
-template <typename Key, typename KeyOf>
-void SortByKey(std::vector<ExpenseRecord*>& rows, bool descending, KeyOf keyOf) {
-    std::vector<std::pair<Key, ExpenseRecord*>> keyed;
-    keyed.reserve(rows.size());
-    for (ExpenseRecord* expense : rows)
-        keyed.emplace_back(keyOf(*expense), expense);
-    if (descending)
-        std::stable_sort(keyed.begin(), keyed.end(),
-                         [](const auto& a, const auto& b) { return b.first < a.first; });
-    else
-        std::stable_sort(keyed.begin(), keyed.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        rows[i] = keyed[i].second;
-}
-
-} // namespace
 
 void SortExpenses(std::vector<ExpenseRecord*>& rows, int sortCode) {
     if (sortCode < 0 || SortCode::Column(sortCode) > ExpenseColumn::kCost ||

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DateRange.h"
 #include "LogColumn.h"
 #include "RecordStore.h"
 
@@ -61,9 +62,7 @@ private:
     const VehicleRecord* m_vehicle;
     const CategoryEntry* m_category;
     bool m_allCategories;
-    bool m_allDates;
-    std::int64_t m_from;
-    std::int64_t m_to;
+    DateRange m_dates;
 };
 
 // The live expenses that pass the filter, in store order.

@@ -1,6 +1,7 @@
 #include "ServiceRows.h"
 
 #include "Clock.h"
+#include "SortByKey.h"
 #include "SortCode.h"
 #include "TvDocument.h"
 
@@ -151,7 +152,7 @@ std::string ServiceCellText(const ServiceRecord& entry, int column,
 
 ServiceFilter::ServiceFilter(const VehicleRecord* vehicle, bool allDates, const MTime& from,
                              const MTime& to)
-    : m_vehicle(vehicle), m_allDates(allDates), m_from(from.AsSeconds()), m_to(to.AsSeconds()) {}
+    : m_vehicle(vehicle), m_dates(allDates, from, to) {}
 
 ServiceFilter ServiceFilter::FromDocument(const TvDocument& document) {
     return ServiceFilter(document.SelectedVehicle, document.DisplayAllDates != 0, document.FromDate,
@@ -159,13 +160,8 @@ ServiceFilter ServiceFilter::FromDocument(const TvDocument& document) {
 }
 
 bool ServiceFilter::Passes(const ServiceRecord& entry) const {
-    if (m_vehicle == nullptr || m_vehicle->VehicleId != entry.VehicleId)
-        return false;
-    if (m_allDates)
-        return true;
-    // A date or a range end that is out of range lets nothing through.
-    const std::int64_t date = entry.Date.AsSeconds();
-    return date >= 0 && m_from >= 0 && m_to >= 0 && date >= m_from && date <= m_to;
+    return m_vehicle != nullptr && m_vehicle->VehicleId == entry.VehicleId &&
+           m_dates.Contains(entry.Date);
 }
 
 std::vector<ServiceRecord*> ServiceRows(ServiceStore& store, const ServiceFilter& filter) {
@@ -175,28 +171,6 @@ std::vector<ServiceRecord*> ServiceRows(ServiceStore& store, const ServiceFilter
             rows.push_back(&entry);
     return rows;
 }
-
-namespace {
-
-// Sorts by a key taken once per row (a date's key is a calendar conversion,
-// a status needs the vehicle's reading).
-template <typename Key, typename KeyOf>
-void SortByKey(std::vector<ServiceRecord*>& rows, bool descending, KeyOf keyOf) {
-    std::vector<std::pair<Key, ServiceRecord*>> keyed;
-    keyed.reserve(rows.size());
-    for (ServiceRecord* entry : rows)
-        keyed.emplace_back(keyOf(*entry), entry);
-    if (descending)
-        std::stable_sort(keyed.begin(), keyed.end(),
-                         [](const auto& a, const auto& b) { return b.first < a.first; });
-    else
-        std::stable_sort(keyed.begin(), keyed.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        rows[i] = keyed[i].second;
-}
-
-} // namespace
 
 void SortServices(std::vector<ServiceRecord*>& rows, int sortCode,
                   const ServiceRowContext& context) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DateRange.h"
 #include "LogColumn.h"
 #include "RecordStore.h"
 
@@ -93,9 +94,7 @@ public:
 
 private:
     const VehicleRecord* m_vehicle;
-    bool m_allDates;
-    std::int64_t m_from;
-    std::int64_t m_to;
+    DateRange m_dates;
 };
 
 // The live entries that pass the filter, in store order.

@@ -1,5 +1,6 @@
 #include "TripRows.h"
 
+#include "SortByKey.h"
 #include "SortCode.h"
 #include "TvDocument.h"
 
@@ -47,7 +48,7 @@ TripFilter::TripFilter(const VehicleRecord* vehicle, const CategoryEntry* catego
                        const MTime& from, const MTime& to)
     : m_vehicle(vehicle), m_category(category),
       m_allCategories(category != nullptr && category->Name == TvDocument::kAllCategoriesName),
-      m_allDates(allDates), m_from(from.AsSeconds()), m_to(to.AsSeconds()) {}
+      m_dates(allDates, from, to) {}
 
 TripFilter TripFilter::FromDocument(const TvDocument& document) {
     return TripFilter(document.SelectedVehicle, document.TripLogFilter,
@@ -61,13 +62,7 @@ bool TripFilter::PassesVehicleAndCategory(const TripRecord& trip) const {
 }
 
 bool TripFilter::Passes(const TripRecord& trip) const {
-    if (!PassesVehicleAndCategory(trip))
-        return false;
-    if (m_allDates)
-        return true;
-    // A start or an end that is out of range lets nothing through.
-    const std::int64_t start = trip.Start.AsSeconds();
-    return start >= 0 && m_from >= 0 && m_to >= 0 && start >= m_from && start <= m_to;
+    return PassesVehicleAndCategory(trip) && m_dates.Contains(trip.Start);
 }
 
 std::vector<TripRecord*> TripRows(TripStore& store, const TripFilter& filter) {
@@ -80,24 +75,6 @@ std::vector<TripRecord*> TripRows(TripStore& store, const TripFilter& filter) {
 }
 
 namespace {
-
-// Sorts by a key taken once per row, so that no comparison repeats the work
-// (a date's key is a calendar conversion).
-template <typename Key, typename KeyOf>
-void SortByKey(std::vector<TripRecord*>& rows, bool reversed, KeyOf keyOf) {
-    std::vector<std::pair<Key, TripRecord*>> keyed;
-    keyed.reserve(rows.size());
-    for (TripRecord* trip : rows)
-        keyed.emplace_back(keyOf(*trip), trip);
-    if (reversed)
-        std::stable_sort(keyed.begin(), keyed.end(),
-                         [](const auto& a, const auto& b) { return b.first < a.first; });
-    else
-        std::stable_sort(keyed.begin(), keyed.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        rows[i] = keyed[i].second;
-}
 
 // A destination as big-endian words of its zero-padded bytes: the words order
 // as the texts do byte by byte (a text is less than any longer text it
