@@ -1,0 +1,207 @@
+#include "ExportCommand.h"
+
+#include "Clock.h"
+#include "ExcelExport.h"
+#include "FilterOptions.h"
+#include "MExcept.h"
+#include "TextExport.h"
+#include "ToolCommands.h"
+#include "TvDocument.h"
+
+#include <optional>
+
+namespace ExportCommand {
+
+const char* const kUsage =
+    "tvtool export LOG FILE -o OUT [--format text|xls|xlsx] "
+    "[--delimiter tab|comma|colon|semicolon] [--date-only] [--vehicle NAME] [--category NAME] "
+    "[--from M/D/YYYY --to M/D/YYYY] [--now \"YYYY-MM-DD HH:MM:SS\"]";
+
+const char* const kHelp =
+    "Writes a log to a file exactly as the desktop program's export does for\n"
+    "the same filter and settings: the records the log's list shows, in the\n"
+    "order they are stored.\n"
+    "  LOG                  trips, services or expenses\n"
+    "  -o OUT               the file to write (replaced only once it is whole)\n"
+    "  --format FORMAT      text (default): delimited text; xls: an Excel 5.0\n"
+    "                       workbook (at most 16,383 records); xlsx: an Excel\n"
+    "                       workbook\n"
+    "  --delimiter NAME     the text format's field delimiter (default: comma)\n"
+    "  --date-only          the text format's dates without the time of day\n"
+    "  --vehicle NAME       the filter's vehicle (default: the first by name)\n"
+    "  --category NAME      the filter's trip or expense category (default: All)\n"
+    "  --from, --to M/D/YYYY  only these days, both included (default: all dates)\n"
+    "  --now \"YYYY-MM-DD HH:MM:SS\"  the current time, which decides the service\n"
+    "                       status (default: the real time)\n"
+    "With the text format, a log without any record is not written: tvtool says\n"
+    "so and exits 1. A workbook of such a log holds its header row.\n";
+
+namespace {
+
+enum class Format { Text, Excel5, Xlsx };
+
+struct Options {
+    ExportLog log = ExportLog::Trips;
+    std::string file;
+    std::string out;
+    Format format = Format::Text;
+    TextExportSettings text;
+    bool textOptionGiven = false;
+    FilterOptions::Values filter;
+};
+
+std::optional<ExportLog> LogNamed(const std::string& name) {
+    if (name == "trips")
+        return ExportLog::Trips;
+    if (name == "services")
+        return ExportLog::Services;
+    if (name == "expenses")
+        return ExportLog::Expenses;
+    return std::nullopt;
+}
+
+std::optional<Format> FormatNamed(const std::string& name) {
+    if (name == "text")
+        return Format::Text;
+    if (name == "xls")
+        return Format::Excel5;
+    if (name == "xlsx")
+        return Format::Xlsx;
+    return std::nullopt;
+}
+
+std::optional<char> DelimiterNamed(const std::string& name) {
+    if (name == "tab")
+        return '\t';
+    if (name == "comma")
+        return ',';
+    if (name == "colon")
+        return ':';
+    if (name == "semicolon")
+        return ';';
+    return std::nullopt;
+}
+
+std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Options& options) {
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::optional<std::string>* filterValue = FilterOptions::Slot(options.filter, arg);
+        const bool takesValue =
+            filterValue != nullptr || arg == "-o" || arg == "--format" || arg == "--delimiter";
+        if (takesValue && i + 1 == args.size())
+            return arg + " needs a value";
+        if (filterValue != nullptr) {
+            *filterValue = args[++i];
+        } else if (arg == "-o") {
+            options.out = args[++i];
+        } else if (arg == "--format") {
+            const std::optional<Format> format = FormatNamed(args[++i]);
+            if (!format)
+                return "unknown format: " + args[i] + " (text, xls, xlsx)";
+            options.format = *format;
+        } else if (arg == "--delimiter") {
+            const std::optional<char> delimiter = DelimiterNamed(args[++i]);
+            if (!delimiter)
+                return "unknown delimiter: " + args[i] + " (tab, comma, colon, semicolon)";
+            options.text.Delimiter = *delimiter;
+            options.textOptionGiven = true;
+        } else if (arg == "--date-only") {
+            options.text.DateTimeExportFormat = 1;
+            options.textOptionGiven = true;
+        } else if (arg.starts_with("-")) {
+            return "unknown option: " + arg;
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.size() < 2)
+        return std::string("missing argument");
+    if (positional.size() > 2)
+        return std::string("too many arguments");
+    const std::optional<ExportLog> log = LogNamed(positional[0]);
+    if (!log)
+        return "unknown log: " + positional[0] + " (trips, services, expenses)";
+    options.log = *log;
+    options.file = positional[1];
+    if (options.out.empty())
+        return std::string("no output file (-o OUT)");
+    if (options.log == ExportLog::Services && options.filter.category)
+        return std::string("the service log has no category filter");
+    if (options.format != Format::Text && options.textOptionGiven)
+        return std::string("--delimiter and --date-only belong to the text format");
+    return FilterOptions::CheckPairs(options.filter);
+}
+
+// The category list a log is filtered by and the document's filter entry of
+// that log; none for the service log.
+struct CategoryFilter {
+    CategoryList* list = nullptr;
+    CategoryEntry** entry = nullptr;
+};
+
+CategoryFilter CategoryFilterOf(TvDocument& document, ExportLog log) {
+    switch (log) {
+    case ExportLog::Trips:
+        return {&document.Trips().Categories, &document.TripLogFilter};
+    case ExportLog::Expenses:
+        return {&document.Expenses().Categories, &document.ExpenseLogFilter};
+    case ExportLog::Services:
+        break;
+    }
+    return {};
+}
+
+int Export(TvDocument& document, const Options& options, std::FILE* err) {
+    if (options.format == Format::Text && ExportStoreIsEmpty(document, options.log)) {
+        std::fprintf(err, "%s\n", NoRecordsMessage(options.log));
+        return kExitDataError;
+    }
+    try {
+        if (options.format == Format::Text)
+            ExportTextFile(document, options.log, options.text, options.out, nullptr);
+        else
+            ExportWorkbookFile(document, options.log,
+                               options.format == Format::Excel5 ? WorkbookFormat::Excel5
+                                                                : WorkbookFormat::Xlsx,
+                               options.out, nullptr);
+    } catch (const MExceptTooManyRows& refused) {
+        std::fprintf(err, "%s\n", refused.Message());
+        return kExitDataError;
+    } catch (const MExcept& error) {
+        std::fprintf(err, "%s. %s\n", error.Message(), options.out.c_str());
+        return kExitDataError;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(err, "%s. %s\n", MExceptOutOfMemory().Message(), options.out.c_str());
+        return kExitDataError;
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+int Run(const std::vector<std::string>& args, std::FILE* err,
+        const std::function<int(const std::string& problem)>& usageError) {
+    Options options;
+    if (const auto problem = ParseOptions(args, options))
+        return usageError(*problem);
+    ToolDocument holder;
+    TvDocument& document = holder.Get();
+    if (!OpenExistingDocument(document, options.file, err))
+        return kExitDataError;
+    try {
+        const CategoryFilter categories = CategoryFilterOf(document, options.log);
+        if (const auto problem =
+                FilterOptions::Apply(document, options.filter, categories.list, categories.entry))
+            return usageError(*problem);
+    } catch (const MExcept& error) {
+        return usageError(error.Message());
+    }
+    if (const std::optional<MTime> now = FilterOptions::Now(options.filter)) {
+        const Clock::ScopedFix fixed(*now);
+        return Export(document, options, err);
+    }
+    return Export(document, options, err);
+}
+
+} // namespace ExportCommand

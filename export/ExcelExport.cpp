@@ -1,0 +1,214 @@
+#include "ExcelExport.h"
+
+#include "AtomicFileWriter.h"
+#include "ByteSink.h"
+#include "Clock.h"
+#include "CompoundFile.h"
+#include "MFile.h"
+#include "TvDocument.h"
+#include "WorkbookWriter.h"
+#include "XlsxWriter.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+#include <vector>
+
+std::size_t MaxSheetRows(WorkbookFormat format) {
+    return format == WorkbookFormat::Excel5 ? WorkbookWriter::kMaxRows : XlsxSheetWriter::kMaxRows;
+}
+
+namespace {
+
+// 16384 as "16,384".
+std::string GroupedDigits(std::size_t number) {
+    std::string digits = std::to_string(number);
+    for (std::size_t at = digits.size(); at > 3; at -= 3)
+        digits.insert(at - 3, ",");
+    return digits;
+}
+
+} // namespace
+
+MExceptTooManyRows::MExceptTooManyRows(WorkbookFormat format, std::size_t rows) {
+    const std::string needed = "This export needs " + GroupedDigits(rows) + " rows, but ";
+    const std::string excel5 = GroupedDigits(MaxSheetRows(WorkbookFormat::Excel5));
+    const std::string xlsx = GroupedDigits(MaxSheetRows(WorkbookFormat::Xlsx));
+    if (format == WorkbookFormat::Excel5)
+        m_text = needed + "an Excel 5.0 workbook holds at most " + excel5 +
+                 " rows, the header row included. Nothing was written. Export the log to a "
+                 "text file, or save it as an Excel Workbook (*.xlsx), which holds " +
+                 xlsx + " rows.";
+    else
+        m_text = needed + "an Excel workbook holds at most " + xlsx +
+                 " rows, the header row included. Nothing was written. Export the log to a "
+                 "text file, which has no such limit.";
+}
+
+ExcelSheet::ExcelSheet(TvDocument& document, ExportLog log) : m_document(document), m_log(log) {
+    switch (log) {
+    case ExportLog::Trips:
+        m_trips = TripExportRows(document);
+        break;
+    case ExportLog::Services:
+        m_services = ServiceExportRows(document);
+        break;
+    case ExportLog::Expenses:
+        m_expenses = ExpenseExportRows(document);
+        break;
+    }
+}
+
+std::size_t ExcelSheet::RowCount() const {
+    return 1 + m_trips.size() + m_services.size() + m_expenses.size();
+}
+
+namespace {
+
+// Writes the cells of one row after another, column by column.
+class RowWriter {
+public:
+    RowWriter(SheetWriter& sheet, std::uint32_t row) : m_sheet(sheet), m_row(row) {}
+
+    void Label(std::string_view text) { m_sheet.WriteLabel(text, m_row, m_column++, false); }
+    // A text of a record: line breaks become spaces.
+    void RecordText(std::string_view text) { Label(CleanText(text, '\r')); }
+    void Number(double value) { m_sheet.WriteNumber(value, m_row, m_column++, false); }
+    void DateTime(const MTime& date, bool atMidnight) {
+        m_sheet.WriteDateTime(m_row, m_column++, date.GetYear() + 1900, date.GetMonth() + 1,
+                              date.GetDay(), atMidnight ? 0 : date.GetHour(),
+                              atMidnight ? 0 : date.GetMinute());
+    }
+
+private:
+    SheetWriter& m_sheet;
+    std::uint32_t m_row;
+    std::uint16_t m_column = 0;
+};
+
+template <typename Record, typename WriteRow>
+bool WriteRows(SheetWriter& sheet, const std::vector<Record*>& rows, ExportProgress* progress,
+               WriteRow writeRow) {
+    const ProgressTicker ticker(progress, rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (!ticker.Continue(i))
+            return false;
+        RowWriter row(sheet, static_cast<std::uint32_t>(i + 1));
+        writeRow(row, *rows[i]);
+    }
+    return ticker.Finish();
+}
+
+} // namespace
+
+bool ExcelSheet::Write(SheetWriter& sheet, ExportProgress* progress) const {
+    std::uint16_t column = 0;
+    for (const std::string_view title :
+         ExportColumnTitles(m_log, m_document.Trips().UsesKilometres()))
+        sheet.WriteLabel(title, 0, column++, true);
+
+    switch (m_log) {
+    case ExportLog::Trips: {
+        const CategoryNames categories(m_document.Trips().Categories);
+        return WriteRows(sheet, m_trips, progress, [&](RowWriter& row, const TripRecord& trip) {
+            row.DateTime(trip.Start, false);
+            row.DateTime(trip.End, false);
+            row.RecordText(trip.Destination.View());
+            row.Label(categories.NameOf(trip.Category));
+            row.Number(trip.StartOdometer);
+            row.Number(trip.EndOdometer);
+            row.Number(static_cast<double>(static_cast<std::int64_t>(trip.EndOdometer) -
+                                           trip.StartOdometer));
+            row.RecordText(trip.Note);
+        });
+    }
+    case ExportLog::Services: {
+        const ServiceRowContext context(m_document);
+        return WriteRows(sheet, m_services, progress,
+                         [&](RowWriter& row, const ServiceRecord& entry) {
+                             row.DateTime(entry.Date, true);
+                             row.Number(entry.Odometer);
+                             row.RecordText(context.TypeText(entry));
+                             row.RecordText(ServiceStatusText(context.StatusOf(entry)));
+                             row.RecordText(entry.Note);
+                         });
+    }
+    case ExportLog::Expenses: {
+        const CategoryNames categories(m_document.Expenses().Categories);
+        return WriteRows(sheet, m_expenses, progress,
+                         [&](RowWriter& row, const ExpenseRecord& expense) {
+                             row.DateTime(expense.Date, true);
+                             row.RecordText(expense.Vendor.View());
+                             row.RecordText(expense.Description.View());
+                             row.Label(categories.NameOf(expense.Category));
+                             row.Number(expense.Odometer);
+                             row.Number(ToShownAmount(expense.Cost));
+                             row.Number(ToShownAmount(expense.Volume));
+                             row.RecordText(expense.Note);
+                         });
+    }
+    }
+    return false;
+}
+
+namespace {
+
+// A file of our own in the system's temporary folder, removed with the object.
+class TemporaryFile {
+public:
+    TemporaryFile() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tvexport-XXXXXX").string();
+        const int fd = ::mkstemp(pattern.data());
+        if (fd < 0)
+            throw MExceptFileOpenError();
+        ::close(fd);
+        m_path = pattern;
+    }
+    ~TemporaryFile() { ::unlink(m_path.c_str()); }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+void CopyFile(const std::string& path, MByteSink& out) {
+    MFile in = MFile::OpenForRead(path, false);
+    std::vector<char> block(1 << 20);
+    while (const std::size_t got = in.Read(block.data(), block.size()))
+        out.WriteBytes(block.data(), got);
+}
+
+} // namespace
+
+ExportOutcome ExportWorkbookFile(TvDocument& document, ExportLog log, WorkbookFormat format,
+                                 const std::string& path, ExportProgress* progress) {
+    const ExcelSheet sheet(document, log);
+    if (sheet.RowCount() > MaxSheetRows(format))
+        throw MExceptTooManyRows(format, sheet.RowCount());
+
+    AtomicFileWriter writer(path);
+    if (format == WorkbookFormat::Excel5) {
+        CompoundFile container("Book");
+        WorkbookWriter workbook;
+        workbook.Open(container.Stream());
+        if (!sheet.Write(workbook, progress))
+            return ExportOutcome::Stopped;
+        workbook.Close();
+        container.WriteTo(writer.File());
+    } else {
+        const TemporaryFile workbookFile;
+        {
+            XlsxSheetWriter workbook(workbookFile.Path(),
+                                     static_cast<std::time_t>(Clock::Now().AsSeconds()));
+            if (!sheet.Write(workbook, progress))
+                return ExportOutcome::Stopped;
+            workbook.Close();
+        }
+        CopyFile(workbookFile.Path(), writer.File());
+    }
+    writer.Commit();
+    return ExportOutcome::Written;
+}
