@@ -1,0 +1,251 @@
+#include "ReportCommand.h"
+
+#include "Clock.h"
+#include "ExpenseReport.h"
+#include "ExpenseRows.h"
+#include "FilterOptions.h"
+#include "MExcept.h"
+#include "PainterCanvas.h"
+#include "ServiceReport.h"
+#include "ServiceRows.h"
+#include "ToolCommands.h"
+#include "TripReport.h"
+#include "TripRows.h"
+#include "TvDocument.h"
+
+#include <QGuiApplication>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+
+namespace ReportCommand {
+
+const char* const kUsage =
+    "tvtool report LOG FILE -o OUT.pdf [--vehicle NAME] [--category NAME] "
+    "[--from M/D/YYYY --to M/D/YYYY] [--sort CODE] [--rate R] [--print-rate 0|1] "
+    "[--now \"YYYY-MM-DD HH:MM:SS\"]";
+
+const char* const kHelp =
+    "Writes the pages the desktop program prints for a log's list to a PDF file\n"
+    "on US Letter: the rows the list shows for the filter, in the list's order.\n"
+    "  LOG                  trips, services or expenses\n"
+    "  -o OUT               the PDF file to write (replaced only once it is whole)\n"
+    "  --vehicle NAME       the filter's vehicle (default: the first by name)\n"
+    "  --category NAME      the filter's trip or expense category (default: All)\n"
+    "  --from, --to M/D/YYYY  only these days, both included (default: all dates);\n"
+    "                       the range is printed under the title\n"
+    "  --sort CODE          the list's sort code: column number, plus 128 for the\n"
+    "                       other direction (default 0)\n"
+    "  --rate R             the cost per mile or kilometre (default 0.365)\n"
+    "  --print-rate 0|1     whether the cost line is printed (default 1)\n"
+    "  --now \"YYYY-MM-DD HH:MM:SS\"  the current time, which decides the service\n"
+    "                       status (default: the real time)\n";
+
+namespace {
+
+enum class Log { Trips, Services, Expenses };
+
+struct Options {
+    Log log = Log::Trips;
+    std::string file;
+    std::string out;
+    int sortCode = 0;
+    ReportSettings settings;
+    FilterOptions::Values filter;
+};
+
+std::optional<Log> LogNamed(const std::string& name) {
+    if (name == "trips")
+        return Log::Trips;
+    if (name == "services")
+        return Log::Services;
+    if (name == "expenses")
+        return Log::Expenses;
+    return std::nullopt;
+}
+
+std::optional<double> ParseRate(const std::string& text) {
+    double rate = 0;
+    const char* end = text.data() + text.size();
+    const auto parsed = std::from_chars(text.data(), end, rate);
+    if (text.empty() || parsed.ec != std::errc() || parsed.ptr != end || !std::isfinite(rate))
+        return std::nullopt;
+    return rate;
+}
+
+std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Options& options) {
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::optional<std::string>* filterValue = FilterOptions::Slot(options.filter, arg);
+        const bool takesValue = filterValue != nullptr || arg == "-o" || arg == "--sort" ||
+                                arg == "--rate" || arg == "--print-rate";
+        if (takesValue && i + 1 == args.size())
+            return arg + " needs a value";
+        if (filterValue != nullptr) {
+            *filterValue = args[++i];
+        } else if (arg == "-o") {
+            options.out = args[++i];
+        } else if (arg == "--sort") {
+            const std::string& text = args[++i];
+            const char* end = text.data() + text.size();
+            const auto parsed = std::from_chars(text.data(), end, options.sortCode);
+            if (text.empty() || parsed.ec != std::errc() || parsed.ptr != end)
+                return "not a sort code: " + text;
+        } else if (arg == "--rate") {
+            const std::optional<double> rate = ParseRate(args[++i]);
+            if (!rate)
+                return "not a rate: " + args[i];
+            options.settings.rate = *rate;
+        } else if (arg == "--print-rate") {
+            const std::string& text = args[++i];
+            if (text != "0" && text != "1")
+                return "--print-rate takes 0 or 1: " + text;
+            options.settings.printRate = text == "1" ? 1 : 0;
+        } else if (arg.starts_with("-")) {
+            return "unknown option: " + arg;
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.size() < 2)
+        return std::string("missing argument");
+    if (positional.size() > 2)
+        return std::string("too many arguments");
+    const std::optional<Log> log = LogNamed(positional[0]);
+    if (!log)
+        return "unknown log: " + positional[0] + " (trips, services, expenses)";
+    options.log = *log;
+    options.file = positional[1];
+    if (options.out.empty())
+        return std::string("no output file (-o OUT)");
+    if (options.log == Log::Services && options.filter.category)
+        return std::string("the service log has no category filter");
+    return FilterOptions::CheckPairs(options.filter);
+}
+
+// The painter needs a GUI application; without a display the command draws
+// offscreen. The application stays for the rest of the process.
+void EnsureGuiApplication() {
+    if (QCoreApplication::instance() != nullptr)
+        return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "tvtool";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication* application = new QGuiApplication(argc, argv);
+    (void)application;
+}
+
+// The list of the log as the desktop program shows it, made into its report.
+// The service report judges statuses with the context, which outlives it.
+std::unique_ptr<LogReport> MakeReport(TvDocument& document, const Options& options,
+                                      std::unique_ptr<ServiceRowContext>& context) {
+    switch (options.log) {
+    case Log::Trips: {
+        std::vector<TripRecord*> rows =
+            TripRows(document.Trips(), TripFilter::FromDocument(document));
+        SortTrips(rows, options.sortCode);
+        return std::make_unique<TripReport>(
+            std::vector<const TripRecord*>(rows.begin(), rows.end()), options.settings);
+    }
+    case Log::Services: {
+        context = std::make_unique<ServiceRowContext>(document);
+        std::vector<ServiceRecord*> rows =
+            ServiceRows(document.Services(), ServiceFilter::FromDocument(document));
+        SortServices(rows, options.sortCode, *context);
+        return std::make_unique<ServiceReport>(
+            std::vector<const ServiceRecord*>(rows.begin(), rows.end()), *context,
+            options.settings);
+    }
+    case Log::Expenses:
+        break;
+    }
+    std::vector<ExpenseRecord*> rows =
+        ExpenseRows(document.Expenses(), ExpenseFilter::FromDocument(document));
+    SortExpenses(rows, options.sortCode);
+    return std::make_unique<ExpenseReport>(
+        std::vector<const ExpenseRecord*>(rows.begin(), rows.end()), options.settings);
+}
+
+int Write(TvDocument& document, const Options& options, std::FILE* err) {
+    std::unique_ptr<ServiceRowContext> context;
+    const std::unique_ptr<LogReport> report = MakeReport(document, options, context);
+
+    EnsureGuiApplication();
+    QSaveFile file(QString::fromStdString(options.out));
+    if (!file.open(QIODevice::WriteOnly)) {
+        std::fprintf(err, "%s. %s\n", MExceptFileOpenError().Message(), options.out.c_str());
+        return kExitDataError;
+    }
+    QPdfWriter writer(&file);
+    writer.setCreator(QStringLiteral("tvtool"));
+    writer.setPageSize(QPageSize(QPageSize::Letter));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+        std::fprintf(err, "%s. %s\n", MExceptFileWriteError().Message(), options.out.c_str());
+        return kExitDataError;
+    }
+    int status = kExitOk;
+    ReportRender::Hooks hooks;
+    hooks.onError = [&](const std::string& error) {
+        std::fprintf(err, "%s\n", error.c_str());
+        status = kExitDataError;
+        return true;
+    };
+    const ReportRender::Result result =
+        ReportRender::DrawPages(*report, painter, writer, 0, 0, hooks);
+    painter.end();
+    if (result != ReportRender::Result::Done || !file.commit()) {
+        std::fprintf(err, "%s. %s\n", MExceptFileWriteError().Message(), options.out.c_str());
+        return kExitDataError;
+    }
+    return status;
+}
+
+} // namespace
+
+int Run(const std::vector<std::string>& args, std::FILE* err,
+        const std::function<int(const std::string& problem)>& usageError) {
+    Options options;
+    if (const auto problem = ParseOptions(args, options))
+        return usageError(*problem);
+    ToolDocument holder;
+    TvDocument& document = holder.Get();
+    if (!OpenExistingDocument(document, options.file, err))
+        return kExitDataError;
+    try {
+        CategoryList* categories = nullptr;
+        CategoryEntry** entry = nullptr;
+        if (options.log == Log::Trips) {
+            categories = &document.Trips().Categories;
+            entry = &document.TripLogFilter;
+        } else if (options.log == Log::Expenses) {
+            categories = &document.Expenses().Categories;
+            entry = &document.ExpenseLogFilter;
+        }
+        if (const auto problem = FilterOptions::Apply(document, options.filter, categories, entry))
+            return usageError(*problem);
+    } catch (const MExcept& error) {
+        return usageError(error.Message());
+    }
+    options.settings.metric = document.Trips().UsesKilometres();
+    options.settings.allDates = document.DisplayAllDates != 0;
+    options.settings.from = document.FromDate;
+    options.settings.to = document.ToDate;
+    if (const std::optional<MTime> now = FilterOptions::Now(options.filter)) {
+        const Clock::ScopedFix fixed(*now);
+        return Write(document, options, err);
+    }
+    return Write(document, options, err);
+}
+
+} // namespace ReportCommand
