@@ -53,11 +53,14 @@ fuzz: deps
 	    -use_value_profile=1 -dict=fuzz/datafile.dict -artifact_prefix=$(FUZZ_DIR)/ \
 	    $(FUZZ_DIR)/corpus fuzz/corpus
 
-# Open and save speed and memory on a generated million-trip file, then the
-# trip list's fill and sorts over a million trips.
+# Open and save speed and memory on a generated million-trip file, the trip
+# and service lists' fills and sorts, the exports against opening the same
+# file, and a 20,000-row trip report rendered to PDF.
 bench: build
 	sh bench/open_save.sh $(BUILD_DIR)/cli/tvtool
 	$(BUILD_DIR)/bench/tvbench_lists
+	sh bench/export.sh $(BUILD_DIR)/cli/tvtool $(BUILD_DIR)/bench/tvbench_workbook
+	sh bench/report_pdf.sh $(BUILD_DIR)/cli/tvtool
 
 # The main window once per log and every dialog it reaches, rendered offscreen
 # on sample data into build/screenshots/.

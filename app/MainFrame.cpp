@@ -2,11 +2,13 @@
 
 #include "EditCategoriesDialog.h"
 #include "ExpenseView.h"
+#include "ExportCommands.h"
 #include "HandOverProtocol.h"
 #include "LogView.h"
 #include "MessageBox.h"
 #include "ModalDialog.h"
 #include "RecordHold.h"
+#include "ReportPrinting.h"
 #include "ServiceTypeView.h"
 #include "ServiceView.h"
 #include "ShellErrors.h"
@@ -243,6 +245,33 @@ void CMainFrame::CreateMenus() {
         // Each export is offered by its log's list.
         action->setEnabled(false);
     }
+    // An export writes its log under the filter pane's filter; the text
+    // exports take the delimiter and date format of the settings. The log
+    // whose list offers it goes in the action's data.
+    const struct {
+        const char* name;
+        int list;
+        ExportLog log;
+        bool excel;
+    } commands[] = {
+        {"actionExportTripText", LogIndex::kTripLog, ExportLog::Trips, false},
+        {"actionExportTripExcel", LogIndex::kTripLog, ExportLog::Trips, true},
+        {"actionExportServiceText", LogIndex::kServiceLog, ExportLog::Services, false},
+        {"actionExportServiceExcel", LogIndex::kServiceLog, ExportLog::Services, true},
+        {"actionExportExpenseText", LogIndex::kExpenseLog, ExportLog::Expenses, false},
+        {"actionExportExpenseExcel", LogIndex::kExpenseLog, ExportLog::Expenses, true},
+    };
+    for (const auto& command : commands) {
+        QAction* action = m_exportMenu->findChild<QAction*>(command.name);
+        action->setData(command.list);
+        connect(action, &QAction::triggered, this, [this, command] {
+            if (command.excel)
+                ExportCommands::ExportToExcel(m_app.Doc(), command.log, this);
+            else
+                ExportCommands::ExportToText(m_app.Doc(), command.log,
+                                             {m_app.Delimiter, m_app.DateTimeExportFormat}, this);
+        });
+    }
     // The expense log's two exports and the separator before them are shown
     // only while the window offers the expense log.
     for (const int position : {5, 6, 7})
@@ -368,6 +397,12 @@ void CMainFrame::UpdateCommandStates() {
     const bool listHasFocus = m_view != nullptr && m_view->hasFocus();
     m_copy->setEnabled((edit != nullptr && edit->hasSelectedText()) ||
                        (listHasFocus && m_view->selectionModel()->hasSelection()));
+
+    // An export is offered while its log's list is shown.
+    const int shown = m_view != nullptr ? m_view->LogIndex() : -1;
+    for (QAction* action : m_exportMenu->actions())
+        if (!action->isSeparator())
+            action->setEnabled(action->data().toInt() == shown);
 }
 
 void CMainFrame::OnEditCommand(QAction* action) {
@@ -542,14 +577,14 @@ void CMainFrame::OnFilePrint() {
     if (m_view == nullptr || !m_view->HasReport())
         return;
     m_view->setFocus();
-    m_view->OnFilePrint();
+    m_view->OnFilePrint(Printer(), {m_app.Rate, m_app.PrintRate});
 }
 
 void CMainFrame::OnFilePrintPreview() {
     if (m_view == nullptr || !m_view->HasReport())
         return;
     m_view->setFocus();
-    m_view->OnFilePrintPreview();
+    m_view->OnFilePrintPreview(Printer(), {m_app.Rate, m_app.PrintRate});
 }
 
 QPrinter& CMainFrame::Printer() {

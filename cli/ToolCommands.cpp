@@ -1,8 +1,10 @@
 #include "ToolCommands.h"
 
+#include "ExportCommand.h"
 #include "JsonDump.h"
 #include "ListCommand.h"
 #include "MExcept.h"
+#include "ReportCommand.h"
 #include "SampleGenerator.h"
 #include "TvDocument.h"
 
@@ -13,7 +15,7 @@
 namespace {
 
 constexpr const char* kToolUsage =
-    "usage: tvtool COMMAND [ARGS] (dump, check, resave, sample, list)\n";
+    "usage: tvtool COMMAND [ARGS] (dump, check, resave, sample, list, export, report)\n";
 
 constexpr const char* kToolHelp =
     "tvtool: the Tarvenly Desktop data file from the command line.\n"
@@ -25,6 +27,10 @@ constexpr const char* kToolHelp =
     "  resave IN OUT     open IN and save it to OUT as the desktop program does\n"
     "  sample OUT [...]  write a generated data file with realistic records\n"
     "  list LOG FILE [...]  print what a log's list shows for a filter\n"
+    "  export LOG FILE -o OUT [...]  write a log to a text file or a workbook as\n"
+    "                    the desktop program's export does\n"
+    "  report LOG FILE -o OUT.pdf [...]  write a log's printed report to a PDF\n"
+    "                    file\n"
     "\n"
     "Run 'tvtool COMMAND --help' for a command's options.\n"
     "Exit status: 0 success, 1 the data file could not be read or written,\n"
@@ -104,6 +110,20 @@ int RunList(const Command& command, const std::vector<std::string>& args, std::F
     });
 }
 
+int RunExport(const Command& command, const std::vector<std::string>& args, std::FILE*,
+              std::FILE* err) {
+    return ExportCommand::Run(args, err, [&command, err](const std::string& problem) {
+        return UsageError(err, command, problem);
+    });
+}
+
+int RunReport(const Command& command, const std::vector<std::string>& args, std::FILE*,
+              std::FILE* err) {
+    return ReportCommand::Run(args, err, [&command, err](const std::string& problem) {
+        return UsageError(err, command, problem);
+    });
+}
+
 const Command kCommands[] = {
     {"dump", "tvtool dump FILE",
      "Prints the whole data file as JSON: the five stores in file order with\n"
@@ -128,6 +148,8 @@ const Command kCommands[] = {
      "  --metric       kilometres and litres instead of miles and gallons\n",
      RunSample},
     {"list", ListCommand::kUsage, ListCommand::kHelp, RunList},
+    {"export", ExportCommand::kUsage, ExportCommand::kHelp, RunExport},
+    {"report", ReportCommand::kUsage, ReportCommand::kHelp, RunReport},
 };
 
 int RunSample(const Command& command, const std::vector<std::string>& args, std::FILE*,
@@ -167,7 +189,7 @@ int RunSample(const Command& command, const std::vector<std::string>& args, std:
 // The positional arguments a command takes, or -1 when it parses its own.
 int PositionalCount(const Command& command) {
     const std::string_view name = command.name;
-    if (name == "sample" || name == "list")
+    if (name == "sample" || name == "list" || name == "export" || name == "report")
         return -1;
     return name == "resave" ? 2 : 1;
 }

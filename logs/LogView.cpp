@@ -1,5 +1,10 @@
 #include "LogView.h"
 
+#include "MessageBox.h"
+#include "RecordHold.h"
+
+#include "LogReport.h"
+#include "ReportPrinting.h"
 #include "SortCode.h"
 #include "TvDeskDoc.h"
 
@@ -41,9 +46,34 @@ void CLogView::RebuildColumnsAndRows() {
 
 void CLogView::OnFilterChanged(int, int) {}
 
-void CLogView::OnFilePrint() {}
+ReportSettings CLogView::ReportSettingsOf(const ReportRate& rate) const {
+    ReportSettings settings;
+    settings.rate = rate.rate;
+    settings.printRate = rate.printRate ? 1 : 0;
+    settings.metric = Metric();
+    settings.allDates = m_document.DisplayAllDates != 0;
+    settings.from = m_document.FromDate;
+    settings.to = m_document.ToDate;
+    return settings;
+}
 
-void CLogView::OnFilePrintPreview() {}
+void CLogView::OnFilePrint(QPrinter& printer, const ReportRate& rate) {
+    if (!HasReport())
+        return;
+    ReportPrinting::Print(this, m_document, printer,
+                          [this, rate] { return MakeReport(ReportSettingsOf(rate)); });
+}
+
+void CLogView::OnFilePrintPreview(QPrinter& printer, const ReportRate& rate) {
+    if (!HasReport())
+        return;
+    ReportPrinting::Preview(this, m_document, printer,
+                            [this, rate] { return MakeReport(ReportSettingsOf(rate)); });
+}
+
+std::unique_ptr<LogReport> CLogView::MakeReport(const ReportSettings&) {
+    return nullptr;
+}
 
 void CLogView::OnEditRecord() {}
 
@@ -93,6 +123,16 @@ std::vector<int> CLogView::SelectedRows() const {
 void CLogView::NoteChange() {
     m_document.SetModifiedFlag(true);
     m_document.UpdateAllViews(this, 0);
+}
+
+std::vector<int> CLogView::ConfirmedSelection(const QString& question) {
+    CRecordHold hold(m_document);
+    if (MessageBox::question(this, question, "Warning") != MessageBox::Yes || hold.Lost())
+        return {};
+    std::vector<int> rows = SelectedRows();
+    if (rows.empty())
+        MessageBox::warning(this, "Please select an item");
+    return rows;
 }
 
 void CLogView::contextMenuEvent(QContextMenuEvent* event) {

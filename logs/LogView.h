@@ -4,9 +4,14 @@
 #include "LogColumn.h"
 #include "RecordTableModel.h"
 
+#include <memory>
 #include <vector>
 
 class CTvDeskDoc;
+class LogReport;
+class QPrinter;
+struct ReportRate;
+struct ReportSettings;
 
 // The five logs the filter pane chooses between, by their index there.
 namespace LogIndex {
@@ -47,9 +52,10 @@ public:
     // The filter pane changed the document's filter. A log that is not
     // filtered (service types, vehicles) ignores it.
     virtual void OnFilterChanged(int log, int data);
-    // Prints or previews the log's report. A log without a report ignores it.
-    virtual void OnFilePrint();
-    virtual void OnFilePrintPreview();
+    // Prints or previews the log's report on the printer, its cost line at
+    // the settings' rate. A log without a report ignores it.
+    virtual void OnFilePrint(QPrinter& printer, const ReportRate& rate);
+    virtual void OnFilePrintPreview(QPrinter& printer, const ReportRate& rate);
 
     // The record commands; a log without them ignores them.
     virtual void OnEditRecord();
@@ -76,6 +82,9 @@ protected:
     virtual void OnDocumentUpdate(int hint);
     // Edits the record of a row that was double-clicked.
     virtual void OnEditRow(int row);
+    // The report of the rows as they stand, in list order; null for a log
+    // without a report. The report reads the rows' records while it draws.
+    virtual std::unique_ptr<LogReport> MakeReport(const ReportSettings& settings);
     // Whether the context menu offers Category Change.
     virtual bool HasCategoryChange() const { return false; }
 
@@ -87,10 +96,28 @@ protected:
     std::vector<int> SelectedRows() const;
     // Marks the document modified and tells the other views.
     void NoteChange();
+    // The shared first steps of Delete: the question (caption "Warning")
+    // comes before the selection is looked at. The selected rows, top to
+    // bottom, on Yes; none on No, after "Please select an item", or when the
+    // document was emptied while the question was open.
+    std::vector<int> ConfirmedSelection(const QString& question);
+    // Deletes the records of the rows with remove and takes the rows out.
+    template <typename Record, typename Remove>
+    static void RemoveRows(RecordTableModel<Record>& model, const std::vector<int>& rows,
+                           Remove remove) {
+        // From the bottom up, so that the rows still to go keep their numbers.
+        for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+            remove(*model.RecordAt(*row));
+            model.RemoveRecordRow(*row);
+        }
+    }
 
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // The units, the document's date range and the rate of a report.
+    ReportSettings ReportSettingsOf(const ReportRate& rate) const;
+
     CTvDeskDoc& m_document;
     int& m_sortCode;
     RecordTableModelBase m_columnsOnly;

@@ -3,12 +3,18 @@
 
 For every folder it lists the folders whose headers its files include, then
 fails on an arrow that the layering below does not allow, on two folders that
-use each other (a circle), and on Qt in a folder that must stay free of it.
+use each other (a circle), on Qt in a folder that must stay free of it, and
+on Qt's widgets in a folder that may only draw.
 
 The logs and the exports are split in two: their pure rules (no Qt, no widget
 kit), which tvtool may use, and their widgets, which only the desktop program
 may use. A file of logs/ or export/ counts as a widget when it includes a Qt
-header, a header of ui/, or a widget header of its own folder.
+header, a header of ui/, or a widget header of its own folder. The logs have
+a third part between the two: what draws the reports with Qt Gui's painter
+("logs render"), which tvtool may use too. A file of logs/ counts as such
+when its Qt headers are all outside Qt's widgets and print support, it
+includes no header of ui/ nor a widget header of its own folder, and it
+includes Qt or a render header of its own folder.
 
 Usage: scripts/check-layers.py [SOURCE_ROOT]
 """
@@ -26,17 +32,40 @@ ALLOWED = {
     "palmdesktop": {"sample", "core"},
     "ui": {"core"},
     "logs rules": {"core"},
-    "logs": {"logs rules", "ui", "core"},
+    "logs render": {"logs rules", "core"},
+    "logs": {"logs render", "logs rules", "ui", "core"},
     "export rules": {"logs rules", "core"},
     "export": {"export rules", "logs rules", "ui", "core"},
-    "app": {"logs", "logs rules", "export", "export rules", "ui", "core", "palmdesktop",
-            "notifier"},
-    "cli": {"logs rules", "export rules", "sample", "core"},
+    "app": {"logs", "logs render", "logs rules", "export", "export rules", "ui", "core",
+            "palmdesktop", "notifier"},
+    "cli": {"logs render", "logs rules", "export rules", "sample", "core"},
     "uninstall": {"palmdesktop", "ui", "core"},
 }
 
 # Layers that must not include Qt.
-QT_FREE = {"core", "notifier", "sample", "logs rules", "export rules", "cli"}
+QT_FREE = {"core", "notifier", "sample", "logs rules", "export rules"}
+
+# Layers that may use Qt Core and Qt Gui but none of Qt's widgets.
+WIDGET_FREE = {"cli", "logs render"}
+
+# Qt's widgets: the classes of Qt Widgets and Qt Print Support the program
+# uses (a header of those modules named by its folder counts too).
+QT_WIDGET_HEADERS = {
+    "QAbstractButton", "QAbstractItemView", "QAbstractPrintDialog", "QAbstractScrollArea",
+    "QAbstractSpinBox", "QAction", "QApplication", "QButtonGroup", "QCheckBox", "QComboBox",
+    "QDateEdit", "QDateTimeEdit", "QDialog", "QDialogButtonBox", "QFileDialog", "QFormLayout",
+    "QFrame", "QGridLayout", "QGroupBox", "QHBoxLayout", "QHeaderView", "QLabel", "QLayout",
+    "QLineEdit", "QListView", "QListWidget", "QMainWindow", "QMenu", "QMenuBar",
+    "QMessageBox", "QPageSetupDialog", "QPlainTextEdit", "QPrintDialog", "QPrintPreviewDialog",
+    "QPrintPreviewWidget", "QPrinter", "QPrinterInfo", "QProgressDialog", "QPushButton",
+    "QRadioButton", "QScrollArea", "QSpinBox", "QSplitter", "QStatusBar", "QStyle",
+    "QStyledItemDelegate", "QTabWidget", "QTableView", "QTextEdit", "QTimeEdit", "QToolBar",
+    "QToolButton", "QTreeView", "QTreeWidget", "QVBoxLayout", "QWidget", "QtWidgets",
+    "QtPrintSupport",
+}
+
+# Split folders that have a render part.
+RENDER_SPLIT = {"logs"}
 
 # Folders whose files are split into pure rules and widgets.
 SPLIT = {"logs", "export"}
@@ -109,13 +138,38 @@ def main():
         return any(not quoted and re.match(r"Q[A-Za-z]", name)
                    for _, _, quoted, name in targets[source])
 
+    def widget_includes(source):
+        """The Qt widget headers a file includes, with their lines."""
+        found = []
+        for line, _, quoted, name in targets[source]:
+            if quoted:
+                continue
+            parts = name.split("/")
+            if parts[0] in ("QtWidgets", "QtPrintSupport") or parts[-1] in QT_WIDGET_HEADERS:
+                found.append((line, name))
+        return found
+
     # Which files of the split folders are widgets: a fixpoint over their includes.
-    widget = {s for s in sources if folder_of[s] in SPLIT and uses_qt(s)}
+    # In a folder with a render part, Qt without widgets does not make a widget.
+    widget = {s for s in sources if folder_of[s] in SPLIT and uses_qt(s)
+              and (folder_of[s] not in RENDER_SPLIT or widget_includes(s))}
+    # A header goes with its source file: what the source needs, the code
+    # that includes the header links.
+    def sources_of(header):
+        stem, suffix = os.path.splitext(header)
+        if suffix not in (".h", ".hpp"):
+            return []
+        return [stem + ending for ending in (".cpp", ".cc") if stem + ending in folder_of]
+
     changed = True
     while changed:
         changed = False
         for source in sources:
             if folder_of[source] not in SPLIT or source in widget:
+                continue
+            if any(partner in widget for partner in sources_of(source)):
+                widget.add(source)
+                changed = True
                 continue
             for _, target, _, _ in targets[source]:
                 if target and (folder_of[target] == "ui" or target in widget):
@@ -123,8 +177,25 @@ def main():
                     changed = True
                     break
 
+    # Which of the other files draw with Qt Gui: Qt of their own, or a render
+    # file of their folder included.
+    render = {s for s in sources
+              if folder_of[s] in RENDER_SPLIT and s not in widget and uses_qt(s)}
+    changed = True
+    while changed:
+        changed = False
+        for source in sources:
+            if folder_of[source] not in RENDER_SPLIT or source in widget or source in render:
+                continue
+            if any(target in render for _, target, _, _ in targets[source]) or any(
+                    partner in render for partner in sources_of(source)):
+                render.add(source)
+                changed = True
+
     def layer(source):
         folder = folder_of[source]
+        if source in render:
+            return folder + " render"
         if folder in SPLIT and source not in widget:
             return folder + " rules"
         return folder
@@ -136,6 +207,10 @@ def main():
             continue
         if here in QT_FREE and uses_qt(source):
             problems.append(f"{source}: includes Qt, but {here} must stay free of it")
+        if here in WIDGET_FREE:
+            for line, name in widget_includes(source):
+                problems.append(f"{source}:{line}: includes <{name}>, but {here} may not use "
+                                f"Qt's widgets")
         for line, target, _, name in targets[source]:
             if target is None:
                 continue

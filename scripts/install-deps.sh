@@ -22,6 +22,12 @@ PACKAGES="
     libqt6svg6
     libgl-dev
     fonts-liberation
+    poppler-utils
+    libgsf-1-dev
+    libxlsxwriter-dev
+    python3-xlrd
+    python3-openpyxl
+    python3-xlwt
 "
 
 missing=""

@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "ExpenseDialog.h"
+#include "ExpenseReport.h"
 #include "ExpenseRows.h"
 #include "MessageBox.h"
 #include "RecordHold.h"
@@ -33,6 +34,12 @@ void CExpenseView::Fill() {
 void CExpenseView::SortRows() {
     const int code = SortCodeValue();
     m_model.ReorderRows([code](std::vector<ExpenseRecord*>& rows) { SortExpenses(rows, code); });
+}
+
+std::unique_ptr<LogReport> CExpenseView::MakeReport(const ReportSettings& settings) {
+    const std::vector<ExpenseRecord*>& rows = m_model.Rows();
+    return std::make_unique<ExpenseReport>(
+        std::vector<const ExpenseRecord*>(rows.begin(), rows.end()), settings);
 }
 
 void CExpenseView::DropRows() {
@@ -94,21 +101,11 @@ void CExpenseView::OnEditRow(int row) {
 }
 
 void CExpenseView::OnDeleteRecords() {
-    CRecordHold hold(Document());
-    if (MessageBox::question(this, "Are you sure you want to delete the selected items?",
-                             "Warning") != MessageBox::Yes ||
-        hold.Lost())
+    const std::vector<int> rows =
+        ConfirmedSelection("Are you sure you want to delete the selected items?");
+    if (rows.empty())
         return;
-    const std::vector<int> rows = SelectedRows();
-    if (rows.empty()) {
-        MessageBox::warning(this, kSelectItem);
-        return;
-    }
-    // From the bottom up, so that the rows still to go keep their numbers.
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        m_model.RecordAt(*row)->MarkDeleted();
-        m_model.RemoveRecordRow(*row);
-    }
+    RemoveRows(m_model, rows, [](ExpenseRecord& expense) { expense.MarkDeleted(); });
     NoteChange();
 }
 

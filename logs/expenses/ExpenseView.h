@@ -30,6 +30,7 @@ protected:
     void SortRows() override;
     void DropRows() override;
     void OnEditRow(int row) override;
+    std::unique_ptr<LogReport> MakeReport(const ReportSettings& settings) override;
     bool HasCategoryChange() const override { return true; }
 
 private:

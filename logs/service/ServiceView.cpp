@@ -4,6 +4,7 @@
 #include "MessageBox.h"
 #include "RecordHold.h"
 #include "ServiceRecordDialog.h"
+#include "ServiceReport.h"
 #include "ServiceRows.h"
 #include "TvDeskDoc.h"
 
@@ -44,6 +45,14 @@ void CServiceView::SortRows() {
     const ServiceRowContext& context = *m_context;
     m_model.ReorderRows(
         [code, &context](std::vector<ServiceRecord*>& rows) { SortServices(rows, code, context); });
+}
+
+std::unique_ptr<LogReport> CServiceView::MakeReport(const ReportSettings& settings) {
+    // The statuses are judged when the job begins, as a refilled list would.
+    m_reportContext = std::make_unique<ServiceRowContext>(Document());
+    const std::vector<ServiceRecord*>& rows = m_model.Rows();
+    return std::make_unique<ServiceReport>(
+        std::vector<const ServiceRecord*>(rows.begin(), rows.end()), *m_reportContext, settings);
 }
 
 void CServiceView::DropRows() {
@@ -105,20 +114,10 @@ void CServiceView::OnEditRow(int row) {
 }
 
 void CServiceView::OnDeleteRecords() {
-    CRecordHold hold(Document());
-    if (MessageBox::question(this, "Are you sure you want to delete the selected items?",
-                             "Warning") != MessageBox::Yes ||
-        hold.Lost())
+    const std::vector<int> rows =
+        ConfirmedSelection("Are you sure you want to delete the selected items?");
+    if (rows.empty())
         return;
-    const std::vector<int> rows = SelectedRows();
-    if (rows.empty()) {
-        MessageBox::warning(this, kSelectItem);
-        return;
-    }
-    // From the bottom up, so that the rows still to go keep their numbers.
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        m_model.RecordAt(*row)->MarkDeleted();
-        m_model.RemoveRecordRow(*row);
-    }
+    RemoveRows(m_model, rows, [](ServiceRecord& entry) { entry.MarkDeleted(); });
     NoteChange();
 }

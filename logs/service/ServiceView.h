@@ -35,11 +35,14 @@ protected:
     void SortRows() override;
     void DropRows() override;
     void OnEditRow(int row) override;
+    std::unique_ptr<LogReport> MakeReport(const ReportSettings& settings) override;
 
 private:
     // Whether the stores hold what an entry needs; says what is missing.
     bool CanEdit(const char* noVehicleMessage);
 
     std::unique_ptr<ServiceRowContext> m_context;
+    // What the report being printed judges its rows with.
+    std::unique_ptr<ServiceRowContext> m_reportContext;
     RecordTableModel<ServiceRecord> m_model;
 };

@@ -87,22 +87,12 @@ void CServiceTypeView::OnEditRow(int row) {
 }
 
 void CServiceTypeView::OnDeleteRecords() {
-    CRecordHold hold(Document());
-    if (MessageBox::question(this,
-                             "All service log items associated with this service type will be "
-                             "deleted. Are you sure you want to procede?",
-                             "Warning") != MessageBox::Yes ||
-        hold.Lost())
+    const std::vector<int> rows =
+        ConfirmedSelection("All service log items associated with this service type will be "
+                           "deleted. Are you sure you want to procede?");
+    if (rows.empty())
         return;
-    const std::vector<int> rows = SelectedRows();
-    if (rows.empty()) {
-        MessageBox::warning(this, kSelectItem);
-        return;
-    }
-    // From the bottom up, so that the rows still to go keep their numbers.
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        DeleteServiceType(Document(), *m_model.RecordAt(*row));
-        m_model.RemoveRecordRow(*row);
-    }
+    RemoveRows(m_model, rows,
+               [this](ServiceTypeRecord& type) { DeleteServiceType(Document(), type); });
     NoteChange();
 }

@@ -4,6 +4,7 @@
 #include "RecordHold.h"
 #include "SelectCategoryDialog.h"
 #include "TripDialog.h"
+#include "TripReport.h"
 #include "TripRows.h"
 #include "TvDeskDoc.h"
 
@@ -32,6 +33,12 @@ void CTripView::Fill() {
 void CTripView::SortRows() {
     const int code = SortCodeValue();
     m_model.ReorderRows([code](std::vector<TripRecord*>& rows) { SortTrips(rows, code); });
+}
+
+std::unique_ptr<LogReport> CTripView::MakeReport(const ReportSettings& settings) {
+    const std::vector<TripRecord*>& rows = m_model.Rows();
+    return std::make_unique<TripReport>(std::vector<const TripRecord*>(rows.begin(), rows.end()),
+                                        settings);
 }
 
 void CTripView::DropRows() {
@@ -97,21 +104,11 @@ void CTripView::OnEditRow(int row) {
 }
 
 void CTripView::OnDeleteRecords() {
-    CRecordHold hold(Document());
-    if (MessageBox::question(this, "Are you sure you want to delete the selected items?",
-                             "Warning") != MessageBox::Yes ||
-        hold.Lost())
+    const std::vector<int> rows =
+        ConfirmedSelection("Are you sure you want to delete the selected items?");
+    if (rows.empty())
         return;
-    std::vector<int> rows = SelectedRows();
-    if (rows.empty()) {
-        MessageBox::warning(this, kSelectItem);
-        return;
-    }
-    // From the bottom up, so that the rows still to go keep their numbers.
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        m_model.RecordAt(*row)->MarkDeleted();
-        m_model.RemoveRecordRow(*row);
-    }
+    RemoveRows(m_model, rows, [](TripRecord& trip) { trip.MarkDeleted(); });
     Document().SetModifiedFlag(true);
 }
 

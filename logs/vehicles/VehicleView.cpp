@@ -85,22 +85,12 @@ void CVehicleView::EditRow(int row) {
 }
 
 void CVehicleView::OnDeleteRecords() {
-    CRecordHold hold(Document());
-    if (MessageBox::question(this,
-                             "All trip and service log items associated with this vehicle will be "
-                             "deleted. Are you sure you want to procede?",
-                             "Warning") != MessageBox::Yes ||
-        hold.Lost())
+    const std::vector<int> rows =
+        ConfirmedSelection("All trip and service log items associated with this vehicle will be "
+                           "deleted. Are you sure you want to procede?");
+    if (rows.empty())
         return;
-    const std::vector<int> rows = SelectedRows();
-    if (rows.empty()) {
-        MessageBox::warning(this, kSelectItem);
-        return;
-    }
-    // From the bottom up, so that the rows still to go keep their numbers.
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        DeleteVehicle(Document(), *m_model.RecordAt(*row));
-        m_model.RemoveRecordRow(*row);
-    }
+    RemoveRows(m_model, rows,
+               [this](VehicleRecord& vehicle) { DeleteVehicle(Document(), vehicle); });
     NoteChange();
 }

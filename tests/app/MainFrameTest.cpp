@@ -44,8 +44,8 @@ class RecordingView : public CTripView {
 public:
     using CTripView::CTripView;
     void OnFilterChanged(int log, int data) override { filters.push_back({log, data}); }
-    void OnFilePrint() override { ++prints; }
-    void OnFilePrintPreview() override { ++previews; }
+    void OnFilePrint(QPrinter&, const ReportRate&) override { ++prints; }
+    void OnFilePrintPreview(QPrinter&, const ReportRate&) override { ++previews; }
 
     std::vector<std::pair<int, int>> filters;
     int prints = 0;

@@ -165,11 +165,116 @@ TEST_F(ListCommandTest, WrongNamesDatesAndOptionsAreUsageErrors) {
         EXPECT_NE(result.err.find("usage: tvtool list"), std::string::npos);
         EXPECT_EQ(result.out, "");
     }
-    EXPECT_EQ(RunToolCaptured({"list", "expenses", m_path}).status, kExitUsage);
+    EXPECT_EQ(RunToolCaptured({"list", "fuel", m_path}).status, kExitUsage);
+    EXPECT_EQ(RunToolCaptured({"list", "services", m_path, "--category", "Work"}).status,
+              kExitUsage)
+        << "the service log has no categories";
     EXPECT_EQ(RunToolCaptured({"list", "trips"}).status, kExitUsage);
     const ToolResult missing = RunToolCaptured({"list", "trips", m_folder.File("none.tv")});
     EXPECT_EQ(missing.status, kExitDataError);
     EXPECT_NE(missing.err.find("File Open error"), std::string::npos);
+}
+
+// Service types, service entries and expenses of one vehicle, whose lists
+// are known line by line at a fixed time.
+class ServiceAndExpenseListTest : public testing::Test {
+protected:
+    void SetUp() override {
+        TvDocument document;
+        document.InitNewDocument();
+        VehicleRecord van;
+        van.Name.Set("Van");
+        van.VehicleId = 11;
+        van.Odometer = 5000;
+        document.Vehicles().Append(van);
+        AddType(document, "Oil", 3000, TimeUnit::Months, 3, 21);
+        AddType(document, "Tyres", 10, TimeUnit::None, 0, 22);
+        AddEntry(document, 21, MTime(2024, 6, 1, 9, 0, 0, -1), 6000, false);
+        AddEntry(document, 22, MTime(2024, 6, 1, 9, 0, 0, -1), 6000, false);
+        AddEntry(document, 21, MTime(2024, 1, 2, 9, 0, 0, -1), 4000, true);
+        AddEntry(document, 99, MTime(2024, 7, 1, 9, 0, 0, -1), 0, false);
+        CategoryEntry fuel;
+        fuel.Name = "Fuel";
+        fuel.Category = 2;
+        document.Expenses().Categories.Add(fuel);
+        AddExpense(document, 2, "Shell", 45600, 4100);
+        AddExpense(document, 0, "Garage", 120000, 4200);
+        ASSERT_TRUE(document.OnSaveDocument(m_path));
+    }
+
+    static void AddType(TvDocument& document, const char* name, std::int32_t distance,
+                        TimeUnit unit, std::uint8_t count, std::uint32_t id) {
+        ServiceTypeRecord type;
+        type.Name.Set(name);
+        type.DistanceInterval = distance;
+        type.TimeUnit = static_cast<std::uint8_t>(unit);
+        type.TimeCount = count;
+        type.ServiceTypeId = id;
+        document.ServiceTypes().Append(type);
+    }
+    static void AddEntry(TvDocument& document, std::uint32_t type, const MTime& date,
+                         std::int32_t odometer, bool completed) {
+        ServiceRecord entry(date);
+        entry.VehicleId = 11;
+        entry.ServiceTypeId = type;
+        entry.Odometer = odometer;
+        entry.ServiceFlags = completed ? ServiceFlagBits::Completed : 0;
+        document.Services().Append(std::move(entry));
+    }
+    static void AddExpense(TvDocument& document, std::uint32_t category, const char* vendor,
+                           std::int32_t cost, std::int32_t odometer) {
+        ExpenseRecord expense(MTime(2024, 3, 4, 0, 0, 0, -1));
+        expense.VehicleId = 11;
+        expense.Category = category;
+        expense.Vendor.Set(vendor);
+        expense.Cost = cost;
+        expense.Odometer = odometer;
+        document.Expenses().Append(std::move(expense));
+    }
+
+    ToolResult List(std::vector<std::string> options) const { return RunToolCaptured(options); }
+
+    TempFolder m_folder;
+    std::string m_path = m_folder.File("TvData.tv");
+};
+
+TEST_F(ServiceAndExpenseListTest, ServiceTypesWithTheirSchedules) {
+    const ToolResult types = List({"list", "servicetypes", m_path, "--sort", "1"});
+    EXPECT_EQ(types.status, kExitOk) << types.err;
+    EXPECT_EQ(types.out, "Name\tTime Schedule\tDistance Schedule\n"
+                         "Oil\tEvery 3 months\tEvery 3000 miles\n"
+                         "Tyres\tNever\tEvery 10 miles\n");
+}
+
+TEST_F(ServiceAndExpenseListTest, ServiceStatusesAreJudgedAtTheGivenTime) {
+    // The van stands at 5000 (its completed entry at 4000 is below).
+    const ToolResult before = List({"list", "services", m_path, "--now", "2024-05-31 12:00:00"});
+    EXPECT_EQ(before.status, kExitOk) << before.err;
+    EXPECT_EQ(before.out, "Date\tComplete\tType\tMiles\n"
+                          "7/1/2024\tFuture\tUnknown\t0\n"
+                          "6/1/2024\tFuture\tOil\t6000\n"
+                          "6/1/2024\tFuture\tTyres\t6000\n"
+                          "1/2/2024\tCompleted\tOil\t4000\n");
+    // A day later the time-scheduled oil change is due; the tyres wait for
+    // their reading. Sorted by status.
+    const ToolResult after =
+        List({"list", "services", m_path, "--now", "2024-06-01 09:00:00", "--sort", "1"});
+    EXPECT_EQ(after.out, "Date\tComplete\tType\tMiles\n"
+                         "1/2/2024\tCompleted\tOil\t4000\n"
+                         "6/1/2024\tFuture\tTyres\t6000\n"
+                         "7/1/2024\tFuture\tUnknown\t0\n"
+                         "6/1/2024\tPast Due\tOil\t6000\n");
+}
+
+TEST_F(ServiceAndExpenseListTest, ExpensesByCategoryLargestFirst) {
+    const ToolResult all = List({"list", "expenses", m_path, "--sort", "4"});
+    EXPECT_EQ(all.status, kExitOk) << all.err;
+    EXPECT_EQ(all.out, "Date\tVender\tDescription\tOdometer\tCost\n"
+                       "3/4/2024\tGarage\t\t4200\t120.00\n"
+                       "3/4/2024\tShell\t\t4100\t45.60\n");
+    const ToolResult fuel = List({"list", "expenses", m_path, "--category", "Fuel"});
+    EXPECT_EQ(fuel.out, "Date\tVender\tDescription\tOdometer\tCost\n"
+                        "3/4/2024\tShell\t\t4100\t45.60\n");
 }
 
 } // namespace

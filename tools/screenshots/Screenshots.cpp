@@ -1,7 +1,9 @@
 // tvscreenshots OUTDIR: renders the main window once per log and every
-// dialog it reaches, on generated sample data, into PNG files in OUTDIR. It
-// runs in a home folder of its own, so the user's settings and Palm Desktop
-// are never touched, and needs no display (offscreen platform).
+// dialog it reaches, on generated sample data, into PNG files in OUTDIR, and
+// prints the report of each printed log to a PDF file with its pages as PNG
+// files (pdftoppm, of poppler-utils). It runs in a home folder of its own, so
+// the user's settings and Palm Desktop are never touched, and needs no
+// display (offscreen platform).
 
 #include "AboutDialog.h"
 #include "CategoryNameDialog.h"
@@ -12,6 +14,7 @@
 #include "LogView.h"
 #include "MainFrame.h"
 #include "MessageBox.h"
+#include "ModalDialog.h"
 #include "NoteDialog.h"
 #include "PalmDesktopSettings.h"
 #include "SampleGenerator.h"
@@ -33,6 +36,8 @@
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
@@ -55,6 +60,32 @@ bool SaveDialog(QDialog& dialog, const QString& folder, const QString& name) {
     const bool saved = Save(dialog, folder, name);
     dialog.hide();
     return saved;
+}
+
+// Prints the shown log's report through the print dialog (answered here)
+// into NAME.pdf, and its pages into NAME-1.png, NAME-2.png and so on.
+bool SaveReport(CMainFrame& frame, const QString& folder, const QString& name) {
+    const QString pdf = QDir(folder).filePath(name + ".pdf");
+    QFile::remove(pdf);
+    QPrinter& printer = frame.Printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    ModalDialog::pushHandler([](QDialog&) { return int(QDialog::Accepted); });
+    frame.OnFilePrint();
+    ModalDialog::clearHandlers();
+    if (!QFile::exists(pdf)) {
+        std::fprintf(stderr, "tvscreenshots: no report in %s\n", pdf.toLocal8Bit().constData());
+        return false;
+    }
+    std::printf("%s\n", pdf.toLocal8Bit().constData());
+    const int status =
+        QProcess::execute("pdftoppm", {"-r", "80", "-png", pdf, QDir(folder).filePath(name)});
+    if (status != 0) {
+        std::fprintf(stderr, "tvscreenshots: pdftoppm failed on %s (poppler-utils)\n",
+                     pdf.toLocal8Bit().constData());
+        return false;
+    }
+    return true;
 }
 
 // A Palm Desktop with two users; the first one's data file holds sample data.
@@ -134,6 +165,17 @@ int main(int argc, char** argv) {
         QApplication::processEvents();
         ok &= Save(frame, output, QString("main-%1-%2").arg(log).arg(logNames[log]));
     }
+    // The dialogs of the printing run through the test seam: nothing waits.
+    ModalDialog::setTestMode(true);
+    const std::pair<int, const char*> reports[] = {{LogIndex::kTripLog, "report-trip-log"},
+                                                   {LogIndex::kServiceLog, "report-service-log"},
+                                                   {LogIndex::kExpenseLog, "report-expense-log"}};
+    for (const auto& [log, name] : reports) {
+        frame.TabForm()->SwitchLog(log);
+        QApplication::processEvents();
+        ok &= SaveReport(frame, output, name);
+    }
+    ModalDialog::setTestMode(false);
     frame.TabForm()->SwitchLog(LogIndex::kTripLog);
     QApplication::processEvents();
 
