@@ -83,54 +83,44 @@ std::optional<char> DelimiterNamed(const std::string& name) {
 }
 
 std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Options& options) {
-    std::vector<std::string> positional;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        std::optional<std::string>* filterValue = FilterOptions::Slot(options.filter, arg);
-        const bool takesValue =
-            filterValue != nullptr || arg == "-o" || arg == "--format" || arg == "--delimiter";
-        if (takesValue && i + 1 == args.size())
-            return arg + " needs a value";
-        if (filterValue != nullptr) {
-            *filterValue = args[++i];
-        } else if (arg == "-o") {
-            options.out = args[++i];
-        } else if (arg == "--format") {
-            const std::optional<Format> format = FormatNamed(args[++i]);
+    const auto option = [&options](const std::string& name,
+                                   const std::string& value) -> std::optional<std::string> {
+        if (name == "-o") {
+            options.out = value;
+        } else if (name == "--format") {
+            const std::optional<Format> format = FormatNamed(value);
             if (!format)
-                return "unknown format: " + args[i] + " (text, xls, xlsx)";
+                return "unknown format: " + value + " (text, xls, xlsx)";
             options.format = *format;
-        } else if (arg == "--delimiter") {
-            const std::optional<char> delimiter = DelimiterNamed(args[++i]);
+        } else if (name == "--delimiter") {
+            const std::optional<char> delimiter = DelimiterNamed(value);
             if (!delimiter)
-                return "unknown delimiter: " + args[i] + " (tab, comma, colon, semicolon)";
+                return "unknown delimiter: " + value + " (tab, comma, colon, semicolon)";
             options.text.Delimiter = *delimiter;
             options.textOptionGiven = true;
-        } else if (arg == "--date-only") {
+        } else if (name == "--date-only") {
             options.text.DateTimeExportFormat = 1;
             options.textOptionGiven = true;
-        } else if (arg.starts_with("-")) {
-            return "unknown option: " + arg;
         } else {
-            positional.push_back(arg);
+            return "unknown option: " + name;
         }
-    }
-    if (positional.size() < 2)
-        return std::string("missing argument");
-    if (positional.size() > 2)
-        return std::string("too many arguments");
-    const std::optional<ExportLog> log = LogNamed(positional[0]);
-    if (!log)
-        return "unknown log: " + positional[0] + " (trips, services, expenses)";
-    options.log = *log;
-    options.file = positional[1];
+        return std::nullopt;
+    };
+    std::string log;
+    if (auto problem = FilterOptions::Scan(args, options.filter, {"-o", "--format", "--delimiter"},
+                                           option, log, options.file))
+        return problem;
+    const std::optional<ExportLog> named = LogNamed(log);
+    if (!named)
+        return "unknown log: " + log + " (trips, services, expenses)";
+    options.log = *named;
     if (options.out.empty())
         return std::string("no output file (-o OUT)");
     if (options.log == ExportLog::Services && options.filter.category)
         return std::string("the service log has no category filter");
     if (options.format != Format::Text && options.textOptionGiven)
         return std::string("--delimiter and --date-only belong to the text format");
-    return FilterOptions::CheckPairs(options.filter);
+    return std::nullopt;
 }
 
 // The category list a log is filtered by and the document's filter entry of

@@ -6,6 +6,7 @@
 #include "VehicleRows.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <string_view>
 #include <vector>
@@ -142,6 +143,44 @@ std::optional<std::string> Apply(TvDocument& document, const Values& values,
     if (values.now && !ParseMoment(*values.now))
         return "not a time (YYYY-MM-DD HH:MM:SS): " + *values.now;
     return std::nullopt;
+}
+
+std::optional<std::string> Scan(const std::vector<std::string>& args, Values& values,
+                                const std::vector<std::string>& withValue,
+                                const OptionHandler& option, std::string& log, std::string& file) {
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::optional<std::string>* slot = Slot(values, arg);
+        const bool takesValue = slot != nullptr || std::find(withValue.begin(), withValue.end(),
+                                                             arg) != withValue.end();
+        if (takesValue && i + 1 == args.size())
+            return arg + " needs a value";
+        if (slot != nullptr) {
+            *slot = args[++i];
+        } else if (arg.size() > 1 && arg.starts_with("-")) {
+            if (auto problem = option(arg, takesValue ? args[++i] : std::string()))
+                return problem;
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.size() < 2)
+        return std::string("missing argument");
+    if (positional.size() > 2)
+        return std::string("too many arguments");
+    log = positional[0];
+    file = positional[1];
+    return CheckPairs(values);
+}
+
+std::optional<int> ParseSortCode(const std::string& text) {
+    int code = 0;
+    const char* last = text.data() + text.size();
+    const auto parsed = std::from_chars(text.data(), last, code);
+    if (text.empty() || parsed.ec != std::errc() || parsed.ptr != last)
+        return std::nullopt;
+    return code;
 }
 
 std::optional<MTime> Now(const Values& values) {

@@ -2,8 +2,10 @@
 
 #include "MTime.h"
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 class CategoryList;
 struct CategoryEntry;
@@ -36,6 +38,24 @@ std::optional<std::string> CheckPairs(const Values& values);
 // for a day the calendar range of the program does not hold.
 std::optional<std::string> Apply(TvDocument& document, const Values& values,
                                  CategoryList* categories, CategoryEntry** filter);
+
+// What a command does with one of its own options and its value (empty for
+// an option without one): none when it is taken, else the usage problem.
+using OptionHandler =
+    std::function<std::optional<std::string>(const std::string& option, const std::string& value)>;
+
+// Walks a command's arguments "LOG FILE [options]": the filter options go to
+// values, the options named in withValue take the next argument, any other
+// option is handed over without one, and LOG and FILE are returned. The
+// usage problem of a missing value, an unknown option (one option() refuses)
+// or a wrong number of arguments, or of a lone --from or --to.
+std::optional<std::string> Scan(const std::vector<std::string>& args, Values& values,
+                                const std::vector<std::string>& withValue,
+                                const OptionHandler& option, std::string& log, std::string& file);
+
+// A list's sort code: a whole number, the column plus 128 for the other
+// direction.
+std::optional<int> ParseSortCode(const std::string& text);
 
 // The moment --now names; none without it. Apply has checked it.
 std::optional<MTime> Now(const Values& values);

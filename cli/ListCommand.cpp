@@ -48,40 +48,25 @@ struct Options {
 };
 
 std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Options& options) {
-    std::vector<std::string> positional;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        std::optional<std::string>* value = FilterOptions::Slot(options.filter, arg);
-        if (value != nullptr || arg == "--sort") {
-            if (i + 1 == args.size())
-                return arg + " needs a value";
-            const std::string& text = args[++i];
-            if (value != nullptr) {
-                *value = text;
-                continue;
-            }
-            const char* last = text.data() + text.size();
-            const auto parsed = std::from_chars(text.data(), last, options.sortCode);
-            if (text.empty() || parsed.ec != std::errc() || parsed.ptr != last)
-                return "not a sort code: " + text;
-        } else if (arg.starts_with("--")) {
-            return "unknown option: " + arg;
-        } else {
-            positional.push_back(arg);
-        }
-    }
-    if (positional.size() < 2)
-        return std::string("missing argument");
-    if (positional.size() > 2)
-        return std::string("too many arguments");
-    options.log = positional[0];
-    options.file = positional[1];
+    const auto option = [&options](const std::string& name,
+                                   const std::string& value) -> std::optional<std::string> {
+        if (name != "--sort")
+            return "unknown option: " + name;
+        const std::optional<int> code = FilterOptions::ParseSortCode(value);
+        if (!code)
+            return "not a sort code: " + value;
+        options.sortCode = *code;
+        return std::nullopt;
+    };
+    if (auto problem = FilterOptions::Scan(args, options.filter, {"--sort"}, option, options.log,
+                                           options.file))
+        return problem;
     if (std::find(std::begin(kLogs), std::end(kLogs), options.log) == std::end(kLogs))
         return "unknown log: " + options.log +
                " (vehicles, trips, servicetypes, services, expenses)";
     if (options.filter.category && options.log != "trips" && options.log != "expenses")
         return std::string("--category goes with trips or expenses");
-    return FilterOptions::CheckPairs(options.filter);
+    return std::nullopt;
 }
 
 void PrintLine(std::FILE* out, const std::vector<std::string>& cells) {

@@ -80,54 +80,43 @@ std::optional<double> ParseRate(const std::string& text) {
 }
 
 std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Options& options) {
-    std::vector<std::string> positional;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        std::optional<std::string>* filterValue = FilterOptions::Slot(options.filter, arg);
-        const bool takesValue = filterValue != nullptr || arg == "-o" || arg == "--sort" ||
-                                arg == "--rate" || arg == "--print-rate";
-        if (takesValue && i + 1 == args.size())
-            return arg + " needs a value";
-        if (filterValue != nullptr) {
-            *filterValue = args[++i];
-        } else if (arg == "-o") {
-            options.out = args[++i];
-        } else if (arg == "--sort") {
-            const std::string& text = args[++i];
-            const char* end = text.data() + text.size();
-            const auto parsed = std::from_chars(text.data(), end, options.sortCode);
-            if (text.empty() || parsed.ec != std::errc() || parsed.ptr != end)
-                return "not a sort code: " + text;
-        } else if (arg == "--rate") {
-            const std::optional<double> rate = ParseRate(args[++i]);
+    const auto option = [&options](const std::string& name,
+                                   const std::string& value) -> std::optional<std::string> {
+        if (name == "-o") {
+            options.out = value;
+        } else if (name == "--sort") {
+            const std::optional<int> code = FilterOptions::ParseSortCode(value);
+            if (!code)
+                return "not a sort code: " + value;
+            options.sortCode = *code;
+        } else if (name == "--rate") {
+            const std::optional<double> rate = ParseRate(value);
             if (!rate)
-                return "not a rate: " + args[i];
+                return "not a rate: " + value;
             options.settings.rate = *rate;
-        } else if (arg == "--print-rate") {
-            const std::string& text = args[++i];
-            if (text != "0" && text != "1")
-                return "--print-rate takes 0 or 1: " + text;
-            options.settings.printRate = text == "1" ? 1 : 0;
-        } else if (arg.starts_with("-")) {
-            return "unknown option: " + arg;
+        } else if (name == "--print-rate") {
+            if (value != "0" && value != "1")
+                return "--print-rate takes 0 or 1: " + value;
+            options.settings.printRate = value == "1" ? 1 : 0;
         } else {
-            positional.push_back(arg);
+            return "unknown option: " + name;
         }
-    }
-    if (positional.size() < 2)
-        return std::string("missing argument");
-    if (positional.size() > 2)
-        return std::string("too many arguments");
-    const std::optional<Log> log = LogNamed(positional[0]);
-    if (!log)
-        return "unknown log: " + positional[0] + " (trips, services, expenses)";
-    options.log = *log;
-    options.file = positional[1];
+        return std::nullopt;
+    };
+    std::string log;
+    if (auto problem =
+            FilterOptions::Scan(args, options.filter, {"-o", "--sort", "--rate", "--print-rate"},
+                                option, log, options.file))
+        return problem;
+    const std::optional<Log> named = LogNamed(log);
+    if (!named)
+        return "unknown log: " + log + " (trips, services, expenses)";
+    options.log = *named;
     if (options.out.empty())
         return std::string("no output file (-o OUT)");
     if (options.log == Log::Services && options.filter.category)
         return std::string("the service log has no category filter");
-    return FilterOptions::CheckPairs(options.filter);
+    return std::nullopt;
 }
 
 // The painter needs a GUI application; without a display the command draws
