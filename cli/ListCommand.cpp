@@ -13,7 +13,6 @@
 #include "VehicleRows.h"
 
 #include <algorithm>
-#include <charconv>
 #include <iterator>
 #include <optional>
 
