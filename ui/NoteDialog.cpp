@@ -1,9 +1,12 @@
 #include "NoteDialog.h"
 
+#include "AnsiText.h"
 #include "DialogButtons.h"
 #include "LimitedTextEdit.h"
+#include "ModalDialog.h"
 
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -22,4 +25,20 @@ CNoteDialog::CNoteDialog(const QString& note, QWidget* parent)
 
 QString CNoteDialog::Note() const {
     return m_note->toPlainText();
+}
+
+QHBoxLayout* MakeNoteAndOkCancelRow(QDialog* dialog, std::string& note) {
+    auto* button = new QPushButton("&Note...", dialog);
+    button->setObjectName("noteButton");
+    button->setAutoDefault(false);
+    QObject::connect(button, &QPushButton::clicked, dialog, [dialog, &note] {
+        CNoteDialog editor(AnsiText::ToQString(note), dialog);
+        if (ModalDialog::exec(editor) == QDialog::Accepted)
+            note = AnsiText::FromQString(editor.Note());
+    });
+    auto* row = new QHBoxLayout;
+    row->addWidget(button);
+    row->addStretch(1);
+    row->addWidget(MakeOkCancelButtons(dialog));
+    return row;
 }

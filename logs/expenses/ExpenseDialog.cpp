@@ -1,11 +1,10 @@
 #include "ExpenseDialog.h"
 
 #include "AnsiText.h"
-#include "DialogButtons.h"
+#include "ComboItems.h"
 #include "ExpenseRows.h"
 #include "FieldChecks.h"
 #include "MExcept.h"
-#include "ModalDialog.h"
 #include "MomentEdit.h"
 #include "NoteDialog.h"
 #include "TvDocument.h"
@@ -13,25 +12,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
-
-QVariant PointerData(const void* pointer) {
-    return QVariant::fromValue(const_cast<void*>(pointer));
-}
-
-template <typename T> const T* ItemPointer(const QComboBox* box) {
-    return box->currentIndex() < 0 ? nullptr
-                                   : static_cast<const T*>(box->currentData().value<void*>());
-}
 
 QLineEdit* MakeEdit(const char* name, QWidget* parent) {
     auto* edit = new QLineEdit(parent);
@@ -82,7 +70,8 @@ CExpenseDialog::CExpenseDialog(ExpenseRecord& expense, const TvDocument& documen
     for (const VehicleRecord& vehicle : document.Vehicles().Records()) {
         if (vehicle.IsDeleted())
             continue;
-        m_vehicle->addItem(AnsiText::ToQString(vehicle.Name.View()), PointerData(&vehicle));
+        m_vehicle->addItem(AnsiText::ToQString(vehicle.Name.View()),
+                           ComboItems::PointerData(&vehicle));
         const int index = m_vehicle->count() - 1;
         if (vehicle.VehicleId == expense.VehicleId && vehicleIndex < 0)
             vehicleIndex = index;
@@ -95,7 +84,7 @@ CExpenseDialog::CExpenseDialog(ExpenseRecord& expense, const TvDocument& documen
     // (the "All" entry is not in the box).
     int categoryIndex = -1;
     for (const CategoryEntry& entry : document.Expenses().Categories.Items()) {
-        m_category->addItem(AnsiText::ToQString(entry.Name), PointerData(&entry));
+        m_category->addItem(AnsiText::ToQString(entry.Name), ComboItems::PointerData(&entry));
         const bool wanted = defaultCategory != nullptr ? &entry == defaultCategory
                                                        : entry.Category == expense.Category;
         if (wanted && categoryIndex < 0)
@@ -134,20 +123,11 @@ CExpenseDialog::CExpenseDialog(ExpenseRecord& expense, const TvDocument& documen
     grid->addWidget(m_lastFillUpLabel, 5, 2, Qt::AlignRight);
     grid->addWidget(m_lastFillUp, 5, 3);
 
-    auto* note = new QPushButton("&Note...", this);
-    note->setObjectName("noteButton");
-    note->setAutoDefault(false);
-    auto* row = new QHBoxLayout;
-    row->addWidget(note);
-    row->addStretch(1);
-    row->addWidget(MakeOkCancelButtons(this));
-
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addLayout(grid);
-    layout->addLayout(row);
+    layout->addLayout(MakeNoteAndOkCancelRow(this, m_note));
 
-    connect(note, &QPushButton::clicked, this, &CExpenseDialog::OnNote);
     connect(m_gas, &QCheckBox::toggled, this, [this](bool checked) {
         ShowFillUpControls();
         if (checked)
@@ -170,7 +150,7 @@ void CExpenseDialog::ShowFillUpControls() {
 void CExpenseDialog::UpdateEfficiency() {
     // Worked out from the fields as they stand, without a word about a field
     // that is still being typed: OK checks them.
-    const VehicleRecord* vehicle = ItemPointer<VehicleRecord>(m_vehicle);
+    const VehicleRecord* vehicle = ComboItems::Current<VehicleRecord>(m_vehicle);
     const WholeNumber odometer =
         WholeNumber::Parse(m_odometer->text().toStdString(), 0, kMaxOdometer);
     const ExpenseRecord* previous =
@@ -195,12 +175,6 @@ void CExpenseDialog::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
 }
 
-void CExpenseDialog::OnNote() {
-    CNoteDialog dialog(AnsiText::ToQString(m_note), this);
-    if (ModalDialog::exec(dialog) == QDialog::Accepted)
-        m_note = AnsiText::FromQString(dialog.Note());
-}
-
 void CExpenseDialog::accept() {
     // The amounts are held as the field holds them, in single precision.
     const auto cost = FieldChecks::ReadNumber(m_cost, kMinStoredAmount, kMaxStoredAmount);
@@ -223,12 +197,12 @@ void CExpenseDialog::accept() {
         FieldChecks::Refuse(m_vendor, "You must enter a Vender");
         return;
     }
-    const auto* vehicle = ItemPointer<VehicleRecord>(m_vehicle);
+    const auto* vehicle = ComboItems::Current<VehicleRecord>(m_vehicle);
     if (vehicle == nullptr) {
         FieldChecks::Refuse(m_vehicle, "You must select a vehicle");
         return;
     }
-    const auto* category = ItemPointer<CategoryEntry>(m_category);
+    const auto* category = ComboItems::Current<CategoryEntry>(m_category);
     if (category == nullptr) {
         FieldChecks::Refuse(m_category, "You must select a category");
         return;

@@ -41,7 +41,6 @@ protected:
 
 private:
     void ShowFillUpControls();
-    void OnNote();
 
     ExpenseRecord& m_expense;
     const TvDocument& m_document;

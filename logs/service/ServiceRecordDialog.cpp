@@ -2,10 +2,9 @@
 
 #include "AnsiText.h"
 #include "Clock.h"
-#include "DialogButtons.h"
+#include "ComboItems.h"
 #include "FieldChecks.h"
 #include "MExcept.h"
-#include "ModalDialog.h"
 #include "MomentEdit.h"
 #include "NoteDialog.h"
 #include "ServiceRows.h"
@@ -14,7 +13,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -23,19 +21,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
-
-namespace {
-
-QVariant PointerData(const void* pointer) {
-    return QVariant::fromValue(const_cast<void*>(pointer));
-}
-
-template <typename T> const T* ItemPointer(const QComboBox* box) {
-    return box->currentIndex() < 0 ? nullptr
-                                   : static_cast<const T*>(box->currentData().value<void*>());
-}
-
-} // namespace
 
 CServiceRecordDialog::CServiceRecordDialog(ServiceRecord& entry, const TvDocument& document,
                                            bool metric, bool newEntry, QWidget* parent)
@@ -62,7 +47,8 @@ CServiceRecordDialog::CServiceRecordDialog(ServiceRecord& entry, const TvDocumen
     for (const VehicleRecord& vehicle : document.Vehicles().Records()) {
         if (vehicle.IsDeleted())
             continue;
-        m_vehicle->addItem(AnsiText::ToQString(vehicle.Name.View()), PointerData(&vehicle));
+        m_vehicle->addItem(AnsiText::ToQString(vehicle.Name.View()),
+                           ComboItems::PointerData(&vehicle));
         if (vehicle.VehicleId == entry.VehicleId && vehicleIndex < 0)
             vehicleIndex = m_vehicle->count() - 1;
     }
@@ -78,7 +64,7 @@ CServiceRecordDialog::CServiceRecordDialog(ServiceRecord& entry, const TvDocumen
                          return TextOrder::Less(a->Name.View(), b->Name.View());
                      });
     for (const ServiceTypeRecord* type : types)
-        m_type->addItem(AnsiText::ToQString(type->Name.View()), PointerData(type));
+        m_type->addItem(AnsiText::ToQString(type->Name.View()), ComboItems::PointerData(type));
     // The entry's type, or the first line for an entry without one.
     int typeIndex = types.empty() ? -1 : 0;
     if (entry.ServiceTypeId != 0) {
@@ -109,23 +95,14 @@ CServiceRecordDialog::CServiceRecordDialog(ServiceRecord& entry, const TvDocumen
     auto* last = new QGroupBox("Last Servicing", this);
     (new QVBoxLayout(last))->addWidget(m_lastServicing);
 
-    auto* note = new QPushButton("&Note...", this);
-    note->setObjectName("noteButton");
-    note->setAutoDefault(false);
-    auto* row = new QHBoxLayout;
-    row->addWidget(note);
-    row->addStretch(1);
-    row->addWidget(MakeOkCancelButtons(this));
-
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addLayout(top);
     layout->addWidget(serviceOn);
     layout->addWidget(last);
-    layout->addLayout(row);
+    layout->addLayout(MakeNoteAndOkCancelRow(this, m_note));
 
     connect(m_autoSet, &QPushButton::clicked, this, &CServiceRecordDialog::OnAutoSet);
-    connect(note, &QPushButton::clicked, this, &CServiceRecordDialog::OnNote);
     RefreshLastServicing();
     if (newEntry)
         Restore();
@@ -136,11 +113,11 @@ CServiceRecordDialog::CServiceRecordDialog(ServiceRecord& entry, const TvDocumen
 }
 
 const VehicleRecord* CServiceRecordDialog::SelectedVehicle() const {
-    return ItemPointer<VehicleRecord>(m_vehicle);
+    return ComboItems::Current<VehicleRecord>(m_vehicle);
 }
 
 const ServiceTypeRecord* CServiceRecordDialog::SelectedType() const {
-    return ItemPointer<ServiceTypeRecord>(m_type);
+    return ComboItems::Current<ServiceTypeRecord>(m_type);
 }
 
 void CServiceRecordDialog::RefreshLastServicing() {
@@ -189,12 +166,6 @@ void CServiceRecordDialog::OnAutoSet() {
 void CServiceRecordDialog::OnVehicleOrTypeChanged() {
     RefreshLastServicing();
     Restore();
-}
-
-void CServiceRecordDialog::OnNote() {
-    CNoteDialog dialog(AnsiText::ToQString(m_note), this);
-    if (ModalDialog::exec(dialog) == QDialog::Accepted)
-        m_note = AnsiText::FromQString(dialog.Note());
 }
 
 void CServiceRecordDialog::accept() {

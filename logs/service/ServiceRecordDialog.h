@@ -36,7 +36,6 @@ private:
     void Restore();
     void OnVehicleOrTypeChanged();
     void RefreshLastServicing();
-    void OnNote();
 
     const VehicleRecord* SelectedVehicle() const;
     const ServiceTypeRecord* SelectedType() const;

@@ -1,10 +1,9 @@
 #include "TripDialog.h"
 
 #include "AnsiText.h"
-#include "DialogButtons.h"
+#include "ComboItems.h"
 #include "FieldChecks.h"
 #include "MExcept.h"
-#include "ModalDialog.h"
 #include "MomentEdit.h"
 #include "NoteDialog.h"
 #include "RecordStore.h"
@@ -12,13 +11,11 @@
 
 #include <QComboBox>
 #include <QDateEdit>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTimeEdit>
 #include <QVBoxLayout>
 #include <optional>
@@ -26,15 +23,6 @@
 namespace {
 
 constexpr int kDestinationLength = 31;
-
-QVariant PointerData(const void* pointer) {
-    return QVariant::fromValue(const_cast<void*>(pointer));
-}
-
-template <typename T> const T* ItemPointer(const QComboBox* box) {
-    return box->currentIndex() < 0 ? nullptr
-                                   : static_cast<const T*>(box->currentData().value<void*>());
-}
 
 QLineEdit* MakeOdometerEdit(std::int32_t reading, const char* name, QWidget* parent) {
     auto* edit = new QLineEdit(QString::number(reading), parent);
@@ -128,7 +116,8 @@ CTripDialog::CTripDialog(TripRecord& trip, const VehicleStore& vehicles,
     for (const VehicleRecord& vehicle : vehicles.Records()) {
         if (vehicle.IsDeleted())
             continue;
-        m_vehicle->addItem(AnsiText::ToQString(vehicle.Name.View()), PointerData(&vehicle));
+        m_vehicle->addItem(AnsiText::ToQString(vehicle.Name.View()),
+                           ComboItems::PointerData(&vehicle));
         if (wantVehicle && vehicle.VehicleId == wantedId)
             vehicleIndex = m_vehicle->count() - 1;
     }
@@ -136,7 +125,7 @@ CTripDialog::CTripDialog(TripRecord& trip, const VehicleStore& vehicles,
 
     int categoryIndex = -1;
     for (const CategoryEntry& entry : categories.Items()) {
-        m_category->addItem(AnsiText::ToQString(entry.Name), PointerData(&entry));
+        m_category->addItem(AnsiText::ToQString(entry.Name), ComboItems::PointerData(&entry));
         const bool wanted = newTrip ? &entry == defaultCategory : entry.Category == trip.Category;
         if (wanted && categoryIndex < 0)
             categoryIndex = m_category->count() - 1;
@@ -159,30 +148,13 @@ CTripDialog::CTripDialog(TripRecord& trip, const VehicleStore& vehicles,
         MakeEndGroup("Start", distance, m_startOdometer, m_start.date, m_start.time, this));
     ends->addWidget(MakeEndGroup("End", distance, m_endOdometer, m_end.date, m_end.time, this));
 
-    auto* note = new QPushButton("&Note...", this);
-    note->setObjectName("noteButton");
-    note->setAutoDefault(false);
-    QDialogButtonBox* buttons = MakeOkCancelButtons(this);
-    connect(note, &QPushButton::clicked, this, &CTripDialog::OnNote);
-
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addSpacing(6);
     layout->addLayout(ends);
     layout->addSpacing(6);
-    // The note on the left, away from the buttons that close the dialog.
-    auto* row = new QHBoxLayout;
-    row->addWidget(note);
-    row->addStretch(1);
-    row->addWidget(buttons);
-    layout->addLayout(row);
+    layout->addLayout(MakeNoteAndOkCancelRow(this, m_note));
     m_destination->setFocus();
-}
-
-void CTripDialog::OnNote() {
-    CNoteDialog dialog(AnsiText::ToQString(m_note), this);
-    if (ModalDialog::exec(dialog) == QDialog::Accepted)
-        m_note = AnsiText::FromQString(dialog.Note());
 }
 
 void CTripDialog::accept() {
@@ -196,12 +168,12 @@ void CTripDialog::accept() {
         FieldChecks::Refuse(m_destination, "You must enter a place");
         return;
     }
-    const auto* vehicle = ItemPointer<VehicleRecord>(m_vehicle);
+    const auto* vehicle = ComboItems::Current<VehicleRecord>(m_vehicle);
     if (vehicle == nullptr) {
         FieldChecks::Refuse(m_vehicle, "You must select a vehicle");
         return;
     }
-    const auto* category = ItemPointer<CategoryEntry>(m_category);
+    const auto* category = ComboItems::Current<CategoryEntry>(m_category);
     if (category == nullptr) {
         FieldChecks::Refuse(m_category, "You must select a category");
         return;

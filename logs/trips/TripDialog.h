@@ -39,8 +39,6 @@ public:
     };
 
 private:
-    void OnNote();
-
     TripRecord& m_trip;
     // The note as edited so far; it reaches the record with OK.
     std::string m_note;
