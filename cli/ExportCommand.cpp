@@ -50,16 +50,6 @@ struct Options {
     FilterOptions::Values filter;
 };
 
-std::optional<ExportLog> LogNamed(const std::string& name) {
-    if (name == "trips")
-        return ExportLog::Trips;
-    if (name == "services")
-        return ExportLog::Services;
-    if (name == "expenses")
-        return ExportLog::Expenses;
-    return std::nullopt;
-}
-
 std::optional<Format> FormatNamed(const std::string& name) {
     if (name == "text")
         return Format::Text;
@@ -110,7 +100,7 @@ std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Op
     if (auto problem = FilterOptions::Scan(args, options.filter, {"-o", "--format", "--delimiter"},
                                            option, log, options.file))
         return problem;
-    const std::optional<ExportLog> named = LogNamed(log);
+    const std::optional<ExportLog> named = ExportLogNamed(log);
     if (!named)
         return "unknown log: " + log + " (trips, services, expenses)";
     options.log = *named;

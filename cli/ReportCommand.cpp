@@ -4,6 +4,7 @@
 #include "ExpenseReport.h"
 #include "ExpenseRows.h"
 #include "FilterOptions.h"
+#include "LogExport.h"
 #include "MExcept.h"
 #include "PainterCanvas.h"
 #include "ServiceReport.h"
@@ -49,26 +50,14 @@ const char* const kHelp =
 
 namespace {
 
-enum class Log { Trips, Services, Expenses };
-
 struct Options {
-    Log log = Log::Trips;
+    ExportLog log = ExportLog::Trips;
     std::string file;
     std::string out;
     int sortCode = 0;
     ReportSettings settings;
     FilterOptions::Values filter;
 };
-
-std::optional<Log> LogNamed(const std::string& name) {
-    if (name == "trips")
-        return Log::Trips;
-    if (name == "services")
-        return Log::Services;
-    if (name == "expenses")
-        return Log::Expenses;
-    return std::nullopt;
-}
 
 std::optional<double> ParseRate(const std::string& text) {
     double rate = 0;
@@ -108,13 +97,13 @@ std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Op
             FilterOptions::Scan(args, options.filter, {"-o", "--sort", "--rate", "--print-rate"},
                                 option, log, options.file))
         return problem;
-    const std::optional<Log> named = LogNamed(log);
+    const std::optional<ExportLog> named = ExportLogNamed(log);
     if (!named)
         return "unknown log: " + log + " (trips, services, expenses)";
     options.log = *named;
     if (options.out.empty())
         return std::string("no output file (-o OUT)");
-    if (options.log == Log::Services && options.filter.category)
+    if (options.log == ExportLog::Services && options.filter.category)
         return std::string("the service log has no category filter");
     return std::nullopt;
 }
@@ -138,14 +127,14 @@ void EnsureGuiApplication() {
 std::unique_ptr<LogReport> MakeReport(TvDocument& document, const Options& options,
                                       std::unique_ptr<ServiceRowContext>& context) {
     switch (options.log) {
-    case Log::Trips: {
+    case ExportLog::Trips: {
         std::vector<TripRecord*> rows =
             TripRows(document.Trips(), TripFilter::FromDocument(document));
         SortTrips(rows, options.sortCode);
         return std::make_unique<TripReport>(
             std::vector<const TripRecord*>(rows.begin(), rows.end()), options.settings);
     }
-    case Log::Services: {
+    case ExportLog::Services: {
         context = std::make_unique<ServiceRowContext>(document);
         std::vector<ServiceRecord*> rows =
             ServiceRows(document.Services(), ServiceFilter::FromDocument(document));
@@ -154,7 +143,7 @@ std::unique_ptr<LogReport> MakeReport(TvDocument& document, const Options& optio
             std::vector<const ServiceRecord*>(rows.begin(), rows.end()), *context,
             options.settings);
     }
-    case Log::Expenses:
+    case ExportLog::Expenses:
         break;
     }
     std::vector<ExpenseRecord*> rows =
@@ -214,10 +203,10 @@ int Run(const std::vector<std::string>& args, std::FILE* err,
     try {
         CategoryList* categories = nullptr;
         CategoryEntry** entry = nullptr;
-        if (options.log == Log::Trips) {
+        if (options.log == ExportLog::Trips) {
             categories = &document.Trips().Categories;
             entry = &document.TripLogFilter;
-        } else if (options.log == Log::Expenses) {
+        } else if (options.log == ExportLog::Expenses) {
             categories = &document.Expenses().Categories;
             entry = &document.ExpenseLogFilter;
         }

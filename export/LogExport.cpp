@@ -6,6 +6,16 @@
 #include <algorithm>
 #include <cstring>
 
+std::optional<ExportLog> ExportLogNamed(std::string_view name) {
+    if (name == "trips")
+        return ExportLog::Trips;
+    if (name == "services")
+        return ExportLog::Services;
+    if (name == "expenses")
+        return ExportLog::Expenses;
+    return std::nullopt;
+}
+
 const char* ExportFileBaseName(ExportLog log) {
     switch (log) {
     case ExportLog::Trips:

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -18,6 +19,10 @@ class TvDocument;
 // called, which records go out and how their texts are cleaned.
 
 enum class ExportLog { Trips, Services, Expenses };
+
+// The log tvtool names "trips", "services" or "expenses"; none for any other
+// name.
+std::optional<ExportLog> ExportLogNamed(std::string_view name);
 
 // "TripData", "ServiceData" or "ExpenseData": the name the save dialogs propose.
 const char* ExportFileBaseName(ExportLog log);
