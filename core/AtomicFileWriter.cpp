@@ -118,8 +118,9 @@ bool AtomicFileWriter::IsReadOnlyFile(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && !Writable(path, info);
 }
 
-AtomicFileWriter::AtomicFileWriter(const std::string& path)
-    : m_target(ResolveTarget(path)), m_file(CreateTemporary(m_target, m_tempPath)) {
+AtomicFileWriter::AtomicFileWriter(const std::string& path, Durability durability)
+    : m_target(ResolveTarget(path)), m_durability(durability),
+      m_file(CreateTemporary(m_target, m_tempPath)) {
     m_file.StartWritebackAsWritten();
 }
 
@@ -129,7 +130,13 @@ AtomicFileWriter::~AtomicFileWriter() {
 }
 
 FileIdentity AtomicFileWriter::Commit() {
-    m_file.Sync();
+    struct stat existing {};
+    const bool durable =
+        m_durability == Durability::Always || ::stat(m_target.c_str(), &existing) == 0;
+    if (durable)
+        m_file.Sync();
+    else
+        m_file.Flush();
     // The rename keeps inode, size and modification time.
     const std::optional<FileIdentity> written = FileIdentity::OfDescriptor(m_file.Descriptor());
     if (!written)
@@ -138,6 +145,8 @@ FileIdentity AtomicFileWriter::Commit() {
     if (::rename(m_tempPath.c_str(), m_target.c_str()) != 0)
         throw MExceptFileWriteError();
     m_committed = true;
+    if (!durable)
+        return *written;
     // Make the rename itself durable; the data is already in place, so a
     // failure here changes nothing the user could act on.
     const int folder = ::open(FolderOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -34,11 +34,24 @@ struct FileIdentity {
 // file.
 class AtomicFileWriter {
 public:
+    // When Commit() waits for the disk.
+    enum class Durability {
+        // Always: a crash at any moment leaves the old file or the whole new
+        // one. For the data file.
+        Always,
+        // Only when a file is replaced, so that a crash cannot lose the old
+        // one; a new file is renamed into place while the system is still
+        // writing it back, since nothing the user had is at stake and a crash
+        // soon after can at worst leave it short. For files made from the
+        // data that can be made again, such as the exports.
+        WhenReplacing
+    };
+
     // Raises MExceptFileOpenError where opening the target for writing would
     // fail: a target that is not a regular file or is read-only, a folder
     // that is read-only in the same sense, or a temporary file that cannot be
     // created.
-    explicit AtomicFileWriter(const std::string& path);
+    explicit AtomicFileWriter(const std::string& path, Durability durability = Durability::Always);
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
@@ -57,6 +70,7 @@ public:
 private:
     std::string m_target;
     std::string m_tempPath;
+    Durability m_durability;
     MFile m_file;
     bool m_committed = false;
 };

@@ -189,7 +189,7 @@ ExportOutcome ExportWorkbookFile(TvDocument& document, ExportLog log, WorkbookFo
     if (sheet.RowCount() > MaxSheetRows(format))
         throw MExceptTooManyRows(format, sheet.RowCount());
 
-    AtomicFileWriter writer(path);
+    AtomicFileWriter writer(path, AtomicFileWriter::Durability::WhenReplacing);
     if (format == WorkbookFormat::Excel5) {
         CompoundFile container("Book");
         WorkbookWriter workbook;

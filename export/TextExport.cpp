@@ -163,7 +163,7 @@ bool WriteTextExport(TvDocument& document, ExportLog log, const TextExportSettin
 ExportOutcome ExportTextFile(TvDocument& document, ExportLog log,
                              const TextExportSettings& settings, const std::string& path,
                              ExportProgress* progress) {
-    AtomicFileWriter writer(path);
+    AtomicFileWriter writer(path, AtomicFileWriter::Durability::WhenReplacing);
     BackgroundSink sink(writer.File());
     if (!WriteTextExport(document, log, settings, sink, progress))
         return ExportOutcome::Stopped;

@@ -5,6 +5,7 @@
 // calls in this test program, which note each call and pass it on to the C
 // library.
 
+#include "AtomicFileWriter.h"
 #include "SampleData.h"
 #include "TestFiles.h"
 #include "TvDocument.h"
@@ -174,4 +175,27 @@ TEST_F(SaveOrderTest, TheNewFileIsOnDiskBeforeItReplacesTheOldOne) {
         ExpectSyncRenameSync(SaveOverTheFile(trips));
         EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"TvData.tv"}));
     }
+}
+
+// A file made from the data (an export) waits for the disk only where it
+// replaces a file: the old one must not be lost to a crash, while a new one
+// puts nothing the user had at stake.
+TEST_F(SaveOrderTest, AnExportWaitsForTheDiskOnlyWhenItReplacesAFile) {
+    const auto writeExport = [&](const std::string& text) {
+        Watch watch;
+        AtomicFileWriter writer(path, AtomicFileWriter::Durability::WhenReplacing);
+        writer.File().WriteBytes(text.data(), text.size());
+        writer.Commit();
+        return g_calls;
+    };
+    path = dir.File("trips.csv");
+
+    const std::vector<Call> created = writeExport("first");
+    for (const Call& call : created)
+        EXPECT_NE(call.what, "sync") << call.path;
+    EXPECT_EQ(ReadFileBytes(path), BytesOf("first"));
+
+    ExpectSyncRenameSync(writeExport("second"));
+    EXPECT_EQ(ReadFileBytes(path), BytesOf("second"));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"trips.csv"}));
 }
