@@ -137,6 +137,10 @@ int Export(TvDocument& document, const Options& options, std::FILE* err) {
         std::fprintf(err, "%s\n", NoRecordsMessage(options.log));
         return kExitDataError;
     }
+    if (IsOpenDataFile(document, options.out)) {
+        std::fprintf(err, "%s %s\n", kExportOverDataFileMessage, options.out.c_str());
+        return kExitDataError;
+    }
     try {
         if (options.format == Format::Text)
             ExportTextFile(document, options.log, options.text, options.out, nullptr);

@@ -45,6 +45,17 @@ AskForFile(const CRecordHold& hold, QWidget* parent, ExportLog log,
     return choice;
 }
 
+// The chosen file, unless it is the open data file (then the user is told).
+std::optional<ExportSaveDialog::Choice>
+RefuseDataFile(const CTvDeskDoc& document, QWidget* parent,
+               std::optional<ExportSaveDialog::Choice> choice) {
+    if (choice && IsOpenDataFile(document, LocalPath(choice->path))) {
+        MessageBox::warning(parent, QString::fromLatin1(kExportOverDataFileMessage));
+        return std::nullopt;
+    }
+    return choice;
+}
+
 // The system's error number for a file that could not be created at path.
 // The refusal may come from the permission bits alone, with no failed call
 // to take the number from, so the place tells it: a missing folder, a folder
@@ -85,11 +96,12 @@ void ExportToText(CTvDeskDoc& document, ExportLog log, const TextExportSettings&
         return;
     }
     const CRecordHold hold(document);
-    const auto choice =
+    const auto choice = RefuseDataFile(
+        document, parent,
         AskForFile(hold, parent, log,
                    {settings.Delimiter == ','
                         ? ExportSaveDialog::FileType{"Comma Separated Value (*.csv)", "csv"}
-                        : ExportSaveDialog::FileType{"Text Files (*.txt)", "txt"}});
+                        : ExportSaveDialog::FileType{"Text Files (*.txt)", "txt"}}));
     if (!choice)
         return;
     CExportProgressDialog progress(hold, parent, ProgressText(log));
@@ -107,9 +119,10 @@ void ExportToText(CTvDeskDoc& document, ExportLog log, const TextExportSettings&
 
 void ExportToExcel(CTvDeskDoc& document, ExportLog log, QWidget* parent) {
     const CRecordHold hold(document);
-    const auto choice =
+    const auto choice = RefuseDataFile(
+        document, parent,
         AskForFile(hold, parent, log,
-                   {{"Excel 5.0 Workbook (*.xls)", "xls"}, {"Excel Workbook (*.xlsx)", "xlsx"}});
+                   {{"Excel 5.0 Workbook (*.xls)", "xls"}, {"Excel Workbook (*.xlsx)", "xlsx"}}));
     if (!choice)
         return;
     const bool xlsx = choice->type == 1 ||

@@ -268,6 +268,21 @@ TEST_F(ExportCommandTest, FailuresAreReportedAndLeaveNoFile) {
     const ReadWorkbook book = RunWorkbookReader("xlsx", m_out);
     ASSERT_TRUE(book.readable) << book.output.substr(0, 300);
     EXPECT_EQ(book.rows, 16385) << "the .xlsx workbook takes them";
+
+    // The data file itself, by its name or through a link, is never the
+    // export's target: the records it holds would be gone.
+    const std::string before = ReadBytes(m_data);
+    const std::string link = m_folder.File("link.csv");
+    std::filesystem::create_symlink(m_data, link);
+    for (const std::string& target : {m_data, link})
+        for (const char* format : {"text", "xls", "xlsx"}) {
+            SCOPED_TRACE(target + " " + format);
+            const ToolResult refused = Export("trips", {"-o", target, "--format", format});
+            EXPECT_EQ(refused.status, kExitDataError);
+            EXPECT_NE(refused.err.find("cannot replace the open data file"), std::string::npos)
+                << refused.err;
+        }
+    EXPECT_EQ(ReadBytes(m_data), before);
 }
 
 } // namespace

@@ -187,6 +187,28 @@ TEST_F(ExportCommandsTest, FailuresShowTheProgramsTextsAndLeaveNoFile) {
     EXPECT_EQ(m_folder.Count(), 1u) << "no partial or temporary file stays behind";
 }
 
+TEST_F(ExportCommandsTest, TheOpenDataFileIsNeverTheExportsTarget) {
+    AddTrips(3);
+    const std::string data = m_folder.File("TvData.tv");
+    ASSERT_TRUE(doc.OnSaveDocument(data));
+    doc.SetPathName(data);
+    const std::string before = FileBytes(data);
+    const std::string link = m_folder.File("trips.csv");
+    std::filesystem::create_symlink(data, link);
+
+    Choose(data, 0);
+    ExportCommands::ExportToText(doc, ExportLog::Trips, {',', 0}, nullptr);
+    Choose(link, 0);
+    ExportCommands::ExportToExcel(doc, ExportLog::Trips, nullptr);
+    Choose(data, 1);
+    ExportCommands::ExportToExcel(doc, ExportLog::Trips, nullptr);
+    EXPECT_EQ(MessageBox::shownTexts(),
+              QStringList(3, "The export cannot replace the open data file. Please choose "
+                             "another file."));
+    EXPECT_TRUE(FileBytes(data) == before) << "the data file was replaced";
+    EXPECT_EQ(m_folder.Count(), 2u) << "no export and no temporary file";
+}
+
 TEST_F(ExportCommandsTest, AnExcel5SheetTooSmallForTheLogIsRefusedWithTheWaysOut) {
     AddTrips(16384);
     Choose(m_folder.File("all"), 0);
