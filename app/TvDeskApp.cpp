@@ -6,8 +6,10 @@
 #include "HandOverServer.h"
 #include "MainFrame.h"
 #include "MessageBox.h"
+#include "ModalDialog.h"
 #include "PalmDesktopSettings.h"
 #include "SettingsDialog.h"
+#include "TerminationSignals.h"
 #include "TvDeskDoc.h"
 
 #include <QApplication>
@@ -16,6 +18,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 #include <cstring>
 #include <sys/stat.h>
 #include <utility>
@@ -186,12 +189,27 @@ bool CTvDeskApp::InitInstance(const QString& fileToOpen) {
         return false;
 
     m_mainFrame->show();
+    m_termination = std::make_unique<TerminationSignals>();
+    connect(m_termination.get(), &TerminationSignals::requested, this,
+            &CTvDeskApp::OnTerminationRequest);
     Log("CTvDeskApp::InitInstance()::m_pMainWnd->UpdateWindow()");
     Log("CTvDeskApp::InitInstance()::return");
     return true;
 }
 
+void CTvDeskApp::OnTerminationRequest(int signalNumber) {
+    Log("CTvDeskApp::OnTerminationRequest(" + std::to_string(signalNumber) + ")");
+    // The cancelled dialogs' commands end first; then the window closes as
+    // if the user closed it, so a failed save still asks where to save.
+    ModalDialog::cancelAll();
+    QTimer::singleShot(0, this, [this] {
+        if (m_mainFrame != nullptr && m_mainFrame->close())
+            QApplication::quit();
+    });
+}
+
 int CTvDeskApp::ExitInstance() {
+    m_termination.reset();
     Log("CTvDeskApp::ExitInstance()");
     m_log.Close();
     // A copy that ended before reading the settings must not overwrite them

@@ -17,6 +17,7 @@
 class CMainFrame;
 class CTvDeskDoc;
 class HandOverServer;
+class TerminationSignals;
 
 // The application object: the trace log, the single running copy, the
 // settings, the Palm user whose data is open, and the HotSync hand-over.
@@ -74,6 +75,10 @@ public:
     std::optional<std::uint32_t> OnHandOverMessage(std::uint32_t message, std::uint32_t wParam,
                                                    std::uint32_t lParam);
 
+    // A shutdown, a logout or Ctrl+C: open dialogs are cancelled and the
+    // program ends as closing its window ends it, the data written back.
+    void OnTerminationRequest(int signalNumber);
+
     void OnSettings();
     void OnAppAbout();
     static QString VersionText();
@@ -122,6 +127,7 @@ private:
     // Held from FirstInstance() to the end; the server listens only under it.
     InstanceLock m_instanceLock{InstanceLockPath().toStdString()};
     std::unique_ptr<HandOverServer> m_server;
+    std::unique_ptr<TerminationSignals> m_termination;
     bool m_settingsLoaded = false;
     // The file named on the command line while the program shows it rather
     // than a Palm user's data; a reload reads it again.
