@@ -12,6 +12,7 @@
 #include "ServiceTypeView.h"
 #include "ServiceView.h"
 #include "ShellErrors.h"
+#include "StatisticsWindow.h"
 #include "TabForm.h"
 #include "TripView.h"
 #include "TvDeskApp.h"
@@ -294,6 +295,11 @@ void CMainFrame::CreateMenus() {
     view->setObjectName("menuView");
     view->addAction(m_statusBarShown);
     view->addAction(m_expenseLogShown);
+    QAction* statistics =
+        MakeAction(view, "&Vehicle Statistics...", "actionVehicleStatistics",
+                   "Show the figures and charts of the chosen vehicle and date range");
+    connect(statistics, &QAction::triggered, this, &CMainFrame::OnVehicleStatistics);
+    view->addAction(statistics);
     view->addAction(m_settings);
 
     QMenu* help = menuBar()->addMenu("&Help");
@@ -538,6 +544,19 @@ void CMainFrame::BringToFront() {
 void CMainFrame::RebuildActiveView() {
     if (m_view != nullptr)
         m_view->RebuildColumnsAndRows();
+    // The statistics window names the units too.
+    auto* statistics = findChild<CStatisticsWindow*>();
+    if (statistics != nullptr && statistics->isVisible())
+        statistics->Refresh();
+}
+
+void CMainFrame::OnVehicleStatistics() {
+    auto* window = findChild<CStatisticsWindow*>();
+    if (window == nullptr)
+        window = new CStatisticsWindow(m_app.Doc(), this);
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 void CMainFrame::ShowLog(int log) {

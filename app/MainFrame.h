@@ -56,6 +56,8 @@ public:
     // Shows or hides the expense log's button in the filter pane and its
     // exports, and keeps the choice in the settings.
     void OfferExpenseLog(bool offered);
+    // Opens the statistics window, or brings the open one to the front.
+    void OnVehicleStatistics();
     void OnWebSite();
 
     CLogView* RightView() const { return m_view; }

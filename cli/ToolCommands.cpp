@@ -6,6 +6,7 @@
 #include "MExcept.h"
 #include "ReportCommand.h"
 #include "SampleGenerator.h"
+#include "StatsCommand.h"
 #include "TvDocument.h"
 
 #include <charconv>
@@ -15,7 +16,8 @@
 namespace {
 
 constexpr const char* kToolUsage =
-    "usage: tvtool COMMAND [ARGS] (dump, check, resave, sample, list, export, report)\n";
+    "usage: tvtool COMMAND [ARGS] (dump, check, resave, sample, list, export, report, "
+    "stats)\n";
 
 constexpr const char* kToolHelp =
     "tvtool: the Tarvenly Desktop data file from the command line.\n"
@@ -31,6 +33,7 @@ constexpr const char* kToolHelp =
     "                    the desktop program's export does\n"
     "  report LOG FILE -o OUT.pdf [...]  write a log's printed report to a PDF\n"
     "                    file\n"
+    "  stats FILE [...]  print what a vehicle did and cost over a range of days\n"
     "\n"
     "Run 'tvtool COMMAND --help' for a command's options.\n"
     "Exit status: 0 success, 1 the data file could not be read or written,\n"
@@ -124,6 +127,13 @@ int RunReport(const Command& command, const std::vector<std::string>& args, std:
     });
 }
 
+int RunStats(const Command& command, const std::vector<std::string>& args, std::FILE* out,
+             std::FILE* err) {
+    return StatsCommand::Run(args, out, err, [&command, err](const std::string& problem) {
+        return UsageError(err, command, problem);
+    });
+}
+
 const Command kCommands[] = {
     {"dump", "tvtool dump FILE",
      "Prints the whole data file as JSON: the five stores in file order with\n"
@@ -150,6 +160,7 @@ const Command kCommands[] = {
     {"list", ListCommand::kUsage, ListCommand::kHelp, RunList},
     {"export", ExportCommand::kUsage, ExportCommand::kHelp, RunExport},
     {"report", ReportCommand::kUsage, ReportCommand::kHelp, RunReport},
+    {"stats", StatsCommand::kUsage, StatsCommand::kHelp, RunStats},
 };
 
 int RunSample(const Command& command, const std::vector<std::string>& args, std::FILE*,
@@ -189,7 +200,8 @@ int RunSample(const Command& command, const std::vector<std::string>& args, std:
 // The positional arguments a command takes, or -1 when it parses its own.
 int PositionalCount(const Command& command) {
     const std::string_view name = command.name;
-    if (name == "sample" || name == "list" || name == "export" || name == "report")
+    if (name == "sample" || name == "list" || name == "export" || name == "report" ||
+        name == "stats")
         return -1;
     return name == "resave" ? 2 : 1;
 }

@@ -49,7 +49,8 @@ QT_FREE = {"core", "notifier", "sample", "logs rules", "export rules"}
 WIDGET_FREE = {"cli", "logs render"}
 
 # Qt's widgets: the classes of Qt Widgets and Qt Print Support the program
-# uses (a header of those modules named by its folder counts too).
+# uses (a header of those modules or of Qt Charts named by its folder counts
+# too).
 QT_WIDGET_HEADERS = {
     "QAbstractButton", "QAbstractItemView", "QAbstractPrintDialog", "QAbstractScrollArea",
     "QAbstractSpinBox", "QAction", "QApplication", "QButtonGroup", "QCheckBox", "QComboBox",
@@ -145,7 +146,8 @@ def main():
             if quoted:
                 continue
             parts = name.split("/")
-            if parts[0] in ("QtWidgets", "QtPrintSupport") or parts[-1] in QT_WIDGET_HEADERS:
+            if (parts[0] in ("QtWidgets", "QtPrintSupport", "QtCharts")
+                    or parts[-1] in QT_WIDGET_HEADERS):
                 found.append((line, name))
         return found
 

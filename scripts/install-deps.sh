@@ -19,6 +19,8 @@ PACKAGES="
     time
     python3
     qt6-base-dev
+    qt6-charts-dev
+    libqt6opengl6-dev
     libqt6svg6
     libgl-dev
     fonts-liberation

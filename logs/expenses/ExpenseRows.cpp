@@ -27,13 +27,21 @@ std::string CostText(std::int32_t stored) {
     return text;
 }
 
+std::optional<double> GetFuelEfficiency(std::int32_t odometer, double volume,
+                                        const ExpenseRecord* previousFillUp) {
+    if (previousFillUp == nullptr || !(volume > 0))
+        return std::nullopt;
+    const std::int64_t distance = static_cast<std::int64_t>(odometer) - previousFillUp->Odometer;
+    return static_cast<double>(distance) / volume;
+}
+
 std::string GetFuelEfficiencyText(std::int32_t odometer, double volume,
                                   const ExpenseRecord* previousFillUp) {
-    if (previousFillUp == nullptr || !(volume > 0))
+    const std::optional<double> efficiency = GetFuelEfficiency(odometer, volume, previousFillUp);
+    if (!efficiency)
         return "Unknown";
-    const std::int64_t distance = static_cast<std::int64_t>(odometer) - previousFillUp->Odometer;
     char text[64];
-    std::snprintf(text, sizeof(text), "%.2f", static_cast<double>(distance) / volume);
+    std::snprintf(text, sizeof(text), "%.2f", *efficiency);
     return text;
 }
 

@@ -26,9 +26,12 @@ double ToShownAmount(std::int32_t stored);
 // "%.2f" of a stored cost in currency units.
 std::string CostText(std::int32_t stored);
 
-// "%.2f" of the distance since the previous fill-up per unit of volume (miles
-// per gallon or kilometres per litre), or "Unknown" without a previous
-// fill-up or with no volume.
+// The distance since the previous fill-up per unit of volume (miles per
+// gallon or kilometres per litre); none without a previous fill-up or with no
+// volume (0, negative or not a number).
+std::optional<double> GetFuelEfficiency(std::int32_t odometer, double volume,
+                                        const ExpenseRecord* previousFillUp);
+// "%.2f" of GetFuelEfficiency, or "Unknown" when it has none.
 std::string GetFuelEfficiencyText(std::int32_t odometer, double volume,
                                   const ExpenseRecord* previousFillUp);
 

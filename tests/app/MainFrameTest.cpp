@@ -198,7 +198,7 @@ TEST_F(MainFrameTest, TheMenusHoldTheirEntriesWithMnemonicsAndShortcuts) {
     EXPECT_EQ(Action("actionUndo")->shortcuts().value(1),
               QKeySequence(Qt::ALT | Qt::Key_Backspace));
     EXPECT_EQ(EntriesOf(m_frame->findChild<QMenu*>("menuView")),
-              QStringList({"&Status Bar", "&Expense Log", "&Settings"}));
+              QStringList({"&Status Bar", "&Expense Log", "&Vehicle Statistics...", "&Settings"}));
     const QStringList help = EntriesOf(m_frame->findChild<QMenu*>("menuHelp"));
     ASSERT_EQ(help.size(), 4);
     EXPECT_EQ(help[1], "User Guide...\tF1");

@@ -1,9 +1,9 @@
-// tvscreenshots OUTDIR: renders the main window once per log and every
-// dialog it reaches, on generated sample data, into PNG files in OUTDIR, and
-// prints the report of each printed log to a PDF file with its pages as PNG
-// files (pdftoppm, of poppler-utils). It runs in a home folder of its own, so
-// the user's settings and Palm Desktop are never touched, and needs no
-// display (offscreen platform).
+// tvscreenshots OUTDIR: renders the main window once per log, the statistics
+// window and every dialog it reaches, on generated sample data, into PNG
+// files in OUTDIR, and prints the report of each printed log to a PDF file
+// with its pages as PNG files (pdftoppm, of poppler-utils). It runs in a
+// home folder of its own, so the user's settings and Palm Desktop are never
+// touched, and needs no display (offscreen platform).
 
 #include "AboutDialog.h"
 #include "CategoryNameDialog.h"
@@ -23,6 +23,7 @@
 #include "ServiceTypeDialog.h"
 #include "ServiceView.h"
 #include "SettingsDialog.h"
+#include "StatisticsWindow.h"
 #include "TabForm.h"
 #include "TripDialog.h"
 #include "TripView.h"
@@ -190,6 +191,21 @@ int main(int argc, char** argv) {
         exports->popup(frame.mapToGlobal(QPoint(0, 0)));
         ok &= Save(*exports, output, "menu-export");
         exports->hide();
+    }
+
+    // The statistics window of the first vehicle over all dates, then over a
+    // year without records; the filter pane sets its filter again after.
+    frame.OnVehicleStatistics();
+    if (auto* statistics = frame.findChild<CStatisticsWindow*>()) {
+        ok &= Save(*statistics, output, "window-vehicle-statistics");
+        CTvDeskDoc& filtered = app.Doc();
+        filtered.DisplayAllDates = 0;
+        filtered.FromDate = MTime(2001, 1, 1, 0, 0, 0, -1);
+        filtered.ToDate = MTime(2001, 12, 31, 23, 59, 59, -1);
+        statistics->Refresh();
+        ok &= Save(*statistics, output, "window-vehicle-statistics-empty");
+        statistics->close();
+        filtered.UpdateAllViews(nullptr, 0);
     }
 
     CSettingsDialog settings(app, &frame);
