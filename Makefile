@@ -5,12 +5,13 @@ BUILD_DIR    ?= build
 ASAN_DIR     ?= build-asan
 FUZZ_DIR     ?= build-fuzz
 FUZZ_SECONDS ?= 60
+PREFIX       ?= $(HOME)/.local
 
 CMAKE_FLAGS  ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=1 \
                 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: run test deps layers build build-asan format fuzz bench screenshots clean
+.PHONY: run test deps layers build build-asan format fuzz bench screenshots clean install-user
 
 deps:
 	@sh scripts/install-deps.sh
@@ -29,6 +30,16 @@ build-asan: deps
 run: build
 	$(BUILD_DIR)/palmdesktop/tvpalmsetup $(BUILD_DIR)/notifier/libTvNotifier.so
 	$(BUILD_DIR)/app/TvDesk
+
+# Installs into PREFIX (the user's home by default, no root needed) and
+# registers the installation for the user: the demo Palm Desktop is set up
+# when none is configured, then TvRegister registers the notifier and the
+# conduit with it and writes the install key and the shortcuts. TvUnInstall
+# removes it all again.
+install-user: build
+	cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+	$(BUILD_DIR)/palmdesktop/tvpalmsetup
+	$(BUILD_DIR)/uninstall/TvRegister "$(PREFIX)/lib/tarvenly"
 
 # The folders use one another in one direction only (see the README's layout).
 layers: deps

@@ -3,16 +3,22 @@
 // folder in the user's data folder with a user "Demo" whose Tarvenly data
 // file holds generated sample data, the Palm Desktop settings naming that
 // folder, and the notifier library registered with HotSync Manager. It never
-// overwrites an existing configuration or data file.
+// overwrites an existing configuration or data file. Palm Desktop's own
+// libraries (the conduit manager and the HotSync API, which installers load
+// from the Palm Desktop folder) are put into that folder every time, also
+// when Palm Desktop was configured before, so that they match this build.
 
 #include "FileUserManager.h"
 #include "PalmDesktopSettings.h"
+#include "PalmLibraries.h"
 #include "SampleGenerator.h"
 #include "TvDocument.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStandardPaths>
 #include <cstdio>
 
@@ -25,6 +31,23 @@ int Fail(const QString& text) {
     return 1;
 }
 
+// Copies Palm Desktop's libraries from beside this program into its folder.
+// Each is replaced by a rename, so a program that has the old one loaded
+// keeps it intact.
+bool InstallLibraries(const QString& folder) {
+    for (const char* name :
+         {PalmLibraryLoader::kConduitManagerFile, PalmLibraryLoader::kHotSyncApiFile}) {
+        QFile source(QCoreApplication::applicationDirPath() + "/" + name);
+        QSaveFile target(folder + "/" + name);
+        if (!source.open(QIODevice::ReadOnly) || !target.open(QIODevice::WriteOnly) ||
+            target.write(source.readAll()) != source.size() || !target.commit()) {
+            Fail(QString("cannot copy %1 into %2").arg(source.fileName(), folder));
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -32,13 +55,16 @@ int main(int argc, char** argv) {
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.size() > 1 || (arguments.size() == 1 && arguments[0].startsWith("-"))) {
         std::fputs("usage: tvpalmsetup [NOTIFIER-LIBRARY]\n"
-                   "Sets up a demo Palm Desktop with a user \"Demo\" when none is configured.\n",
+                   "Sets up a demo Palm Desktop with a user \"Demo\" when none is configured,\n"
+                   "and puts Palm Desktop's libraries into its folder.\n",
                    arguments.value(0) == "--help" ? stdout : stderr);
         return arguments.value(0) == "--help" ? 0 : 2;
     }
 
     if (const auto existing = PalmDesktopSettings::DesktopFolder()) {
-        std::printf("Palm Desktop is configured at %s; nothing changed.\n",
+        if (!InstallLibraries(*existing))
+            return 1;
+        std::printf("Palm Desktop is configured at %s; only its libraries were renewed.\n",
                     existing->toLocal8Bit().constData());
         return 0;
     }
@@ -75,12 +101,10 @@ int main(int argc, char** argv) {
             return Fail(QString::fromStdString(document.LastError()) + ". " + dataFile);
     }
 
-    if (!arguments.isEmpty()) {
-        QStringList notifiers = PalmDesktopSettings::Notifiers();
-        const QString library = QFileInfo(arguments[0]).absoluteFilePath();
-        if (!notifiers.contains(library))
-            PalmDesktopSettings::SetNotifiers(notifiers << library);
-    }
+    if (!InstallLibraries(folder))
+        return 1;
+    if (!arguments.isEmpty())
+        PalmDesktopSettings::AddNotifier(QFileInfo(arguments[0]).absoluteFilePath());
     PalmDesktopSettings::SetDesktopFolder(folder);
     std::printf("Demo Palm Desktop set up at %s with the user Demo.\n",
                 folder.toLocal8Bit().constData());
