@@ -65,8 +65,8 @@ fuzz: deps
 	    $(FUZZ_DIR)/corpus fuzz/corpus
 
 # Open and save speed and memory on a generated million-trip file, the trip
-# and service lists' fills and sorts, the exports against opening the same
-# file, and a 20,000-row trip report rendered to PDF.
+# and service lists' fills and sorts, the exports and tvtool stats against
+# opening the same file, and a 20,000-row trip report rendered to PDF.
 bench: build
 	sh bench/open_save.sh $(BUILD_DIR)/cli/tvtool
 	$(BUILD_DIR)/bench/tvbench_lists
