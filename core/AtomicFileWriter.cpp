@@ -121,7 +121,12 @@ bool AtomicFileWriter::IsReadOnlyFile(const std::string& path) {
 AtomicFileWriter::AtomicFileWriter(const std::string& path, Durability durability)
     : m_target(ResolveTarget(path)), m_durability(durability),
       m_file(CreateTemporary(m_target, m_tempPath)) {
-    m_file.StartWritebackAsWritten();
+    // Where Commit() will wait for the disk, the disk starts early. A new
+    // file made from the data is left to the system's own writeback, which
+    // then costs the export no time.
+    struct stat existing {};
+    if (durability == Durability::Always || ::stat(m_target.c_str(), &existing) == 0)
+        m_file.StartWritebackAsWritten();
 }
 
 AtomicFileWriter::~AtomicFileWriter() {

@@ -40,8 +40,8 @@ public:
         // one. For the data file.
         Always,
         // Only when a file is replaced, so that a crash cannot lose the old
-        // one; a new file is renamed into place while the system is still
-        // writing it back, since nothing the user had is at stake and a crash
+        // one; a new file is renamed into place and left to the system's
+        // own writeback, since nothing the user had is at stake and a crash
         // soon after can at worst leave it short. For files made from the
         // data that can be made again, such as the exports.
         WhenReplacing
