@@ -37,11 +37,8 @@ tvtool=${1:-build/cli/tvtool}
 workbook=${2:-build/bench/tvbench_workbook}
 work=${3:-}
 here=$(dirname "$0")
-
-fail_setup() {
-    echo "export: $*" >&2
-    exit 2
-}
+BENCH_NAME=export
+. "$here/timing.sh"
 
 [ -x "$tvtool" ] || fail_setup "no tvtool at '$tvtool' (build it first, or pass its path)"
 [ -x "$workbook" ] || fail_setup "no tvbench_workbook at '$workbook' (build it first)"
@@ -57,56 +54,6 @@ else
     trap 'rm -f -- "$work"/*.tv "$work"/out.* "$work"/out-xlwt.xls "$work/time.txt" \
         "$work"/*.times "$work"/*.peaks' EXIT
 fi
-timing=$work/time.txt
-
-now_us() {
-    echo $(($(date +%s%N) / 1000))
-}
-
-# measure NAME COMMAND...: runs the command under /usr/bin/time -v and appends
-# its wall time in microseconds to NAME.times, its peak memory in kB to
-# NAME.peaks.
-measure() {
-    name=$1
-    shift
-    start=$(now_us)
-    if ! /usr/bin/time -v -o "$timing" "$@" >/dev/null; then
-        cat "$timing" >&2
-        fail_setup "failed: $*"
-    fi
-    end=$(now_us)
-    echo $((end - start)) >>"$work/$name.times"
-    awk -F': *' '/Maximum resident set size/ { print $2 }' "$timing" >>"$work/$name.peaks"
-}
-
-median() {
-    sort -n "$1" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
-}
-
-ms() {
-    awk -v us="$1" 'BEGIN { printf "%.1f", us / 1000 }'
-}
-
-mib() {
-    awk -v kb="$1" 'BEGIN { printf "%.1f", kb / 1024 }'
-}
-
-ratio() {
-    awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'
-}
-
-# judge VALUE LIMIT [at-least]: sets VERDICT to PASS when VALUE <= LIMIT (or
-# >= LIMIT with at-least), else to FAIL and counts the failure.
-failures=0
-judge() {
-    if awk -v v="$1" -v l="$2" -v least="${3:-}" \
-        'BEGIN { exit !(least != "" ? v >= l : v <= l) }'; then
-        VERDICT=PASS
-    else
-        VERDICT=FAIL
-        failures=$((failures + 1))
-    fi
-}
 
 ten=$work/ten.tv
 one=$work/one.tv
@@ -188,8 +135,8 @@ printf '  .xlsx workbook of %d trips (median of %d runs, %s MiB written):\n' "$o
     "$XLSX_RUNS" "$(awk -v b="$xlsx_size" 'BEGIN { printf "%.1f", b / 1048576 }')"
 printf '    time:           %8s ms (check: %s ms)\n' "$(ms "$(median "$work/xlsx.times")")" \
     "$(ms "$(median "$work/check-one.times")")"
-printf '    peak memory:    %8s MiB (check: %s MiB)\n' "$(mib "$(median "$work/xlsx.peaks")")" \
-    "$(mib "$(median "$work/check-one.peaks")")"
+printf '    peak memory:    %8s MiB (check: %s MiB)\n' "$(mib $(($(median "$work/xlsx.peaks") * 1024)))" \
+    "$(mib $(($(median "$work/check-one.peaks") * 1024)))"
 
 if [ "$failures" -gt 0 ]; then
     echo "export: $failures target(s) missed"

@@ -25,11 +25,8 @@ MEMORY_LIMIT=3
 
 tvtool=${1:-build/cli/tvtool}
 work=${2:-}
-
-fail_setup() {
-    echo "open_save: $*" >&2
-    exit 2
-}
+BENCH_NAME=open_save
+. "$(dirname "$0")/timing.sh"
 
 [ -x "$tvtool" ] || fail_setup "no tvtool at '$tvtool' (build it first, or pass its path)"
 [ -x /usr/bin/time ] || fail_setup "/usr/bin/time is missing (apt-get install time)"
@@ -46,59 +43,6 @@ fi
 file=$work/TvData.tv
 copy=$work/copy.tv
 resaved=$work/resaved.tv
-timing=$work/time.txt
-
-now_us() {
-    echo $(($(date +%s%N) / 1000))
-}
-
-# measure NAME COMMAND...: runs the command under /usr/bin/time -v and appends
-# its wall time in microseconds to NAME.times, its peak memory in kB to
-# NAME.peaks.
-measure() {
-    name=$1
-    shift
-    start=$(now_us)
-    if ! /usr/bin/time -v -o "$timing" "$@" >/dev/null; then
-        cat "$timing" >&2
-        fail_setup "failed: $*"
-    fi
-    end=$(now_us)
-    echo $((end - start)) >>"$work/$name.times"
-    awk -F': *' '/Maximum resident set size/ { print $2 }' "$timing" >>"$work/$name.peaks"
-}
-
-median() {
-    sort -n "$1" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
-}
-
-largest() {
-    sort -n "$1" | tail -n 1
-}
-
-ms() {
-    awk -v us="$1" 'BEGIN { printf "%.1f", us / 1000 }'
-}
-
-mib() {
-    awk -v b="$1" 'BEGIN { printf "%.1f", b / 1048576 }'
-}
-
-ratio() {
-    awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'
-}
-
-# judge VALUE LIMIT: sets VERDICT to PASS when VALUE <= LIMIT, else to FAIL
-# and counts the failure. (Not inside $(...), whose subshell would lose it.)
-failures=0
-judge() {
-    if awk -v v="$1" -v l="$2" 'BEGIN { exit !(v <= l) }'; then
-        VERDICT=PASS
-    else
-        VERDICT=FAIL
-        failures=$((failures + 1))
-    fi
-}
 
 start=$(now_us)
 "$tvtool" sample "$file" --trips 1000000 --vehicles 10 --services 20000 --expenses 100000

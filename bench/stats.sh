@@ -13,7 +13,7 @@
 # be made.
 #
 # TVTOOL defaults to build/cli/tvtool; WORK_FOLDER to a new temporary folder,
-# removed afterwards.
+# removed afterwards. Needs /usr/bin/time (Debian package "time").
 
 set -eu
 
@@ -24,59 +24,21 @@ NOW="2030-01-01 12:00:00"
 
 tvtool=${1:-build/cli/tvtool}
 work=${2:-}
-
-fail_setup() {
-    echo "stats: $*" >&2
-    exit 2
-}
+BENCH_NAME=stats
+. "$(dirname "$0")/timing.sh"
 
 [ -x "$tvtool" ] || fail_setup "no tvtool at '$tvtool' (build it first, or pass its path)"
+[ -x /usr/bin/time ] || fail_setup "/usr/bin/time is missing (apt-get install time)"
 
 if [ -z "$work" ]; then
     work=$(mktemp -d "${TMPDIR:-/tmp}/tv-stats-bench.XXXXXX")
     trap 'rm -rf -- "$work"' EXIT
 else
     mkdir -p -- "$work"
-    trap 'rm -f -- "$work/TvData.tv" "$work"/*.times "$work/stats.txt"' EXIT
+    trap 'rm -f -- "$work/TvData.tv" "$work"/*.times "$work"/*.peaks "$work/time.txt" \
+        "$work/stats.txt"' EXIT
 fi
 file=$work/TvData.tv
-
-now_us() {
-    echo $(($(date +%s%N) / 1000))
-}
-
-# measure NAME COMMAND...: appends the command's wall time in microseconds to
-# NAME.times.
-measure() {
-    name=$1
-    shift
-    start=$(now_us)
-    "$@" >/dev/null || fail_setup "failed: $*"
-    end=$(now_us)
-    echo $((end - start)) >>"$work/$name.times"
-}
-
-median() {
-    sort -n "$1" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
-}
-
-ms() {
-    awk -v us="$1" 'BEGIN { printf "%.1f", us / 1000 }'
-}
-
-ratio() {
-    awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'
-}
-
-failures=0
-judge() {
-    if awk -v v="$1" -v l="$2" 'BEGIN { exit !(v <= l) }'; then
-        VERDICT=PASS
-    else
-        VERDICT=FAIL
-        failures=$((failures + 1))
-    fi
-}
 
 "$tvtool" sample "$file" --trips 1000000 --vehicles 10 --services 20000 --expenses 100000
 
