@@ -199,6 +199,22 @@ public:
         Raw(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
     }
     void Stored(std::string_view text) { String(Utf8(text)); }
+    // [{"name": ..., "<valueKey>": ...}, ...]
+    template <typename WriteAmount>
+    void NamedAmounts(const std::vector<NamedAmount>& amounts, std::string_view valueKey,
+                      WriteAmount writeAmount) {
+        Raw("[");
+        for (std::size_t i = 0; i < amounts.size(); ++i) {
+            Raw(i == 0 ? "{\"name\": " : ", {\"name\": ");
+            Stored(amounts[i].Name);
+            Raw(", ");
+            String(valueKey);
+            Raw(": ");
+            writeAmount(amounts[i].Amount);
+            Raw("}");
+        }
+        Raw("]");
+    }
     void String(std::string_view utf8) {
         m_text += '"';
         for (const char c : utf8) {
@@ -241,30 +257,16 @@ std::string StatisticsJson(const VehicleStatistics& figures, const StatisticsSco
     json.Key("distance");
     json.Integer(figures.Distance);
     json.Key("distanceByCategory");
-    json.Raw("[");
-    for (std::size_t i = 0; i < figures.DistanceByCategory.size(); ++i) {
-        json.Raw(i == 0 ? "{\"name\": " : ", {\"name\": ");
-        json.Stored(figures.DistanceByCategory[i].Name);
-        json.Raw(", \"distance\": ");
-        json.Integer(figures.DistanceByCategory[i].Amount);
-        json.Raw("}");
-    }
-    json.Raw("]");
+    json.NamedAmounts(figures.DistanceByCategory, "distance",
+                      [&json](std::int64_t amount) { json.Integer(amount); });
 
     json.Key("expenses");
     json.Integer(figures.ExpenseCount);
     json.Key("cost");
     json.Thousandths(figures.Cost);
     json.Key("costByCategory");
-    json.Raw("[");
-    for (std::size_t i = 0; i < figures.CostByCategory.size(); ++i) {
-        json.Raw(i == 0 ? "{\"name\": " : ", {\"name\": ");
-        json.Stored(figures.CostByCategory[i].Name);
-        json.Raw(", \"cost\": ");
-        json.Thousandths(figures.CostByCategory[i].Amount);
-        json.Raw("}");
-    }
-    json.Raw("]");
+    json.NamedAmounts(figures.CostByCategory, "cost",
+                      [&json](std::int64_t amount) { json.Thousandths(amount); });
     json.Key("fillUps");
     json.Integer(figures.FillUps);
     json.Key("volume");
