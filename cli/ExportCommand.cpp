@@ -113,25 +113,6 @@ std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Op
     return std::nullopt;
 }
 
-// The category list a log is filtered by and the document's filter entry of
-// that log; none for the service log.
-struct CategoryFilter {
-    CategoryList* list = nullptr;
-    CategoryEntry** entry = nullptr;
-};
-
-CategoryFilter CategoryFilterOf(TvDocument& document, ExportLog log) {
-    switch (log) {
-    case ExportLog::Trips:
-        return {&document.Trips().Categories, &document.TripLogFilter};
-    case ExportLog::Expenses:
-        return {&document.Expenses().Categories, &document.ExpenseLogFilter};
-    case ExportLog::Services:
-        break;
-    }
-    return {};
-}
-
 int Export(TvDocument& document, const Options& options, std::FILE* err) {
     if (options.format == Format::Text && ExportStoreIsEmpty(document, options.log)) {
         std::fprintf(err, "%s\n", NoRecordsMessage(options.log));
@@ -173,14 +154,8 @@ int Run(const std::vector<std::string>& args, std::FILE* err,
     TvDocument& document = holder.Get();
     if (!OpenExistingDocument(document, options.file, err))
         return kExitDataError;
-    try {
-        const CategoryFilter categories = CategoryFilterOf(document, options.log);
-        if (const auto problem =
-                FilterOptions::Apply(document, options.filter, categories.list, categories.entry))
-            return usageError(*problem);
-    } catch (const MExcept& error) {
-        return usageError(error.Message());
-    }
+    if (const auto problem = FilterOptions::ApplyToLog(document, options.filter, options.log))
+        return usageError(*problem);
     if (const std::optional<MTime> now = FilterOptions::Now(options.filter)) {
         const Clock::ScopedFix fixed(*now);
         return Export(document, options, err);

@@ -2,6 +2,7 @@
 
 #include "CategoryList.h"
 #include "Cp1252.h"
+#include "MExcept.h"
 #include "TvDocument.h"
 #include "VehicleRows.h"
 
@@ -97,8 +98,10 @@ std::optional<std::string> CheckPairs(const Values& values) {
     return std::nullopt;
 }
 
-std::optional<std::string> Apply(TvDocument& document, const Values& values,
-                                 CategoryList* categories, CategoryEntry** filter) {
+namespace {
+
+std::optional<std::string> ApplyOrRaise(TvDocument& document, const Values& values,
+                                        CategoryList* categories, CategoryEntry** filter) {
     std::vector<VehicleRecord*> vehicles = VehicleRows(document.Vehicles());
     if (values.vehicle) {
         const std::optional<std::string> name = InFileCodePage(*values.vehicle);
@@ -143,6 +146,29 @@ std::optional<std::string> Apply(TvDocument& document, const Values& values,
     if (values.now && !ParseMoment(*values.now))
         return "not a time (YYYY-MM-DD HH:MM:SS): " + *values.now;
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> Apply(TvDocument& document, const Values& values,
+                                 CategoryList* categories, CategoryEntry** filter) {
+    try {
+        return ApplyOrRaise(document, values, categories, filter);
+    } catch (const MExcept& error) {
+        return std::string(error.Message());
+    }
+}
+
+std::optional<std::string> ApplyToLog(TvDocument& document, const Values& values, ExportLog log) {
+    switch (log) {
+    case ExportLog::Trips:
+        return Apply(document, values, &document.Trips().Categories, &document.TripLogFilter);
+    case ExportLog::Expenses:
+        return Apply(document, values, &document.Expenses().Categories, &document.ExpenseLogFilter);
+    case ExportLog::Services:
+        break;
+    }
+    return Apply(document, values, nullptr, nullptr);
 }
 
 std::optional<std::string> Scan(const std::vector<std::string>& args, Values& values,

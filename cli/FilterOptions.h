@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LogExport.h"
 #include "MTime.h"
 
 #include <functional>
@@ -34,10 +35,13 @@ std::optional<std::string> CheckPairs(const Values& values);
 // by name); when categories are given, their entry of that name as filter
 // (default: the "All" entry); the range of whole days (default: all dates).
 // Names are taken in UTF-8, as tvtool prints them. Returns the usage problem
-// of a name, date or time that does not fit; raises MExceptTimeOutOfRange
-// for a day the calendar range of the program does not hold.
+// of a name, date or time that does not fit, or of a day the calendar range
+// of the program does not hold.
 std::optional<std::string> Apply(TvDocument& document, const Values& values,
                                  CategoryList* categories, CategoryEntry** filter);
+// Apply with the log's own category list and filter entry; the service log
+// has no category filter.
+std::optional<std::string> ApplyToLog(TvDocument& document, const Values& values, ExportLog log);
 
 // What a command does with one of its own options and its value (empty for
 // an option without one): none when it is taken, else the usage problem.

@@ -4,7 +4,6 @@
 #include "Cp1252.h"
 #include "ExpenseRows.h"
 #include "FilterOptions.h"
-#include "MExcept.h"
 #include "ServiceRows.h"
 #include "ServiceTypeRows.h"
 #include "ToolCommands.h"
@@ -107,12 +106,8 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
         options.log == "expenses" ? &document.Expenses().Categories : &document.Trips().Categories;
     CategoryEntry** filter =
         options.log == "expenses" ? &document.ExpenseLogFilter : &document.TripLogFilter;
-    try {
-        if (const auto problem = FilterOptions::Apply(document, options.filter, categories, filter))
-            return usageError(*problem);
-    } catch (const MExcept& error) {
-        return usageError(error.Message());
-    }
+    if (const auto problem = FilterOptions::Apply(document, options.filter, categories, filter))
+        return usageError(*problem);
     // Every status is judged at --now when it is given.
     std::optional<Clock::ScopedFix> now;
     if (const std::optional<MTime> moment = FilterOptions::Now(options.filter))

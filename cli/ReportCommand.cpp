@@ -200,21 +200,8 @@ int Run(const std::vector<std::string>& args, std::FILE* err,
     TvDocument& document = holder.Get();
     if (!OpenExistingDocument(document, options.file, err))
         return kExitDataError;
-    try {
-        CategoryList* categories = nullptr;
-        CategoryEntry** entry = nullptr;
-        if (options.log == ExportLog::Trips) {
-            categories = &document.Trips().Categories;
-            entry = &document.TripLogFilter;
-        } else if (options.log == ExportLog::Expenses) {
-            categories = &document.Expenses().Categories;
-            entry = &document.ExpenseLogFilter;
-        }
-        if (const auto problem = FilterOptions::Apply(document, options.filter, categories, entry))
-            return usageError(*problem);
-    } catch (const MExcept& error) {
-        return usageError(error.Message());
-    }
+    if (const auto problem = FilterOptions::ApplyToLog(document, options.filter, options.log))
+        return usageError(*problem);
     options.settings.metric = document.Trips().UsesKilometres();
     options.settings.allDates = document.DisplayAllDates != 0;
     options.settings.from = document.FromDate;

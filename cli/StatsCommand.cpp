@@ -3,7 +3,6 @@
 #include "Clock.h"
 #include "Cp1252.h"
 #include "FilterOptions.h"
-#include "MExcept.h"
 #include "ToolCommands.h"
 #include "TvDocument.h"
 #include "VehicleStatistics.h"
@@ -373,12 +372,8 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
     TvDocument& document = holder.Get();
     if (!OpenExistingDocument(document, file, err))
         return kExitDataError;
-    try {
-        if (const auto problem = FilterOptions::Apply(document, values, nullptr, nullptr))
-            return usageError(*problem);
-    } catch (const MExcept& error) {
-        return usageError(error.Message());
-    }
+    if (const auto problem = FilterOptions::Apply(document, values, nullptr, nullptr))
+        return usageError(*problem);
     const MTime now = FilterOptions::Now(values).value_or(Clock::Now());
     const StatisticsScope scope = StatisticsScope::FromDocument(document);
     const VehicleStatistics figures = ComputeVehicleStatistics(document, scope, now);
