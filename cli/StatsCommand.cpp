@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "Cp1252.h"
+#include "ExpenseRows.h"
 #include "FilterOptions.h"
 #include "ToolCommands.h"
 #include "TvDocument.h"
@@ -60,25 +61,6 @@ std::string Format(const char* format, ...) {
 // "%.2f" of thousandths, as the lists show costs and volumes.
 std::string Hundredths(std::int64_t thousandths) {
     return Format("%.2f", static_cast<double>(thousandths) * 0.001);
-}
-
-// Thousandths as an exact decimal: 12340 -> "12.34", -5 -> "-0.005", 2000 -> "2".
-std::string ExactThousandths(std::int64_t thousandths) {
-    const bool negative = thousandths < 0;
-    // The magnitude, without overflow for the smallest value.
-    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(thousandths)
-                                             : static_cast<std::uint64_t>(thousandths);
-    std::string text = (negative ? "-" : "") + std::to_string(magnitude / 1000);
-    std::uint64_t fraction = magnitude % 1000;
-    if (fraction != 0) {
-        int digits = 3;
-        while (fraction % 10 == 0) {
-            fraction /= 10;
-            --digits;
-        }
-        text += Format(".%0*llu", digits, static_cast<unsigned long long>(fraction));
-    }
-    return text;
 }
 
 std::string Utf8(std::string_view stored) {
@@ -187,7 +169,7 @@ public:
         Raw(": ");
     }
     void Integer(std::int64_t value) { Raw(std::to_string(value)); }
-    void Thousandths(std::int64_t value) { Raw(ExactThousandths(value)); }
+    void Thousandths(std::int64_t value) { Raw(ExactAmountText(value)); }
     void Real(const std::optional<double>& value) {
         if (!value) {
             Raw("null");

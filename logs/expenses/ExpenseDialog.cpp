@@ -27,10 +27,10 @@ QLineEdit* MakeEdit(const char* name, QWidget* parent) {
     return edit;
 }
 
-// An amount as the field shows it: at most six significant digits of the
-// single-precision value the field holds.
+// An amount as the field shows it: every stored decimal, so that a dialog
+// confirmed without touching the field keeps the amount to the thousandth.
 QString AmountText(std::int32_t stored) {
-    return QString::number(static_cast<float>(ToShownAmount(stored)), 'g', 6);
+    return QString::fromStdString(ExactAmountText(stored));
 }
 
 } // namespace
@@ -176,7 +176,6 @@ void CExpenseDialog::changeEvent(QEvent* event) {
 }
 
 void CExpenseDialog::accept() {
-    // The amounts are held as the field holds them, in single precision.
     const auto cost = FieldChecks::ReadNumber(m_cost, kMinStoredAmount, kMaxStoredAmount);
     if (!cost)
         return;
@@ -186,7 +185,7 @@ void CExpenseDialog::accept() {
     const auto volume = FieldChecks::ReadNumber(m_volume, 0, kMaxVolume);
     if (!volume)
         return;
-    const std::optional<std::int32_t> storedCost = ToStoredAmount(static_cast<float>(*cost));
+    const std::optional<std::int32_t> storedCost = ToStoredAmount(*cost);
     if (!storedCost) {
         FieldChecks::Refuse(m_cost, QString("Please enter a number between %1 and %2.")
                                         .arg(kMinStoredAmount, 0, 'f', 3)
@@ -223,7 +222,7 @@ void CExpenseDialog::accept() {
         m_expense.ExpenseFlags |= ExpenseFlagBits::FuelPurchase;
     else
         m_expense.ExpenseFlags &= static_cast<std::uint16_t>(~ExpenseFlagBits::FuelPurchase);
-    m_expense.Volume = ToStoredAmount(static_cast<float>(*volume)).value_or(0);
+    m_expense.Volume = ToStoredAmount(*volume).value_or(0);
     m_expense.VehicleId = vehicle->VehicleId;
     m_expense.Category = category->Category;
     m_expense.Date = *date;

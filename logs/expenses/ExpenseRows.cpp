@@ -27,6 +27,27 @@ std::string CostText(std::int32_t stored) {
     return text;
 }
 
+std::string ExactAmountText(std::int64_t thousandths) {
+    const bool negative = thousandths < 0;
+    // The magnitude, without overflow for the smallest value.
+    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(thousandths)
+                                             : static_cast<std::uint64_t>(thousandths);
+    std::string text = (negative ? "-" : "") + std::to_string(magnitude / 1000);
+    std::uint64_t fraction = magnitude % 1000;
+    if (fraction != 0) {
+        int digits = 3;
+        while (fraction % 10 == 0) {
+            fraction /= 10;
+            --digits;
+        }
+        char decimals[8];
+        std::snprintf(decimals, sizeof(decimals), ".%0*llu", digits,
+                      static_cast<unsigned long long>(fraction));
+        text += decimals;
+    }
+    return text;
+}
+
 std::optional<double> GetFuelEfficiency(std::int32_t odometer, double volume,
                                         const ExpenseRecord* previousFillUp) {
     if (previousFillUp == nullptr || !(volume > 0))

@@ -25,6 +25,9 @@ std::optional<std::int32_t> ToStoredAmount(double amount);
 double ToShownAmount(std::int32_t stored);
 // "%.2f" of a stored cost in currency units.
 std::string CostText(std::int32_t stored);
+// Thousandths as an exact decimal, without trailing zeros: 12340 -> "12.34",
+// -5 -> "-0.005", 2000 -> "2". Read back, it gives the same thousandths.
+std::string ExactAmountText(std::int64_t thousandths);
 
 // The distance since the previous fill-up per unit of volume (miles per
 // gallon or kilometres per litre); none without a previous fill-up or with no

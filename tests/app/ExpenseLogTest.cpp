@@ -180,6 +180,28 @@ TEST_F(ExpenseLogTest, EditingSetsTheModifiedBitAndAReloadDuringTheDialogLeavesN
     EXPECT_EQ(view->model()->rowCount(), 0);
 }
 
+// The fields show every stored decimal: an edit of another field must not
+// round a large or precise cost or volume to what single precision or six
+// significant digits would keep.
+TEST_F(ExpenseLogTest, EditingAnotherFieldKeepsTheAmountsToTheThousandth) {
+    ExpenseRecord& expense = AddFillUp(1000);
+    expense.Cost = 1234567891; // 1,234,567.891
+    expense.Volume = 12345678; // 12,345.678
+    CExpenseView* view = ShowList();
+    view->selectAll();
+    ModalDialog::pushHandler([](QDialog& dialog) {
+        EXPECT_EQ(Field<QLineEdit>(dialog, "costEdit")->text(), "1234567.891");
+        EXPECT_EQ(Field<QLineEdit>(dialog, "volumeEdit")->text(), "12345.678");
+        Field<QLineEdit>(dialog, "descriptionEdit")->setText("Diesel");
+        Field<QPushButton>(dialog, "okButton")->click();
+        return dialog.result();
+    });
+    Trigger("actionEdit");
+    EXPECT_EQ(expense.Description.View(), "Diesel");
+    EXPECT_EQ(expense.Cost, 1234567891);
+    EXPECT_EQ(expense.Volume, 12345678);
+}
+
 TEST_F(ExpenseLogTest, TheViewMenuOffersTheExpenseLogAndRemembersItAcrossARestart) {
     auto* toggle = m_frame->findChild<QAction*>("actionExpenseLog");
     ASSERT_NE(toggle, nullptr);
