@@ -6,21 +6,16 @@
 #include "ExportSaveDialog.h"
 #include "MessageBox.h"
 #include "ModalDialog.h"
+#include "PrivateHome.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QTemporaryDir>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
-    QTemporaryDir home;
-    if (!home.isValid())
+    const PrivateHome home;
+    if (!home.IsValid())
         return 1;
-    const QByteArray root = home.path().toLocal8Bit();
-    ::setenv("HOME", root.constData(), 1);
-    ::setenv("XDG_RUNTIME_DIR", root.constData(), 1);
-    QFile::setPermissions(home.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::setenv("TZ", "America/New_York", 0);
     QApplication application(argc, argv);
