@@ -642,8 +642,11 @@ void CMainFrame::OnUserGuide() {
         ReportShellFailure(ShellErrors::kFileNotFound, path);
         return;
     }
+    // Without a browser the user can still open the file by hand.
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        ReportShellFailure(ShellErrors::kNoAssociation, path);
+        MessageBox::warning(this, QString("No program to show web pages was found. The user "
+                                          "guide is the file %1; open it with a web browser.")
+                                      .arg(QDir::toNativeSeparators(path)));
 }
 
 void CMainFrame::ReportShellFailure(unsigned int result, const QString& path) {

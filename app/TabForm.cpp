@@ -6,6 +6,7 @@
 #include "MessageBox.h"
 #include "TvDeskDoc.h"
 #include "VehicleRows.h"
+#include "WholeDateEdit.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -27,12 +28,10 @@ QVariant PointerData(const void* pointer) {
     return QVariant::fromValue(const_cast<void*>(pointer));
 }
 
-// Dates are shown month first without leading zeros, as everywhere else.
+// Dates are shown month first without leading zeros, as everywhere else; a
+// typed date is taken whole, on Enter or on leaving the field.
 QDateEdit* MakeDatePicker(QWidget* parent) {
-    auto* picker = new QDateEdit(QDate::currentDate(), parent);
-    picker->setDisplayFormat("M/d/yyyy");
-    picker->setCalendarPopup(true);
-    return picker;
+    return new CWholeDateEdit(QDate::currentDate(), parent);
 }
 
 } // namespace

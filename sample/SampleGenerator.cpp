@@ -268,6 +268,30 @@ constexpr std::array<std::string_view, 16> kVehicleNames = {
     "Civic",  "Camry", "F-150",    "Outback", "Model 3", "Prius", "Silverado", "Corolla",
     "Accord", "Jetta", "Wrangler", "Odyssey", "Tacoma",  "Golf",  "Mustang",   "Forester"};
 
+// Each vehicle's fuel economy in miles per gallon (lowest, highest) and its
+// tank in gallons, in the order of the names above.
+struct FuelEconomy {
+    int lowestMpg;
+    int highestMpg;
+    int tankGallons;
+};
+constexpr std::array<FuelEconomy, 16> kFuelEconomies = {{{32, 38, 12},
+                                                         {28, 34, 15},
+                                                         {15, 19, 26},
+                                                         {26, 30, 18},
+                                                         {46, 54, 10},
+                                                         {48, 54, 11},
+                                                         {14, 18, 24},
+                                                         {31, 36, 13},
+                                                         {29, 34, 15},
+                                                         {30, 35, 13},
+                                                         {17, 21, 18},
+                                                         {20, 24, 20},
+                                                         {19, 22, 21},
+                                                         {28, 33, 13},
+                                                         {18, 23, 16},
+                                                         {26, 30, 16}}};
+
 constexpr std::array<std::string_view, 8> kInsurers = {
     "State Farm",     "GEICO", "Progressive", "Allstate",
     "Liberty Mutual", "USAA",  "Farmers",     "Nationwide"};
@@ -559,18 +583,24 @@ constexpr std::array<Weighted<OtherExpenseTemplate>, 5> kOtherExpenses = {{
 struct VehiclePlan {
     std::uint32_t id = 0;
     bool deleted = false;
-    std::int64_t odometer = 0; // current reading
-    std::int64_t lastFillUp = 0;
-    int economyTenths = 250; // tenths of a distance unit per volume unit
-    int tank = 15;           // volume units
+    std::int64_t odometer = 0;   // current reading
+    std::int64_t lastFillUp = 0; // reading at the last fill-up, logged or not
+    int economyTenths = 250;     // tenths of a distance unit per volume unit
+    int tank = 15;               // volume units
+    // Fill-ups follow the distance driven: the next one is logged once the
+    // reading reaches nextFillUp, while fill-ups are left to log.
+    std::uint32_t fillUpsLeft = 0;
+    std::int64_t fillUpInterval = 300; // the mean distance between logged ones
+    std::int64_t nextFillUp = 0;
+    bool loggedFillUp = false;
     int pricePerUnit = 3500; // thousandths of the currency per volume unit
     int lowestPrice = 2800;
     int highestPrice = 4500;
     std::string_view grade;
-    DaySpreader trips, fuel, other, services;
+    DaySpreader trips, other, services;
 };
 
-enum class EventKind : std::uint8_t { Trip, FuelPurchase, OtherExpense, Service };
+enum class EventKind : std::uint8_t { Trip, OtherExpense, Service };
 
 class Generator {
 public:
@@ -593,6 +623,7 @@ public:
         MakeServiceTypes();
         PlanVehicles();
         MakeHistory();
+        MakeLeftOverFillUps();
         MakePlannedService();
     }
 
@@ -695,15 +726,18 @@ private:
                 plan.odometer = Distance(m_random.Between(3000, 90000));
             }
             plan.lastFillUp = plan.odometer;
-            // Miles per gallon, or kilometres per litre.
-            plan.economyTenths = m_metric ? m_random.Between(70, 180) : m_random.Between(180, 420);
-            plan.tank = m_metric ? m_random.Between(45, 90) : m_random.Between(12, 24);
+            // Miles per gallon, or kilometres per litre (0.425 km/L to the
+            // mile per gallon, 3.785 litres to the gallon).
+            const FuelEconomy& economy = kFuelEconomies[i % kFuelEconomies.size()];
+            const int mpgTenths = m_random.Between(economy.lowestMpg * 10, economy.highestMpg * 10);
+            plan.economyTenths = m_metric ? mpgTenths * 425 / 1000 : mpgTenths;
+            plan.tank = m_metric ? economy.tankGallons * 3785 / 1000 : economy.tankGallons;
             plan.lowestPrice = m_metric ? 1399 : 2799;
             plan.highestPrice = m_metric ? 2199 : 4499;
             plan.pricePerUnit = m_random.Between(plan.lowestPrice, plan.highestPrice);
             plan.grade = kFuelGrades[i % 8 == 2 ? 3 : m_random.Below(3)]; // the F-150 takes diesel
             plan.trips = DaySpreader(trips[i], m_historyDays);
-            plan.fuel = DaySpreader(fuel[i], m_historyDays);
+            PlanFillUps(plan, fuel[i], trips[i]);
             plan.other = DaySpreader(other[i], m_historyDays);
             plan.services = DaySpreader(services[i], m_historyDays);
             m_plans.push_back(std::move(plan));
@@ -725,8 +759,6 @@ private:
             for (VehiclePlan& plan : m_plans) {
                 events.clear();
                 events.insert(events.end(), plan.trips.TakeDay(day, m_spread), EventKind::Trip);
-                events.insert(events.end(), plan.fuel.TakeDay(day, m_spread),
-                              EventKind::FuelPurchase);
                 events.insert(events.end(), plan.other.TakeDay(day, m_spread),
                               EventKind::OtherExpense);
                 events.insert(events.end(), plan.services.TakeDay(day, m_spread),
@@ -757,9 +789,8 @@ private:
             case EventKind::Trip:
                 MakeTrip(plan, day, start, last ? kLatestOvernightEnd - start : slot * 3 / 4,
                          wholeMinutes);
-                break;
-            case EventKind::FuelPurchase:
-                MakeFillUp(plan, day, start);
+                if (plan.fillUpsLeft > 0 && plan.odometer >= plan.nextFillUp)
+                    MakeFillUp(plan, day, start);
                 break;
             case EventKind::OtherExpense:
                 MakeOtherExpense(plan, day, start);
@@ -777,6 +808,7 @@ private:
         if (plan.odometer + ahead > std::numeric_limits<std::int32_t>::max() - 1000) {
             plan.odometer = 10;
             plan.lastFillUp = plan.odometer;
+            plan.nextFillUp = std::min(plan.nextFillUp, plan.odometer + plan.fillUpInterval);
         }
     }
 
@@ -828,19 +860,54 @@ private:
         m_document.Trips().Append(std::move(trip));
     }
 
-    void MakeFillUp(VehiclePlan& plan, int day, int start) {
-        // A fill-up takes at least a few units: with too little logged driving
-        // since the last one, the rest of the tank went on unlogged driving.
-        const std::int64_t shortest = std::int64_t{plan.economyTenths} * 3 / 10;
-        if (plan.odometer - plan.lastFillUp < shortest)
-            plan.odometer = plan.lastFillUp + std::int64_t{plan.economyTenths} * plan.tank *
-                                                  m_random.Between(40, 90) / 1000;
-        KeepInRange(plan, 0);
+    // The mean trip: 60% of 2-25, 28% of 26-90, 9% of 91-250, 3% of 251-400,
+    // and 3% of trips after 1-60 of unlogged driving.
+    static constexpr std::int64_t kMeanTripDistance = 50;
 
-        const std::int64_t driven = plan.odometer - plan.lastFillUp;
+    // Spreads the vehicle's fill-ups over the distance it is expected to
+    // drive. A fill-up comes every 55-90% of a tank's range; with more
+    // distance than that many fill-ups cover, they are logged over the last
+    // part of it only (the earlier ones went unlogged), and with less they
+    // come closer together, as top-ups.
+    void PlanFillUps(VehiclePlan& plan, std::uint32_t fillUps, std::uint32_t trips) {
+        plan.fillUpsLeft = fillUps;
+        if (fillUps == 0)
+            return;
+        const std::int64_t range = std::int64_t{plan.economyTenths} * plan.tank / 10;
+        const std::int64_t expected = std::int64_t{trips} * kMeanTripDistance;
+        plan.fillUpInterval =
+            std::max<std::int64_t>(20, std::min(range * 72 / 100, expected / fillUps));
+        const std::int64_t unlogged =
+            std::max<std::int64_t>(0, expected - fillUps * plan.fillUpInterval);
+        plan.nextFillUp = plan.odometer + unlogged + NextFillUpDistance(plan);
+    }
+
+    std::int64_t NextFillUpDistance(const VehiclePlan& plan) {
+        return plan.fillUpInterval * m_random.Between(76, 124) / 100;
+    }
+
+    // The fill-ups the driving left over: each after unlogged driving, on
+    // the last day of the history.
+    void MakeLeftOverFillUps() {
+        for (VehiclePlan& plan : m_plans) {
+            while (plan.fillUpsLeft > 0) {
+                plan.odometer = std::max(plan.odometer, plan.nextFillUp);
+                KeepInRange(plan, 0);
+                MakeFillUp(plan, m_historyDays - 1, kWindowStart + kWindowLength - 3600);
+            }
+        }
+    }
+
+    void MakeFillUp(VehiclePlan& plan, int day, int start) {
+        // The volume the distance since the last fill-up took, give or take
+        // 6%, so that the efficiency between two fill-ups is the vehicle's.
+        // Before the first logged one, the tank was last filled unlogged.
+        std::int64_t driven = std::max<std::int64_t>(1, plan.odometer - plan.lastFillUp);
+        if (!plan.loggedFillUp)
+            driven = std::min(driven, NextFillUpDistance(plan));
+        plan.loggedFillUp = true;
         std::int64_t volume = driven * 10000 / plan.economyTenths;
-        volume = volume * m_random.Between(940, 1060) / 1000;
-        volume = std::clamp<std::int64_t>(volume, 1000, std::int64_t{plan.tank} * 1000);
+        volume = std::max<std::int64_t>(1, volume * m_random.Between(940, 1060) / 1000);
         plan.pricePerUnit = std::clamp(plan.pricePerUnit + m_random.Between(-60, 60),
                                        plan.lowestPrice, plan.highestPrice);
         std::int64_t cost = volume * plan.pricePerUnit / 1000;
@@ -861,6 +928,8 @@ private:
         expense.Note = PickNote(m_texts, kExpenseNotes, 70, m_longNote);
         m_document.Expenses().Append(std::move(expense));
         plan.lastFillUp = plan.odometer;
+        --plan.fillUpsLeft;
+        plan.nextFillUp = plan.odometer + NextFillUpDistance(plan);
     }
 
     void MakeOtherExpense(VehiclePlan& plan, int day, int start) {

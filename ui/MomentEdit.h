@@ -12,19 +12,23 @@
 class CMomentEdit : public QDateEdit {
     Q_OBJECT
 public:
-    // The days a data file can hold.
-    static const QDate kFirstDay;
-    static const QDate kLastDay;
+    // The first and last local day whose whole day a data file can hold, in
+    // this machine's time zone (east of UTC, 1 January 1970 begins before
+    // the first moment a file holds).
+    static QDate FirstDay();
+    static QDate LastDay();
 
     explicit CMomentEdit(const MTime& moment, QWidget* parent = nullptr);
 
-    // Shows another moment, as AutoSet does; it then counts as changed.
+    // Shows another moment, as AutoSet does; it then counts as changed, and
+    // one the data file cannot hold is refused by Moment().
     void SetMoment(const MTime& moment);
     // Whether the day shown differs from the stored one.
     bool Changed() const;
     // The moment as the picker leaves it: the stored one while unchanged,
     // else the picked day at the kept time of day (midnight with
-    // atMidnight); none when the data file cannot hold that moment.
+    // atMidnight); none when the data file cannot hold that moment. Only a
+    // stored moment left alone may lie outside what the file holds.
     std::optional<MTime> Moment(bool atMidnight = false) const;
 
 private:

@@ -8,6 +8,7 @@
 #include "MomentEdit.h"
 #include "NoteDialog.h"
 #include "TvDocument.h"
+#include "VehicleRows.h"
 #include "WholeNumber.h"
 
 #include <QCheckBox>
@@ -64,18 +65,17 @@ CExpenseDialog::CExpenseDialog(ExpenseRecord& expense, const TvDocument& documen
         number->setAlignment(Qt::AlignRight);
     FieldChecks::AllowDigitsOnly(m_odometer);
 
-    // The expense's vehicle, else the preselected one.
+    // The expense's vehicle, else the preselected one; in the filter pane's
+    // order.
     int vehicleIndex = -1;
     int defaultIndex = -1;
-    for (const VehicleRecord& vehicle : document.Vehicles().Records()) {
-        if (vehicle.IsDeleted())
-            continue;
-        m_vehicle->addItem(AnsiText::ToQString(vehicle.Name.View()),
-                           ComboItems::PointerData(&vehicle));
+    for (const VehicleRecord* vehicle : VehiclesByName(document.Vehicles())) {
+        m_vehicle->addItem(AnsiText::ToQString(vehicle->Name.View()),
+                           ComboItems::PointerData(vehicle));
         const int index = m_vehicle->count() - 1;
-        if (vehicle.VehicleId == expense.VehicleId && vehicleIndex < 0)
+        if (vehicle->VehicleId == expense.VehicleId && vehicleIndex < 0)
             vehicleIndex = index;
-        if (&vehicle == defaultVehicle)
+        if (vehicle == defaultVehicle)
             defaultIndex = index;
     }
     m_vehicle->setCurrentIndex(vehicleIndex >= 0 ? vehicleIndex : defaultIndex);
@@ -98,6 +98,11 @@ CExpenseDialog::CExpenseDialog(ExpenseRecord& expense, const TvDocument& documen
     m_odometer->setText(QString::number(expense.Odometer));
     m_volume->setText(AmountText(expense.Volume));
     m_gas->setChecked(expense.IsFuelPurchase());
+    m_shownCost = m_cost->text();
+    m_shownVolume = m_volume->text();
+    // A new expense proposes the vehicle's current reading.
+    if (defaultVehicle != nullptr)
+        m_proposedOdometer = m_odometer->text();
 
     auto* grid = new QGridLayout;
     const auto label = [this](const char* text) { return new QLabel(text, this); };
@@ -134,6 +139,8 @@ CExpenseDialog::CExpenseDialog(ExpenseRecord& expense, const TvDocument& documen
             UpdateEfficiency();
     });
     connect(m_odometer, &QLineEdit::textChanged, this, &CExpenseDialog::UpdateEfficiency);
+    connect(m_volume, &QLineEdit::textChanged, this, &CExpenseDialog::UpdateEfficiency);
+    connect(m_vehicle, &QComboBox::currentIndexChanged, this, &CExpenseDialog::OnVehicleChanged);
     ShowFillUpControls();
     UpdateEfficiency();
     m_vendor->setFocus();
@@ -145,6 +152,16 @@ void CExpenseDialog::ShowFillUpControls() {
          std::initializer_list<QWidget*>{m_volumeLabel, m_volume, m_efficiencyLabel, m_efficiency,
                                          m_lastFillUpLabel, m_lastFillUp})
         control->setVisible(gas);
+}
+
+void CExpenseDialog::OnVehicleChanged() {
+    // The proposal follows the vehicle until the user types a reading.
+    const VehicleRecord* vehicle = ComboItems::Current<VehicleRecord>(m_vehicle);
+    if (vehicle != nullptr && m_proposedOdometer && m_odometer->text() == *m_proposedOdometer) {
+        m_proposedOdometer = QString::number(m_document.CurrentOdometer(*vehicle));
+        m_odometer->setText(*m_proposedOdometer);
+    }
+    UpdateEfficiency();
 }
 
 void CExpenseDialog::UpdateEfficiency() {
@@ -164,7 +181,9 @@ void CExpenseDialog::UpdateEfficiency() {
         return;
     }
     m_lastFillUp->setText(QString::number(previous->Odometer));
-    const double volume = static_cast<float>(FieldChecks::PeekNumber(m_volume).value_or(0));
+    // The volume as it will be stored: below half a thousandth it is none.
+    const double typed = static_cast<float>(FieldChecks::PeekNumber(m_volume).value_or(0));
+    const double volume = ToShownAmount(ToStoredAmount(typed).value_or(0));
     m_efficiency->setText(QString::fromStdString(
         GetFuelEfficiencyText(static_cast<std::int32_t>(odometer.value), volume, previous)));
 }
@@ -176,21 +195,32 @@ void CExpenseDialog::changeEvent(QEvent* event) {
 }
 
 void CExpenseDialog::accept() {
-    const auto cost = FieldChecks::ReadNumber(m_cost, kMinStoredAmount, kMaxStoredAmount);
-    if (!cost)
-        return;
+    // An amount field left as it was opened keeps the stored thousandths.
+    std::int32_t storedCost = m_expense.Cost;
+    if (m_cost->text() != m_shownCost) {
+        const auto cost = FieldChecks::ReadNumber(m_cost, kMinStoredAmount, kMaxStoredAmount);
+        if (!cost)
+            return;
+        const std::optional<std::int32_t> converted = ToStoredAmount(*cost);
+        if (!converted) {
+            FieldChecks::Refuse(m_cost, QString("Please enter a number between %1 and %2.")
+                                            .arg(kMinStoredAmount, 0, 'f', 3)
+                                            .arg(kMaxStoredAmount, 0, 'f', 3));
+            return;
+        }
+        storedCost = *converted;
+    }
     const auto odometer = FieldChecks::ReadInteger(m_odometer, 0, kMaxOdometer);
     if (!odometer)
         return;
-    const auto volume = FieldChecks::ReadNumber(m_volume, 0, kMaxVolume);
-    if (!volume)
-        return;
-    const std::optional<std::int32_t> storedCost = ToStoredAmount(*cost);
-    if (!storedCost) {
-        FieldChecks::Refuse(m_cost, QString("Please enter a number between %1 and %2.")
-                                        .arg(kMinStoredAmount, 0, 'f', 3)
-                                        .arg(kMaxStoredAmount, 0, 'f', 3));
-        return;
+    // The volume is checked only while it is shown; hidden, it is carried
+    // through as stored.
+    std::int32_t storedVolume = m_expense.Volume;
+    if (m_gas->isChecked() && m_volume->text() != m_shownVolume) {
+        const auto volume = FieldChecks::ReadNumber(m_volume, 0, kMaxVolume);
+        if (!volume)
+            return;
+        storedVolume = ToStoredAmount(*volume).value_or(0);
     }
     if (m_vendor->text().isEmpty()) {
         FieldChecks::Refuse(m_vendor, "You must enter a Vender");
@@ -216,13 +246,13 @@ void CExpenseDialog::accept() {
 
     m_expense.Vendor.Set(AnsiText::FromQString(m_vendor->text()));
     m_expense.Description.Set(AnsiText::FromQString(m_description->text()));
-    m_expense.Cost = *storedCost;
+    m_expense.Cost = storedCost;
     m_expense.Odometer = static_cast<std::int32_t>(*odometer);
     if (m_gas->isChecked())
         m_expense.ExpenseFlags |= ExpenseFlagBits::FuelPurchase;
     else
         m_expense.ExpenseFlags &= static_cast<std::uint16_t>(~ExpenseFlagBits::FuelPurchase);
-    m_expense.Volume = ToStoredAmount(*volume).value_or(0);
+    m_expense.Volume = storedVolume;
     m_expense.VehicleId = vehicle->VehicleId;
     m_expense.Category = category->Category;
     m_expense.Date = *date;

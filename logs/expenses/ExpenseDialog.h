@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
+#include <optional>
 #include <string>
 
 class CMomentEdit;
@@ -26,7 +28,8 @@ public:
     static constexpr double kMaxVolume = 99999;
 
     // defaultVehicle and defaultCategory (either may be null) preselect the
-    // boxes of a new expense.
+    // boxes of a new expense; with a defaultVehicle the odometer holds a
+    // proposal that follows the vehicle box until the user types a reading.
     CExpenseDialog(ExpenseRecord& expense, const TvDocument& document,
                    const VehicleRecord* defaultVehicle, const CategoryEntry* defaultCategory,
                    bool metric, QWidget* parent = nullptr);
@@ -41,10 +44,16 @@ protected:
 
 private:
     void ShowFillUpControls();
+    void OnVehicleChanged();
 
     ExpenseRecord& m_expense;
     const TvDocument& m_document;
     std::string m_note;
+    // The amounts as the fields first showed them.
+    QString m_shownCost;
+    QString m_shownVolume;
+    // The reading proposed for a new expense; none when editing.
+    std::optional<QString> m_proposedOdometer;
 
     QComboBox* m_vehicle;
     QComboBox* m_category;

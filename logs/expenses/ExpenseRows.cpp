@@ -11,7 +11,9 @@
 #include <utility>
 
 std::optional<std::int32_t> ToStoredAmount(double amount) {
-    const double scaled = std::trunc(amount * 1000.0 + 0.5);
+    // Half a thousandth goes away from zero on both sides, so that an amount
+    // shown from its thousandths reads back as the same thousandths.
+    const double scaled = std::round(amount * 1000.0);
     if (!(scaled >= -2147483648.0 && scaled <= 2147483647.0))
         return std::nullopt;
     return static_cast<std::int32_t>(scaled);

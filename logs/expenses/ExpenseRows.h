@@ -18,8 +18,8 @@ class TvDocument;
 // The largest and smallest amounts that fit.
 constexpr double kMaxStoredAmount = 2147483.647;
 constexpr double kMinStoredAmount = -2147483.648;
-// Amount x 1000 + 0.5, cut toward zero (12.345 -> 12345, 0.0005 -> 1); none
-// when it does not fit in 32 bits.
+// Amount x 1000, rounded half away from zero (12.345 -> 12345, 0.0005 -> 1,
+// -12.345 -> -12345); none when it does not fit in 32 bits.
 std::optional<std::int32_t> ToStoredAmount(double amount);
 // Thousandths back to the amount (12340 -> 12.34).
 double ToShownAmount(std::int32_t stored);

@@ -10,6 +10,7 @@
 #include "ServiceRows.h"
 #include "TextOrder.h"
 #include "TvDocument.h"
+#include "VehicleRows.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -43,13 +44,12 @@ CServiceRecordDialog::CServiceRecordDialog(ServiceRecord& entry, const TvDocumen
     m_lastServicing->setObjectName("lastServicingLabel");
     m_lastServicing->setMinimumWidth(240);
 
+    // The vehicles in the filter pane's order.
     int vehicleIndex = -1;
-    for (const VehicleRecord& vehicle : document.Vehicles().Records()) {
-        if (vehicle.IsDeleted())
-            continue;
-        m_vehicle->addItem(AnsiText::ToQString(vehicle.Name.View()),
-                           ComboItems::PointerData(&vehicle));
-        if (vehicle.VehicleId == entry.VehicleId && vehicleIndex < 0)
+    for (const VehicleRecord* vehicle : VehiclesByName(document.Vehicles())) {
+        m_vehicle->addItem(AnsiText::ToQString(vehicle->Name.View()),
+                           ComboItems::PointerData(vehicle));
+        if (vehicle->VehicleId == entry.VehicleId && vehicleIndex < 0)
             vehicleIndex = m_vehicle->count() - 1;
     }
     m_vehicle->setCurrentIndex(vehicleIndex);

@@ -1,6 +1,7 @@
 #include "ServiceRows.h"
 
 #include "Clock.h"
+#include "MExcept.h"
 #include "SortByKey.h"
 #include "SortCode.h"
 #include "TvDocument.h"
@@ -65,18 +66,24 @@ ServiceProposal ProposeNextService(const TvDocument& document, const VehicleReco
     ServiceProposal proposal;
     const ServiceRecord* latest =
         type != nullptr ? document.Services().LatestService(vehicle, *type, now) : nullptr;
-    if (latest != nullptr) {
+    // A latest date the calendar cannot place gives no moment to count from:
+    // the proposal then starts from the trips and today, as without service.
+    std::int64_t from = latest != nullptr ? latest->Date.AsSeconds() : -1;
+    if (from >= 0) {
         proposal.Odometer = latest->Odometer;
         proposal.Date = latest->Date;
     } else {
         proposal.Odometer = document.Trips().MaxTripOdometer(vehicle);
         proposal.Date = now;
+        from = now.AsSeconds();
     }
     if (type != nullptr) {
         proposal.Odometer = SaturatedSum(proposal.Odometer, type->DistanceInterval);
-        const std::int64_t from = proposal.Date.AsSeconds();
-        if (from >= 0)
-            proposal.Date = MTime(from + type->IntervalDays() * kSecondsPerDay);
+        const std::int64_t due = from + type->IntervalDays() * kSecondsPerDay;
+        // The data file holds no moment past the 32-bit range.
+        if (from < 0 || due > std::numeric_limits<std::int32_t>::max())
+            throw MExceptTimeOutOfRange();
+        proposal.Date = MTime(due);
     }
     return proposal;
 }

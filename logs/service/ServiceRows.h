@@ -32,8 +32,10 @@ const char* GetServiceStatusText(const ServiceRecord& entry, std::int32_t curren
                                  bool typeHasTimeSchedule);
 
 // Where and when the next servicing of the vehicle falls: from its latest
-// entry of the type (or, with none, its trips' highest reading and now), plus
-// the type's distance and time schedule when a type is given.
+// entry of the type (or, with none or with one dated where the calendar
+// cannot place it, its trips' highest reading and now), plus the type's
+// distance and time schedule when a type is given. Raises
+// MExceptTimeOutOfRange when the date due lies past what the data file holds.
 struct ServiceProposal {
     std::int32_t Odometer = 0;
     MTime Date;

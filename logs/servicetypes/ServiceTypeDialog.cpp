@@ -5,6 +5,7 @@
 #include "FieldChecks.h"
 #include "MessageBox.h"
 #include "ServiceTypeRows.h"
+#include "WholeNumber.h"
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>
@@ -39,7 +40,8 @@ CServiceTypeDialog::CServiceTypeDialog(ServiceTypeRecord& type, const ServiceTyp
       m_distance(type.DistanceInterval), m_name(new QLineEdit(this)),
       m_units(new QButtonGroup(this)), m_everyLabel(new QLabel("Every:", this)),
       m_countEdit(MakeNumberEdit(type.TimeCount, "countEdit", this)), m_unitLabel(new QLabel(this)),
-      m_distanceEdit(MakeNumberEdit(type.DistanceInterval, "distanceEdit", this)) {
+      m_distanceEdit(MakeNumberEdit(type.DistanceInterval, "distanceEdit", this)),
+      m_timeSchedule(new QLabel(this)), m_distanceSchedule(new QLabel(this)), m_metric(metric) {
     setWindowTitle("Service Type");
     m_name->setObjectName("nameEdit");
     m_name->setMaxLength(kMaxNameLength);
@@ -47,6 +49,8 @@ CServiceTypeDialog::CServiceTypeDialog(ServiceTypeRecord& type, const ServiceTyp
     m_unitLabel->setObjectName("unitLabel");
     m_unitLabel->setMinimumWidth(m_unitLabel->fontMetrics().horizontalAdvance("months") + 4);
     m_countEdit->setMaximumWidth(60);
+    m_timeSchedule->setObjectName("timeScheduleLabel");
+    m_distanceSchedule->setObjectName("distanceScheduleLabel");
 
     auto* time = new QGroupBox("Repeat TIme", this);
     auto* timeLayout = new QGridLayout(time);
@@ -64,15 +68,21 @@ CServiceTypeDialog::CServiceTypeDialog(ServiceTypeRecord& type, const ServiceTyp
     count->addWidget(m_unitLabel);
     count->addStretch(1);
     timeLayout->addLayout(count, 0, 1, 2, 1, Qt::AlignTop);
+    timeLayout->addWidget(m_timeSchedule, 2, 1, Qt::AlignTop);
     timeLayout->setColumnStretch(1, 1);
     connect(m_units, &QButtonGroup::idClicked, this, &CServiceTypeDialog::OnUnitClicked);
+    connect(m_countEdit, &QLineEdit::textChanged, this, &CServiceTypeDialog::ShowSchedules);
+    connect(m_distanceEdit, &QLineEdit::textChanged, this, &CServiceTypeDialog::ShowSchedules);
 
     auto* distance = new QGroupBox("Repeat Milage", this);
-    auto* distanceLayout = new QHBoxLayout(distance);
-    distanceLayout->addWidget(new QLabel("Every:", distance));
-    distanceLayout->addWidget(m_distanceEdit);
-    distanceLayout->addWidget(new QLabel(metric ? "Kilometers:" : "Miles", distance));
-    distanceLayout->addStretch(1);
+    auto* distanceLayout = new QVBoxLayout(distance);
+    auto* distanceRow = new QHBoxLayout;
+    distanceRow->addWidget(new QLabel("Every:", distance));
+    distanceRow->addWidget(m_distanceEdit);
+    distanceRow->addWidget(new QLabel(metric ? "Kilometers:" : "Miles", distance));
+    distanceRow->addStretch(1);
+    distanceLayout->addLayout(distanceRow);
+    distanceLayout->addWidget(m_distanceSchedule);
 
     auto* name = new QFormLayout;
     name->addRow("Name:", m_name);
@@ -97,6 +107,25 @@ void CServiceTypeDialog::ShowUnit() {
     m_everyLabel->setVisible(scheduled);
     m_countEdit->setEnabled(scheduled);
     m_unitLabel->setText(kUnitLabels[unit]);
+    ShowSchedules();
+}
+
+void CServiceTypeDialog::ShowSchedules() {
+    // What OK would store, in the list's words: a count or distance of 0
+    // reads "Never". A field that OK would refuse shows no schedule.
+    ServiceTypeRecord schedule;
+    schedule.TimeUnit = static_cast<std::uint8_t>(SelectedUnit());
+    const WholeNumber count = WholeNumber::Parse(m_countEdit->text().toStdString(), 0, kMaxCount);
+    const WholeNumber distance =
+        WholeNumber::Parse(m_distanceEdit->text().toStdString(), 0, kMaxOdometer);
+    schedule.TimeCount = static_cast<std::uint8_t>(count.value);
+    schedule.DistanceInterval = static_cast<std::int32_t>(distance.value);
+    const auto text = [](const WholeNumber& field, const std::string& schedule) {
+        return field.verdict == WholeNumber::Verdict::Ok ? QString::fromStdString(schedule)
+                                                         : QString();
+    };
+    m_timeSchedule->setText(text(count, GetTimeScheduleText(schedule)));
+    m_distanceSchedule->setText(text(distance, GetDistanceScheduleText(schedule, m_metric)));
 }
 
 bool CServiceTypeDialog::ReadFields() {

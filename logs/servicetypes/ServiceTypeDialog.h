@@ -34,6 +34,8 @@ private:
     // The count field, its "Every:" label and the units label follow the unit.
     void ShowUnit();
     int SelectedUnit() const;
+    // "Every 3 months", "Never", ... for the fields as they stand.
+    void ShowSchedules();
 
     ServiceTypeRecord& m_type;
     const ServiceTypeStore& m_store;
@@ -47,4 +49,7 @@ private:
     QLineEdit* m_countEdit;
     QLabel* m_unitLabel;
     QLineEdit* m_distanceEdit;
+    QLabel* m_timeSchedule;
+    QLabel* m_distanceSchedule;
+    bool m_metric;
 };

@@ -1,6 +1,7 @@
 #include "StatisticsWindow.h"
 
 #include "AnsiText.h"
+#include "ChartScale.h"
 #include "Clock.h"
 #include "FileDialog.h"
 #include "MessageBox.h"
@@ -109,50 +110,57 @@ QChart* MakeChart(const QString& title) {
     return chart;
 }
 
-// A value axis on the left over [low, high], zero always included, so that an
-// all-zero or one-point chart still has a range.
+// The vehicle's own series (its efficiency, its distance) take one colour in
+// every chart; the expense categories take the others, each by its place in
+// the category list, so that a category keeps its colour as the range changes.
+const QColor kVehicleColour(0x1f, 0x77, 0xb4);
+const QColor kCategoryColours[] = {
+    QColor(0xff, 0x7f, 0x0e), QColor(0x2c, 0xa0, 0x2c), QColor(0xd6, 0x27, 0x28),
+    QColor(0x94, 0x67, 0xbd), QColor(0x8c, 0x56, 0x4b), QColor(0xe3, 0x77, 0xc2),
+    QColor(0x7f, 0x7f, 0x7f), QColor(0xbc, 0xbd, 0x22), QColor(0x17, 0xbe, 0xcf)};
+
+QColor CategoryColour(std::size_t place) {
+    return kCategoryColours[place % std::size(kCategoryColours)];
+}
+
+// A value axis on the left over [low, high], zero always included, in steps
+// of 1, 2 or 5 times a power of ten, few enough for labels that fit the
+// smallest chart.
 void AddValueAxis(QChart* chart, QAbstractSeries* series, double low, double high,
                   const QString& title) {
-    // A little room above the highest point, so that it is not cut by the
-    // plot's edge.
-    low = std::min(low, 0.0) * 1.05;
-    high = std::max(high, 0.0) * 1.05;
-    if (high - low <= 0)
-        high = low + 1;
+    constexpr int kMostSteps = 5;
+    const ChartScale scale = NiceChartScale(low, high, kMostSteps);
     auto* axis = new QValueAxis;
     axis->setTitleText(title);
-    axis->setRange(low, high);
-    axis->applyNiceNumbers();
-    axis->setLabelFormat(high - low < 10 ? "%.1f" : "%.0f");
+    axis->setRange(scale.Low, scale.High);
+    axis->setTickCount(static_cast<int>(std::lround((scale.High - scale.Low) / scale.Step)) + 1);
+    axis->setLabelFormat(QString("%.%1f").arg(scale.Decimals));
     chart->addAxis(axis, Qt::AlignLeft);
     series->attachAxis(axis);
 }
 
-// The months along the bottom, under their bars (bar i stands at i). At most
-// six are named, a whole number of months apart that divides a year or
-// years (every month, every second, every quarter ...), so that the names
-// stay readable on a narrow chart and fall on the same months every year.
-void AddMonthAxis(QChart* chart, QAbstractSeries* series, const std::vector<MonthFigures>& months) {
-    constexpr std::size_t kMostNames = 6;
-    std::size_t step = 1;
-    for (const std::size_t candidate : {1, 2, 3, 4, 6, 12, 24, 60, 120, 240}) {
-        step = candidate;
-        if (candidate * kMostNames >= months.size())
-            break;
-    }
+// The months along the bottom, under their bars (bar i stands at i); the
+// names are put on by LabelMonths, as many as the chart's width lets stand
+// side by side.
+void AddMonthAxis(QChart* chart, QAbstractSeries* series, std::size_t months) {
     auto* axis = new QCategoryAxis;
     axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     axis->setGridLineVisible(false);
     axis->setTruncateLabels(false);
     axis->setStartValue(-0.5);
-    axis->setRange(-0.5, static_cast<double>(months.size()) - 0.5);
-    for (std::size_t index = 0; index < months.size(); ++index) {
-        const MonthFigures& month = months[index];
-        if (static_cast<std::size_t>(month.Year * 12 + month.Month - 1) % step == 0)
-            axis->append(MonthLabel(month), static_cast<double>(index));
-    }
+    axis->setRange(-0.5, static_cast<double>(months) - 0.5);
     chart->addAxis(axis, Qt::AlignBottom);
     series->attachAxis(axis);
+}
+
+// The legend of a chart with several series, under it: a coloured square and
+// the name of each, wrapped to the chart's width so that none is cut.
+QString LegendText(const std::vector<std::pair<QString, QColor>>& entries) {
+    QStringList items;
+    for (const auto& [name, colour] : entries)
+        items << QString("<span style=\"color:%1\">&#9632;</span>&nbsp;%2")
+                     .arg(colour.name(), name.toHtmlEscaped().replace(' ', "&nbsp;"));
+    return items.join(" &nbsp; ");
 }
 
 // Writes the image through a temporary file that replaces the target only
@@ -336,16 +344,71 @@ QWidget* CStatisticsWindow::MakeChartPane(Chart chart, const QString& name,
     save->setToolTip("Save the chart as a PNG image");
     connect(save, &QPushButton::clicked, this, [this, chart] { SaveChart(chart); });
 
+    auto* legend = new QLabel(pane);
+    legend->setObjectName(name + "Legend");
+    legend->setTextFormat(Qt::RichText);
+    legend->setWordWrap(true);
+    legend->hide();
+
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(save);
     auto* layout = new QVBoxLayout(pane);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view, 1);
+    layout->addWidget(legend);
     layout->addLayout(buttons);
 
-    m_charts[chart] = {view, sentence, fileName};
+    // The month names follow the chart's width.
+    view->installEventFilter(this);
+    m_charts[chart] = {view, sentence, legend, fileName, {}};
     return pane;
+}
+
+bool CStatisticsWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize)
+        for (ChartPane& pane : m_charts)
+            if (pane.view == watched)
+                LabelMonths(pane);
+    return QWidget::eventFilter(watched, event);
+}
+
+void CStatisticsWindow::LabelMonths(ChartPane& pane) {
+    if (pane.months.empty())
+        return;
+    const QList<QAbstractAxis*> axes = pane.view->chart()->axes(Qt::Horizontal);
+    auto* axis = axes.isEmpty() ? nullptr : qobject_cast<QCategoryAxis*>(axes.front());
+    if (axis == nullptr)
+        return;
+    for (const QString& label : axis->categoriesLabels())
+        axis->remove(label);
+    // As many names as fit side by side with a gap, a whole number of months
+    // apart that divides a year or years (every month, every second, every
+    // quarter ...), so that they fall on the same months every year. The
+    // value axis and the margins take about 90 pixels of the width.
+    const QFontMetrics metrics(axis->labelsFont());
+    const int nameWidth = metrics.horizontalAdvance("May 2024") + metrics.averageCharWidth() * 3;
+    const std::size_t mostNames =
+        static_cast<std::size_t>(std::max(1, (pane.view->width() - 90) / nameWidth));
+    std::size_t step = 1;
+    for (const std::size_t candidate : {1, 2, 3, 4, 6, 12, 24, 60, 120, 240}) {
+        step = candidate;
+        if (candidate * mostNames >= pane.months.size())
+            break;
+    }
+    for (std::size_t index = 0; index < pane.months.size(); ++index) {
+        const auto& [number, name] = pane.months[index];
+        if (static_cast<std::size_t>(number) % step == 0)
+            axis->append(name, static_cast<double>(index));
+    }
+}
+
+void CStatisticsWindow::ShowMonths(Chart chart, const std::vector<MonthFigures>& months) {
+    ChartPane& pane = m_charts[chart];
+    pane.months.clear();
+    for (const MonthFigures& month : months)
+        pane.months.emplace_back(month.Year * 12 + month.Month - 1, MonthLabel(month));
+    LabelMonths(pane);
 }
 
 void CStatisticsWindow::Refresh() {
@@ -416,6 +479,7 @@ void CStatisticsWindow::ShowEfficiencyChart(const VehicleStatistics& figures) {
     QChart* chart = MakeChart(QString("Fuel Efficiency (%1)").arg(units.efficiency));
     auto* series = new QLineSeries;
     series->setName(units.efficiency);
+    series->setColor(kVehicleColour);
     double low = 0;
     double high = 0;
     for (const FillUpPoint& point : figures.FillUpPoints) {
@@ -465,6 +529,7 @@ void CStatisticsWindow::ShowCostChart(const VehicleStatistics& figures) {
     // One layer per expense category that cost anything in the range; each
     // month's bar stacks its costs up from zero and its refunds down.
     auto* series = new QStackedBarSeries;
+    std::vector<std::pair<QString, QColor>> legend;
     std::vector<double> above(figures.Months.size(), 0.0);
     std::vector<double> below(figures.Months.size(), 0.0);
     for (std::size_t category = 0; category < figures.CostByCategory.size(); ++category) {
@@ -475,6 +540,9 @@ void CStatisticsWindow::ShowCostChart(const VehicleStatistics& figures) {
                          [&costOf](const MonthFigures& month) { return costOf(month) != 0; }))
             continue;
         auto* layer = new QBarSet(AnsiText::ToQString(figures.CostByCategory[category].Name));
+        layer->setColor(CategoryColour(category));
+        layer->setBorderColor(CategoryColour(category));
+        legend.emplace_back(layer->label(), layer->color());
         for (std::size_t month = 0; month < figures.Months.size(); ++month) {
             const double cost = static_cast<double>(costOf(figures.Months[month])) * 0.001;
             layer->append(cost);
@@ -488,12 +556,13 @@ void CStatisticsWindow::ShowCostChart(const VehicleStatistics& figures) {
         return;
     }
     chart->addSeries(series);
-    chart->legend()->setVisible(true);
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    AddMonthAxis(chart, series, figures.Months);
+    AddMonthAxis(chart, series, figures.Months.size());
     AddValueAxis(chart, series, *std::min_element(below.begin(), below.end()),
                  *std::max_element(above.begin(), above.end()), "Cost");
     ReplaceChart(kCostChart, chart, QString());
+    ShowMonths(kCostChart, figures.Months);
+    m_charts[kCostChart].legend->setText(LegendText(legend));
+    m_charts[kCostChart].legend->show();
 }
 
 void CStatisticsWindow::ShowDistanceChart(const VehicleStatistics& figures) {
@@ -504,6 +573,8 @@ void CStatisticsWindow::ShowDistanceChart(const VehicleStatistics& figures) {
         return;
     }
     auto* distances = new QBarSet(units.distance);
+    distances->setColor(kVehicleColour);
+    distances->setBorderColor(kVehicleColour);
     double high = 0;
     for (const MonthFigures& month : figures.Months) {
         distances->append(static_cast<double>(month.Distance));
@@ -512,9 +583,10 @@ void CStatisticsWindow::ShowDistanceChart(const VehicleStatistics& figures) {
     auto* series = new QBarSeries;
     series->append(distances);
     chart->addSeries(series);
-    AddMonthAxis(chart, series, figures.Months);
+    AddMonthAxis(chart, series, figures.Months.size());
     AddValueAxis(chart, series, 0, high, units.distance);
     ReplaceChart(kDistanceChart, chart, QString());
+    ShowMonths(kDistanceChart, figures.Months);
 }
 
 void CStatisticsWindow::ReplaceChart(Chart chart, QChart* content, const QString& sentence) {
@@ -525,6 +597,8 @@ void CStatisticsWindow::ReplaceChart(Chart chart, QChart* content, const QString
     delete previous;
     pane.sentence->setText(sentence);
     pane.sentence->setVisible(!sentence.isEmpty());
+    pane.legend->hide();
+    pane.months.clear();
 }
 
 void CStatisticsWindow::Drop() {

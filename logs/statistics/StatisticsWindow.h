@@ -3,6 +3,8 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <utility>
+#include <vector>
 
 class CTvDeskDoc;
 class QChart;
@@ -10,6 +12,7 @@ class QChartView;
 class QFormLayout;
 class QLabel;
 class QTimer;
+struct MonthFigures;
 struct VehicleStatistics;
 
 // The "Vehicle Statistics" window: the figures of the filter pane's vehicle
@@ -36,6 +39,7 @@ public:
     void SaveChart(int chart);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -44,7 +48,11 @@ private:
         QChartView* view = nullptr;
         // The plain sentence over a chart without data.
         QLabel* sentence = nullptr;
+        // The names of the series, under a chart that has several.
+        QLabel* legend = nullptr;
         QString fileName; // offered by Save Chart
+        // A monthly chart's months by bar: year * 12 + month - 1, and name.
+        std::vector<std::pair<int, QString>> months;
     };
     struct FigureLabels {
         QLabel* trips;
@@ -69,6 +77,10 @@ private:
     void ShowEfficiencyChart(const VehicleStatistics& figures);
     void ShowCostChart(const VehicleStatistics& figures);
     void ShowDistanceChart(const VehicleStatistics& figures);
+    // Names the months under a monthly chart's bars, as many as its width
+    // lets stand side by side.
+    void ShowMonths(Chart chart, const std::vector<MonthFigures>& months);
+    void LabelMonths(ChartPane& pane);
     // Puts a new chart into the pane (the old one is deleted) with the
     // sentence over it, or none when the sentence is empty.
     void ReplaceChart(Chart chart, QChart* content, const QString& sentence);

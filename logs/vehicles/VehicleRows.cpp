@@ -104,12 +104,25 @@ bool IsVehicleNameUsed(const VehicleStore& store, std::string_view name,
     return false;
 }
 
+namespace {
+
+template <typename Vehicle> void SortByName(std::vector<Vehicle*>& vehicles) {
+    std::stable_sort(vehicles.begin(), vehicles.end(), [](const Vehicle* a, const Vehicle* b) {
+        return TextOrder::Less(a->Name.View(), b->Name.View());
+    });
+}
+
+} // namespace
+
 std::vector<VehicleRecord*> VehiclesByName(VehicleStore& store) {
     std::vector<VehicleRecord*> vehicles = VehicleRows(store);
-    std::stable_sort(vehicles.begin(), vehicles.end(),
-                     [](const VehicleRecord* a, const VehicleRecord* b) {
-                         return TextOrder::Less(a->Name.View(), b->Name.View());
-                     });
+    SortByName(vehicles);
+    return vehicles;
+}
+
+std::vector<const VehicleRecord*> VehiclesByName(const VehicleStore& store) {
+    std::vector<const VehicleRecord*> vehicles = VehicleRows(store);
+    SortByName(vehicles);
     return vehicles;
 }
 

@@ -53,6 +53,8 @@ bool IsVehicleNameUsed(const VehicleStore& store, std::string_view name,
 // aside first; equal names in store order): the order of the filter pane's
 // vehicle box.
 std::vector<VehicleRecord*> VehiclesByName(VehicleStore& store);
+// The same for the boxes of the service and expense dialogs.
+std::vector<const VehicleRecord*> VehiclesByName(const VehicleStore& store);
 // The first of those, the vehicle the filter pane selects by itself; none
 // without live vehicles.
 VehicleRecord* FirstVehicleByName(VehicleStore& store);

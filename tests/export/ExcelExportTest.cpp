@@ -3,9 +3,11 @@
 
 #include "ExcelExport.h"
 #include "Clock.h"
+#include "ExpenseRows.h"
 #include "ExportData.h"
 #include "FileSizeLimit.h"
 #include "SheetWriter.h"
+#include "TextExport.h"
 #include "WorkbookReader.h"
 
 #include <gtest/gtest.h>
@@ -140,6 +142,37 @@ TEST_F(ExcelSheetTest, ServiceAndExpenseDatesAreAtMidnight) {
     EXPECT_EQ(expenses.Text(1, 7), "n ");
     EXPECT_EQ(expenses.Text(2, 3), "Unknown");
     EXPECT_DOUBLE_EQ(expenses.Number(2, 5), -2.5);
+}
+
+// Records dated where the calendar cannot place them, stored as a handheld
+// gave them, are left out of every date range alike by the list and both
+// exports, and shown by all three with all dates.
+TEST_F(ExcelSheetTest, TheListAndBothExportsTakeTheSameRecordsOfARange) {
+    AddExpense(MTime(std::int64_t{-400 * 86400}), "Before", "", 1, 1, 0); // 1968
+    AddExpense(At(2004, 6, 1), "Inside", "", 2, 1, 0);
+    AddExpense(MTime(std::int64_t{2208988800}), "After", "", 3, 1, 0); // 2040
+    doc.FromDate = At(1970, 1, 2);
+    doc.ToDate = At(2038, 1, 17, 23, 59);
+    for (const bool allDates : {false, true}) {
+        doc.DisplayAllDates = allDates;
+        std::string listed;
+        for (const ExpenseRecord* expense :
+             ExpenseRows(doc.Expenses(), ExpenseFilter::FromDocument(doc)))
+            listed += std::string(expense->Vendor.View()) + ",";
+        EXPECT_EQ(listed, allDates ? "Before,Inside,After," : "Inside,");
+        const RecordingSheet sheet = Write(ExportLog::Expenses);
+        std::string sheetRows;
+        for (std::uint32_t row = 1; row < sheet.Rows(); ++row)
+            sheetRows += sheet.Text(row, 1) + ",";
+        EXPECT_EQ(sheetRows, listed);
+        MemorySink sink;
+        ASSERT_TRUE(WriteTextExport(doc, ExportLog::Expenses, {}, sink, nullptr));
+        std::string textRows;
+        for (const std::string vendor : {"Before", "Inside", "After"})
+            if (SinkText(sink).find("," + vendor + ",") != std::string::npos)
+                textRows += vendor + ",";
+        EXPECT_EQ(textRows, listed);
+    }
 }
 
 TEST_F(ExcelSheetTest, SkippedRecordsLeaveNoEmptyRows) {

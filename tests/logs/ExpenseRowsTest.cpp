@@ -19,10 +19,10 @@ TEST(ExpenseAmounts, ThousandthsInAndOut) {
     EXPECT_EQ(ToStoredAmount(12.345f), 12345) << "as the dialog's single-precision field holds it";
     EXPECT_EQ(ToStoredAmount(0.0005), 1);
     EXPECT_EQ(ToStoredAmount(0.0004), 0);
-    EXPECT_EQ(ToStoredAmount(-12.345), -12344) << "plus one half, then cut toward zero";
+    EXPECT_EQ(ToStoredAmount(-12.345), -12345) << "half a thousandth away from zero";
+    EXPECT_EQ(ToStoredAmount(-0.0005), -1);
     EXPECT_EQ(ToStoredAmount(kMaxStoredAmount), 2147483647);
-    EXPECT_EQ(ToStoredAmount(kMinStoredAmount), -2147483647)
-        << "the half added moves the smallest amount up by one";
+    EXPECT_EQ(ToStoredAmount(kMinStoredAmount), -2147483647 - 1);
     EXPECT_EQ(ToStoredAmount(kMaxStoredAmount + 0.001), std::nullopt);
     EXPECT_EQ(ToStoredAmount(-3e9), std::nullopt);
     EXPECT_EQ(ToStoredAmount(std::nan("")), std::nullopt);
@@ -30,6 +30,18 @@ TEST(ExpenseAmounts, ThousandthsInAndOut) {
     EXPECT_EQ(CostText(-12340), "-12.34");
     EXPECT_EQ(CostText(0), "0.00");
     EXPECT_DOUBLE_EQ(ToShownAmount(12340), 12.34);
+}
+
+// What the dialog shows of a stored amount reads back as the same amount, on
+// both sides of zero, so that an unchanged OK changes nothing.
+TEST(ExpenseAmounts, AShownAmountReadsBackUnchanged) {
+    for (std::int64_t step = -2147483648LL; step <= 2147483647LL; step += 9973 * 1013) {
+        for (const std::int64_t stored : {step, step + 1, step + 5, step + 340}) {
+            if (stored > 2147483647LL)
+                continue;
+            EXPECT_EQ(ToStoredAmount(std::stod(ExactAmountText(stored))), stored);
+        }
+    }
 }
 
 class ExpenseRowsTest : public testing::Test {

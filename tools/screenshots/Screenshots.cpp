@@ -198,6 +198,16 @@ int main(int argc, char** argv) {
     frame.OnVehicleStatistics();
     if (auto* statistics = frame.findChild<CStatisticsWindow*>()) {
         ok &= Save(*statistics, output, "window-vehicle-statistics");
+        // The charts' labels and legends at a small and a large size too.
+        const QSize usual = statistics->size();
+        for (const QSize size : {QSize(760, 560), QSize(1700, 1050)}) {
+            statistics->resize(size);
+            QCoreApplication::processEvents();
+            ok &= Save(
+                *statistics, output,
+                QString("window-vehicle-statistics-%1x%2").arg(size.width()).arg(size.height()));
+        }
+        statistics->resize(usual);
         CTvDeskDoc& filtered = app.Doc();
         filtered.DisplayAllDates = 0;
         filtered.FromDate = MTime(2001, 1, 1, 0, 0, 0, -1);
