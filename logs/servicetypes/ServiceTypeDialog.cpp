@@ -49,6 +49,10 @@ CServiceTypeDialog::CServiceTypeDialog(ServiceTypeRecord& type, const ServiceTyp
     m_unitLabel->setObjectName("unitLabel");
     m_unitLabel->setMinimumWidth(m_unitLabel->fontMetrics().horizontalAdvance("months") + 4);
     m_countEdit->setMaximumWidth(60);
+    // The count field keeps its place whether "Every:" shows or not.
+    QSizePolicy everyPolicy = m_everyLabel->sizePolicy();
+    everyPolicy.setRetainSizeWhenHidden(true);
+    m_everyLabel->setSizePolicy(everyPolicy);
     m_timeSchedule->setObjectName("timeScheduleLabel");
     m_distanceSchedule->setObjectName("distanceScheduleLabel");
 
@@ -67,8 +71,10 @@ CServiceTypeDialog::CServiceTypeDialog(ServiceTypeRecord& type, const ServiceTyp
     count->addWidget(m_countEdit);
     count->addWidget(m_unitLabel);
     count->addStretch(1);
-    timeLayout->addLayout(count, 0, 1, 2, 1, Qt::AlignTop);
-    timeLayout->addWidget(m_timeSchedule, 2, 1, Qt::AlignTop);
+    auto* countAndSchedule = new QVBoxLayout;
+    countAndSchedule->addLayout(count);
+    countAndSchedule->addWidget(m_timeSchedule);
+    timeLayout->addLayout(countAndSchedule, 0, 1, 5, 1, Qt::AlignTop);
     timeLayout->setColumnStretch(1, 1);
     connect(m_units, &QButtonGroup::idClicked, this, &CServiceTypeDialog::OnUnitClicked);
     connect(m_countEdit, &QLineEdit::textChanged, this, &CServiceTypeDialog::ShowSchedules);

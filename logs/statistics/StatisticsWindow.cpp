@@ -8,10 +8,12 @@
 #include "TvDeskDoc.h"
 #include "VehicleStatistics.h"
 
+#include <QColor>
 #include <QDateTime>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -37,6 +39,7 @@
 #include <QtCharts/QValueAxis>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -368,8 +371,10 @@ QWidget* CStatisticsWindow::MakeChartPane(Chart chart, const QString& name,
 bool CStatisticsWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize)
         for (ChartPane& pane : m_charts)
-            if (pane.view == watched)
+            if (pane.view == watched) {
                 LabelMonths(pane);
+                FitDateTicks(pane);
+            }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -401,6 +406,20 @@ void CStatisticsWindow::LabelMonths(ChartPane& pane) {
         if (static_cast<std::size_t>(number) % step == 0)
             axis->append(name, static_cast<double>(index));
     }
+}
+
+void CStatisticsWindow::FitDateTicks(ChartPane& pane) {
+    const QList<QAbstractAxis*> axes = pane.view->chart()->axes(Qt::Horizontal);
+    auto* axis = axes.isEmpty() ? nullptr : qobject_cast<QDateTimeAxis*>(axes.front());
+    if (axis == nullptr)
+        return;
+    // As many dates as fit side by side, from 2 to 6, and no more than the
+    // days shown, so that no date is named twice.
+    const QFontMetrics metrics(axis->labelsFont());
+    const int dateWidth = metrics.horizontalAdvance("12/31/2024") + metrics.averageCharWidth() * 3;
+    const int most =
+        static_cast<int>(std::clamp<qint64>(axis->min().daysTo(axis->max()) + 1, 2, 6));
+    axis->setTickCount(std::clamp((pane.view->width() - 90) / dateWidth + 1, 2, most));
 }
 
 void CStatisticsWindow::ShowMonths(Chart chart, const std::vector<MonthFigures>& months) {
@@ -511,13 +530,13 @@ void CStatisticsWindow::ShowEfficiencyChart(const VehicleStatistics& figures) {
     const double margin = std::max((last->x() - first->x()) * 0.03, kDay);
     auto* time = new QDateTimeAxis;
     time->setFormat("M/d/yyyy");
-    time->setTickCount(points.size() > 1 ? 6 : 3);
     time->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(first->x() - margin)),
                    QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(last->x() + margin)));
     chart->addAxis(time, Qt::AlignBottom);
     series->attachAxis(time);
     AddValueAxis(chart, series, low, high, units.efficiency);
     ReplaceChart(kEfficiencyChart, chart, QString());
+    FitDateTicks(m_charts[kEfficiencyChart]);
 }
 
 void CStatisticsWindow::ShowCostChart(const VehicleStatistics& figures) {

@@ -81,6 +81,8 @@ private:
     // lets stand side by side.
     void ShowMonths(Chart chart, const std::vector<MonthFigures>& months);
     void LabelMonths(ChartPane& pane);
+    // The dates under the efficiency chart, as many as its width lets stand.
+    void FitDateTicks(ChartPane& pane);
     // Puts a new chart into the pane (the old one is deleted) with the
     // sentence over it, or none when the sentence is empty.
     void ReplaceChart(Chart chart, QChart* content, const QString& sentence);
