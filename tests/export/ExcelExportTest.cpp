@@ -7,7 +7,6 @@
 #include "ExportData.h"
 #include "FileSizeLimit.h"
 #include "SheetWriter.h"
-#include "TextExport.h"
 #include "WorkbookReader.h"
 
 #include <gtest/gtest.h>
@@ -144,9 +143,8 @@ TEST_F(ExcelSheetTest, ServiceAndExpenseDatesAreAtMidnight) {
     EXPECT_DOUBLE_EQ(expenses.Number(2, 5), -2.5);
 }
 
-// Records dated where the calendar cannot place them, stored as a handheld
-// gave them, are left out of every date range alike by the list and both
-// exports, and shown by all three with all dates.
+// Records dated outside 1970-2038 are left out of a date range alike by the
+// list and the exports (which share their rows), and shown with all dates.
 TEST_F(ExcelSheetTest, TheListAndBothExportsTakeTheSameRecordsOfARange) {
     AddExpense(MTime(std::int64_t{-400 * 86400}), "Before", "", 1, 1, 0); // 1968
     AddExpense(At(2004, 6, 1), "Inside", "", 2, 1, 0);
@@ -155,23 +153,15 @@ TEST_F(ExcelSheetTest, TheListAndBothExportsTakeTheSameRecordsOfARange) {
     doc.ToDate = At(2038, 1, 17, 23, 59);
     for (const bool allDates : {false, true}) {
         doc.DisplayAllDates = allDates;
-        std::string listed;
-        for (const ExpenseRecord* expense :
+        std::string listed, sheetRows;
+        for (const ExpenseRecord* row :
              ExpenseRows(doc.Expenses(), ExpenseFilter::FromDocument(doc)))
-            listed += std::string(expense->Vendor.View()) + ",";
-        EXPECT_EQ(listed, allDates ? "Before,Inside,After," : "Inside,");
+            listed += std::string(row->Vendor.View()) + ",";
         const RecordingSheet sheet = Write(ExportLog::Expenses);
-        std::string sheetRows;
         for (std::uint32_t row = 1; row < sheet.Rows(); ++row)
             sheetRows += sheet.Text(row, 1) + ",";
+        EXPECT_EQ(listed, allDates ? "Before,Inside,After," : "Inside,");
         EXPECT_EQ(sheetRows, listed);
-        MemorySink sink;
-        ASSERT_TRUE(WriteTextExport(doc, ExportLog::Expenses, {}, sink, nullptr));
-        std::string textRows;
-        for (const std::string vendor : {"Before", "Inside", "After"})
-            if (SinkText(sink).find("," + vendor + ",") != std::string::npos)
-                textRows += vendor + ",";
-        EXPECT_EQ(textRows, listed);
     }
 }
 

@@ -126,13 +126,11 @@ TEST_F(ServiceRowsTest, TheProposalFollowsTheLatestEntryOrTheTrips) {
 }
 
 TEST_F(ServiceRowsTest, TheProposalStaysWithinWhatTheFileHolds) {
-    // A latest entry dated in 2040, where the calendar cannot place it: the
-    // proposal starts from the trips (the vehicle's own reading) and now.
+    // A latest entry dated in 2040 counts as none: the vehicle's reading and now.
     AddEntry(*m_bus, m_oil->ServiceTypeId, MTime(std::int64_t{2208988800}), 40000);
     const ServiceProposal unplaced = ProposeNextService(m_document, *m_bus, m_oil);
     EXPECT_EQ(unplaced.Odometer, 5000 + 3000);
     EXPECT_EQ(unplaced.Date.AsSeconds(), m_now.AsSeconds() + 90 * 86400);
-    // Three months after December 2037 lies past January 2038.
     AddEntry(*m_van, m_oil->ServiceTypeId, At(2037, 12, 1), 5000);
     EXPECT_THROW(ProposeNextService(m_document, *m_van, m_oil), MExceptTimeOutOfRange);
 }

@@ -122,39 +122,3 @@ TEST_F(GeneratedSample, NotesAndAmountsLookLikeRealData) {
 }
 
 } // namespace
-
-// Between two fill-ups a vehicle runs at a believable efficiency, whether the
-// trips are few or many for the fill-ups, in miles or in kilometres.
-TEST(SampleFillUps, FollowTheDistanceAtABelievableEfficiency) {
-    struct Case {
-        std::uint32_t trips, expenses;
-        bool metric;
-        double lowest, highest;
-    };
-    for (const Case& c : {Case{2000, 400, false, 10, 60}, Case{200000, 300, false, 10, 60},
-                          Case{300, 900, true, 4, 25}}) {
-        TvDocument document;
-        SampleOptions options;
-        options.Trips = c.trips;
-        options.Expenses = c.expenses;
-        options.Metric = c.metric;
-        GenerateSample(document, options);
-        ASSERT_EQ(document.Expenses().Count(), c.expenses);
-        std::size_t pairs = 0;
-        for (const ExpenseRecord& fillUp : document.Expenses().Records()) {
-            const VehicleRecord* vehicle = document.Vehicles().FindVehicle(fillUp.VehicleId);
-            const ExpenseRecord* previous =
-                fillUp.IsFuelPurchase()
-                    ? document.Expenses().PreviousFillUp(*vehicle, fillUp.Odometer, &fillUp)
-                    : nullptr;
-            if (previous == nullptr)
-                continue;
-            ++pairs;
-            const double efficiency =
-                (fillUp.Odometer - previous->Odometer) * 1000.0 / fillUp.Volume;
-            EXPECT_GE(efficiency, c.lowest) << c.trips << " trips";
-            EXPECT_LE(efficiency, c.highest) << c.trips << " trips";
-        }
-        EXPECT_GT(pairs, c.expenses / 3);
-    }
-}
