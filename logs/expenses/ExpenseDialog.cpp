@@ -139,7 +139,6 @@ CExpenseDialog::CExpenseDialog(ExpenseRecord& expense, const TvDocument& documen
             UpdateEfficiency();
     });
     connect(m_odometer, &QLineEdit::textChanged, this, &CExpenseDialog::UpdateEfficiency);
-    connect(m_volume, &QLineEdit::textChanged, this, &CExpenseDialog::UpdateEfficiency);
     connect(m_vehicle, &QComboBox::currentIndexChanged, this, &CExpenseDialog::OnVehicleChanged);
     ShowFillUpControls();
     UpdateEfficiency();

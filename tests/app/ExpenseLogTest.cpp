@@ -126,8 +126,11 @@ TEST_F(ExpenseLogTest, TheDialogShowsTheFillUpControlsWithGasAndWorksOutTheEffic
         EXPECT_EQ(last->text(), "1300");
         EXPECT_EQ(efficiency->text(), "Unknown") << "no volume yet";
         volume->setText("10");
-        EXPECT_EQ(efficiency->text(), "20.00") << "recomputed as the volume is typed";
+        EXPECT_EQ(efficiency->text(), "Unknown") << "the volume alone does not recompute";
+        Field<QLineEdit>(dialog, "odometerEdit")->setText("1500 ");
+        EXPECT_EQ(efficiency->text(), "20.00");
         volume->setText("0.0004");
+        Field<QLineEdit>(dialog, "odometerEdit")->setText("1500");
         EXPECT_EQ(efficiency->text(), "Unknown") << "as stored, no volume";
         Field<QLineEdit>(dialog, "odometerEdit")->setText("1000");
         EXPECT_EQ(last->text(), "Unknown");
