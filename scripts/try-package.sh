@@ -104,7 +104,7 @@ for _ in $(seq 200); do
     [ -e "$home/answered" ] && break
     sleep 0.2
 done
-desk_pid=$(cat "$home/desk.pid")
+desk_pid=$(cat "$home/desk.pid" 2>/dev/null || true)
 grep -q "Notifier[0-9]*=$palm/libTvNotifier.so" "$palm_conf" ||
     fail "TvDesk did not register the notifier: $(cat "$home/session.log")"
 [ -f "$palm/libTvNotifier.so" ] || fail "no notifier copied to $palm"
