@@ -26,7 +26,7 @@ CompletionDialog::CompletionDialog(const QString& package, QWidget* parent) : QD
     auto* removed = new QLabel(
         package.isEmpty()
             ? QString("Tarvenly was successfully removed.")
-            : QString("Tarvenly was removed from your Palm Desktop, your desktop and your menu.\n"
+            : QString("Tarvenly's registration with your Palm Desktop was removed.\n"
                       "To remove the program itself, remove the package %1 with the package "
                       "manager, for example: sudo apt remove %1")
                   .arg(package),

@@ -49,7 +49,7 @@ void ConsolePrompter::ShowCompletion(const QString& package) {
         std::puts("Tarvenly was successfully removed.");
         return;
     }
-    std::printf("Tarvenly was removed from your Palm Desktop, your desktop and your menu.\n"
+    std::printf("Tarvenly's registration with your Palm Desktop was removed.\n"
                 "To remove the program itself, remove the package %s with the package "
                 "manager, for example: sudo apt remove %s\n",
                 package.toLocal8Bit().constData(), package.toLocal8Bit().constData());
@@ -61,7 +61,11 @@ Uninstaller::Uninstaller(IUninstallPrompter& prompter, IPalmLibraryLoader& libra
       m_runningProgram(std::move(runningProgram)) {}
 
 Uninstaller::Outcome Uninstaller::Run() {
-    if (!m_prompter.Confirm("Are you sure you want to remove Tarvenly?"))
+    const std::optional<QString> package =
+        InstallLayout::PackageOf(QFileInfo(m_runningProgram).path());
+    if (!m_prompter.Confirm(package ? "Are you sure you want to remove Tarvenly's "
+                                      "registration with your Palm Desktop?"
+                                    : "Are you sure you want to remove Tarvenly?"))
         return Outcome::Declined;
 
     const std::optional<QString> palmFolder = InstallLayout::PalmFolder();
@@ -86,8 +90,6 @@ Uninstaller::Outcome Uninstaller::Run() {
     RemoveShortcuts();
     Delete(InFolder(*palmFolder, InstallLayout::kNotifierFile));
     Delete(InFolder(*palmFolder, InstallLayout::kConduitFile));
-    const std::optional<QString> package =
-        InstallLayout::PackageOf(QFileInfo(m_runningProgram).path());
     if (!package)
         RemoveInstallation();
     hotSync->SetAppStatus(HsStatus::Restart, 0);
