@@ -19,7 +19,8 @@
 #    settings do.
 # Prints each step and exits 1 at the first that fails. Needs root, xvfb-run,
 # xdotool and man (scripts/install-deps.sh installs them). The package is
-# removed at the end even if it was installed before.
+# removed at the end even if it was installed before; after a failure it
+# stays installed for a look (dpkg -r tarvenly-desktop removes it).
 
 set -eu
 
@@ -120,7 +121,7 @@ wait "$session_pid" || status=$?
 [ "$status" -eq 0 ] || fail "TvDesk did not end cleanly ($status): $(cat "$home/session.log")"
 desk_pid=
 trace="$HOME/.local/share/Brisklane/TvDesk/LogFile.txt"
-grep -qxF "$data" "$trace" || fail "TvDesk did not open the demo data (see its trace log)"
+grep -qF "$data" "$trace" || fail "TvDesk did not open the demo data (see its trace log)"
 grep -q "ReloadDocument" "$trace" || fail "TvDesk did not read the data again after the HotSync"
 [ -f "$HOME/.config/Brisklane/TvDesk.conf" ] || fail "TvDesk kept no settings"
 
