@@ -11,7 +11,8 @@ CMAKE_FLAGS  ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=1 \
                 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: run test deps layers build build-asan format fuzz bench screenshots clean install-user
+.PHONY: run test deps layers build build-asan format fuzz bench screenshots clean install-user \
+        package
 
 deps:
 	@sh scripts/install-deps.sh
@@ -40,6 +41,12 @@ install-user: build
 	cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
 	$(BUILD_DIR)/palmdesktop/tvpalmsetup
 	$(BUILD_DIR)/uninstall/TvRegister "$(PREFIX)/lib/tarvenly"
+
+# The Debian package build/tarvenly-desktop_<version>_amd64.deb (cpack), then
+# lintian's verdict on it: `sudo apt install ./build/tarvenly-desktop_*.deb`.
+package: build
+	cpack --config $(BUILD_DIR)/CPackConfig.cmake
+	lintian --fail-on error $(BUILD_DIR)/tarvenly-desktop_*_amd64.deb
 
 # The folders use one another in one direction only (see the README's layout).
 layers: deps

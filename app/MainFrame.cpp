@@ -629,6 +629,11 @@ QString CMainFrame::UserGuidePath() const {
         folder = QCoreApplication::applicationDirPath();
     if (folder.isEmpty())
         return {};
+    // The Debian package keeps it with the documents, beside TvDesk's bin/.
+    const QString packaged = QDir::cleanPath(folder + "/../share/doc/tarvenly-desktop/");
+    if (!QFileInfo::exists(QDir(folder).filePath(kUserGuideName)) &&
+        QFileInfo::exists(QDir(packaged).filePath(kUserGuideName)))
+        folder = packaged;
     return QDir(folder).filePath(kUserGuideName);
 }
 

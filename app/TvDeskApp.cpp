@@ -7,6 +7,7 @@
 #include "MainFrame.h"
 #include "MessageBox.h"
 #include "ModalDialog.h"
+#include "NotifierRegistrationOffer.h"
 #include "PalmDesktopSettings.h"
 #include "SettingsDialog.h"
 #include "TerminationSignals.h"
@@ -189,6 +190,9 @@ bool CTvDeskApp::InitInstance(const QString& fileToOpen) {
         return false;
 
     m_mainFrame->show();
+    QTimer::singleShot(0, m_mainFrame.get(), [frame = m_mainFrame.get()] {
+        OfferNotifierRegistration(frame);
+    });
     m_termination = std::make_unique<TerminationSignals>();
     connect(m_termination.get(), &TerminationSignals::requested, this,
             &CTvDeskApp::OnTerminationRequest);

@@ -4,10 +4,26 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <cstring>
+
+namespace {
+
+// --help and --version need no display (help2man runs them while building).
+bool AsksForHelpOrVersion(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        for (const char* option : {"-h", "--help", "--help-all", "-v", "--version"})
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     TuneAllocatorForLargeFiles();
     CacheLocalTimeZone();
+    if (AsksForHelpOrVersion(argc, argv) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName("Brisklane");
     QCoreApplication::setApplicationName("TvDesk");

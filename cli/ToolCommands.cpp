@@ -35,7 +35,8 @@ constexpr const char* kToolHelp =
     "                    file\n"
     "  stats FILE [...]  print what a vehicle did and cost over a range of days\n"
     "\n"
-    "Run 'tvtool COMMAND --help' for a command's options.\n"
+    "Run 'tvtool COMMAND --help' for a command's options, 'tvtool --version' for\n"
+    "the version.\n"
     "Exit status: 0 success, 1 the data file could not be read or written,\n"
     "2 wrong arguments.\n";
 
@@ -251,6 +252,10 @@ int RunTool(const std::vector<std::string>& args, std::FILE* out, std::FILE* err
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         std::fputs(kToolHelp, out);
+        return kExitOk;
+    }
+    if (args[0] == "--version") {
+        std::fputs("tvtool " TV_VERSION "\n", out);
         return kExitOk;
     }
     const Command* command = nullptr;

@@ -12,7 +12,8 @@ extern "C" {
 __attribute__((visibility("default"))) std::int32_t HS_Notify(std::int32_t event,
                                                               std::int32_t data);
 
-// Announces itself on standard error (there is no window toolkit to show a
-// message box with) and returns 0.
+// Shows "GetNotifierVersion" in a message box of the desktop's dialog
+// program and returns 0 once it is closed; without a display the text goes
+// to standard error.
 __attribute__((visibility("default"))) std::int32_t GetNotifierVersion(void);
 }

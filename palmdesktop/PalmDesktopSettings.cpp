@@ -51,9 +51,10 @@ std::optional<QString> DesktopFolder() {
     QSettings settings = Open();
     settings.beginGroup("Core");
     for (const char* name : {"DesktopPath", "Path"}) {
-        const QVariant value = settings.value(name);
-        if (value.isValid())
-            return value.toString();
+        // An empty value names no folder, just as a missing one.
+        const QString value = settings.value(name).toString();
+        if (!value.isEmpty())
+            return value;
     }
     return std::nullopt;
 }

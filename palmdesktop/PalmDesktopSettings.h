@@ -15,7 +15,8 @@ constexpr const char* kApplication = "Pilot Desktop";
 
 // True when the "Core" group exists at all.
 bool HasCoreKey();
-// "DesktopPath" of group "Core", else "Path"; nothing when neither is set.
+// "DesktopPath" of group "Core", else "Path"; nothing when neither is set
+// (an empty value counts as not set).
 std::optional<QString> DesktopFolder();
 void SetDesktopFolder(const QString& folder);
 

@@ -30,6 +30,15 @@ PACKAGES="
     python3-xlrd
     python3-openpyxl
     python3-xlwt
+    help2man
+    librsvg2-bin
+    lintian
+    desktop-file-utils
+    appstream
+    xvfb
+    xauth
+    xdotool
+    man-db
 "
 
 missing=""

@@ -13,7 +13,7 @@ static QIcon ProgramIcon() {
     return QIcon(":/uninstall/tvdesk.svg");
 }
 
-CompletionDialog::CompletionDialog(QWidget* parent) : QDialog(parent) {
+CompletionDialog::CompletionDialog(const QString& package, QWidget* parent) : QDialog(parent) {
     setWindowTitle("Tarvenly Removal Complete");
     const QIcon icon = ProgramIcon();
     setWindowIcon(icon);
@@ -23,7 +23,16 @@ CompletionDialog::CompletionDialog(QWidget* parent) : QDialog(parent) {
     iconLabel->setPixmap(icon.pixmap(48, 48));
     iconLabel->setAlignment(Qt::AlignTop);
 
-    auto* removed = new QLabel("Tarvenly was successfully removed.", this);
+    auto* removed = new QLabel(
+        package.isEmpty()
+            ? QString("Tarvenly was successfully removed.")
+            : QString("Tarvenly's registration with your Palm Desktop was removed.\n"
+                      "To remove the program itself, remove the package %1 with the package "
+                      "manager, for example: sudo apt remove %1")
+                  .arg(package),
+        this);
+    removed->setWordWrap(true);
+    removed->setTextInteractionFlags(Qt::TextSelectableByMouse);
     const QString site = QString::fromLatin1(kProductWebSite);
     auto* updates =
         new QLabel(QString("For program updates, visit <a href=\"%1\">%1</a>.").arg(site), this);

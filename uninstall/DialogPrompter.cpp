@@ -18,7 +18,7 @@ void DialogPrompter::ShowFailure(const QString& text) {
     MessageBox::warning(nullptr, text, kCaption);
 }
 
-void DialogPrompter::ShowCompletion() {
-    CompletionDialog dialog;
+void DialogPrompter::ShowCompletion(const QString& package) {
+    CompletionDialog dialog(package);
     ModalDialog::exec(dialog);
 }

@@ -8,5 +8,5 @@ class DialogPrompter : public IUninstallPrompter {
 public:
     bool Confirm(const QString& question) override;
     void ShowFailure(const QString& text) override;
-    void ShowCompletion() override;
+    void ShowCompletion(const QString& package) override;
 };

@@ -1,5 +1,7 @@
 #include "InstallLayout.h"
 
+#include "PalmDesktopSettings.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +18,23 @@ QSettings InstallSettings() {
 }
 
 } // namespace
+
+std::optional<QString> PackageOf(const QString& folder) {
+    QFile file(QDir(folder).filePath(kPackageFile));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QString name = QString::fromUtf8(file.readLine(256)).trimmed();
+    if (name.isEmpty())
+        return std::nullopt;
+    return name;
+}
+
+std::optional<QString> PalmFolder() {
+    const std::optional<QString> folder = PalmDesktopSettings::DesktopFolder();
+    if (!folder || !QDir::isAbsolutePath(*folder))
+        return std::nullopt;
+    return folder;
+}
 
 ShortcutFolders ShortcutFolders::ForUser() {
     return {QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),

@@ -28,6 +28,19 @@ inline constexpr std::array<const char*, 9> kInstalledFiles = {
     kUninstallerFile,
 };
 
+// A Debian package's folder of the notifier, TvRegister and TvUnInstall
+// holds this file, naming the package. The package manager installs and
+// removes its files; TvRegister and TvUnInstall only register the notifier
+// and the conduit for the user and remove that again.
+constexpr const char* kPackageFile = "PACKAGE";
+// The package that installed the folder; nothing for a folder of
+// `cmake --install`.
+std::optional<QString> PackageOf(const QString& folder);
+
+// Palm Desktop's folder when its settings name it by a full path; a relative
+// one would be taken relative to the current folder, so it counts as none.
+std::optional<QString> PalmFolder();
+
 // The shortcuts are copies of the installed desktop entries: the program's
 // on the desktop, and all three in a folder of the applications menu.
 constexpr const char* kDesktopShortcut = "Tarvenly.desktop";

@@ -3,6 +3,7 @@
 #include "InstallLayout.h"
 #include "PalmLibraries.h"
 
+#include <QDir>
 #include <QString>
 
 // Registers an installed copy of Tarvenly for the user, as TvRegister does
@@ -22,10 +23,17 @@ public:
     Registration(IPalmLibraryLoader& libraries, InstallLayout::ShortcutFolders shortcuts);
 
     // Everything is checked (a complete installation, Palm Desktop set up,
-    // its libraries loaded) before anything is written.
+    // its libraries loaded, a notifier number free) before anything is
+    // written; a registration that fails after the notifier was copied puts
+    // back what was there. A package's folder (InstallLayout::PackageOf) is
+    // registered with Palm Desktop only: the package manager wrote the
+    // program's files and menu entry, so no install key and no shortcuts.
     Result Register(const QString& installFolder);
 
 private:
+    // The install key and the shortcuts of an installation of `cmake --install`.
+    bool WriteShortcuts(const QDir& installed, Result& result);
+
     IPalmLibraryLoader& m_libraries;
     InstallLayout::ShortcutFolders m_shortcuts;
 };

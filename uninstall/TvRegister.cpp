@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
         std::fputs("usage: TvRegister INSTALL-FOLDER\n"
                    "Registers the Tarvenly installed in INSTALL-FOLDER (PREFIX/lib/tarvenly) for\n"
                    "this user: the notifier and the conduit with Palm Desktop, the install key\n"
-                   "and the shortcuts on the desktop and in the applications menu.\n",
+                   "and the shortcuts on the desktop and in the applications menu. For the\n"
+                   "folder of the Debian package, the notifier and the conduit only.\n",
                    help ? stdout : stderr);
         return help ? 0 : 2;
     }
@@ -28,8 +29,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "TvRegister: %s\n", result.error.toLocal8Bit().constData());
         return 1;
     }
-    std::printf("Tarvenly in %s is registered: notifier Notifier%d, conduit %s, shortcuts.\n",
+    const bool package = InstallLayout::PackageOf(arguments[0]).has_value();
+    std::printf("Tarvenly in %s is registered: notifier Notifier%d, conduit %s%s.\n",
                 arguments[0].toLocal8Bit().constData(), result.notifierNumber,
-                InstallLayout::kCreator);
+                InstallLayout::kCreator, package ? "" : ", shortcuts");
     return 0;
 }

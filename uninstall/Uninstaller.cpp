@@ -25,6 +25,15 @@ void RemoveFolder(const QString& path) {
         QDir().rmdir(path);
 }
 
+// A folder whose files are to be deleted: nothing when it is a link, which is
+// deleted itself instead, so that nothing is deleted where it points.
+QString FolderToEmpty(const QString& folder) {
+    if (folder.isEmpty() || !QFileInfo(folder).isSymLink())
+        return folder;
+    QFile::remove(folder);
+    return QString();
+}
+
 } // namespace
 
 bool ConsolePrompter::Confirm(const QString& /*question*/) {
@@ -35,8 +44,15 @@ void ConsolePrompter::ShowFailure(const QString& text) {
     std::fprintf(stderr, "TvUnInstall: %s\n", text.toLocal8Bit().constData());
 }
 
-void ConsolePrompter::ShowCompletion() {
-    std::puts("Tarvenly was successfully removed.");
+void ConsolePrompter::ShowCompletion(const QString& package) {
+    if (package.isEmpty()) {
+        std::puts("Tarvenly was successfully removed.");
+        return;
+    }
+    std::printf("Tarvenly's registration with your Palm Desktop was removed.\n"
+                "To remove the program itself, remove the package %s with the package "
+                "manager, for example: sudo apt remove %s\n",
+                package.toLocal8Bit().constData(), package.toLocal8Bit().constData());
 }
 
 Uninstaller::Uninstaller(IUninstallPrompter& prompter, IPalmLibraryLoader& libraries,
@@ -45,10 +61,14 @@ Uninstaller::Uninstaller(IUninstallPrompter& prompter, IPalmLibraryLoader& libra
       m_runningProgram(std::move(runningProgram)) {}
 
 Uninstaller::Outcome Uninstaller::Run() {
-    if (!m_prompter.Confirm("Are you sure you want to remove Tarvenly?"))
+    const std::optional<QString> package =
+        InstallLayout::PackageOf(QFileInfo(m_runningProgram).path());
+    if (!m_prompter.Confirm(package ? "Are you sure you want to remove Tarvenly's "
+                                      "registration with your Palm Desktop?"
+                                    : "Are you sure you want to remove Tarvenly?"))
         return Outcome::Declined;
 
-    const std::optional<QString> palmFolder = PalmDesktopSettings::DesktopFolder();
+    const std::optional<QString> palmFolder = InstallLayout::PalmFolder();
     if (!palmFolder || palmFolder->isEmpty()) {
         m_prompter.ShowFailure("Uninstall Failed. Couldn't find the palm root directory.");
         return Outcome::Failed;
@@ -70,9 +90,10 @@ Uninstaller::Outcome Uninstaller::Run() {
     RemoveShortcuts();
     Delete(InFolder(*palmFolder, InstallLayout::kNotifierFile));
     Delete(InFolder(*palmFolder, InstallLayout::kConduitFile));
-    RemoveInstallation();
+    if (!package)
+        RemoveInstallation();
     hotSync->SetAppStatus(HsStatus::Restart, 0);
-    m_prompter.ShowCompletion();
+    m_prompter.ShowCompletion(package.value_or(QString()));
     return Outcome::Removed;
 }
 
@@ -83,7 +104,8 @@ void Uninstaller::RemoveNotifierRegistration(const ConduitManager& conduits) {
 
 void Uninstaller::RemoveShortcuts() {
     Delete(InFolder(m_shortcuts.desktop, InstallLayout::kDesktopShortcut));
-    const QString menu = InFolder(m_shortcuts.applications, InstallLayout::kMenuFolder);
+    const QString menu =
+        FolderToEmpty(InFolder(m_shortcuts.applications, InstallLayout::kMenuFolder));
     for (const char* shortcut : InstallLayout::kMenuShortcuts)
         Delete(InFolder(menu, shortcut));
     RemoveFolder(menu);
@@ -95,6 +117,9 @@ void Uninstaller::RemoveInstallation() {
     // relative to the current folder.
     if (!folder || !QDir::isAbsolutePath(*folder))
         return;
+    InstallLayout::RemoveInstallFolder();
+    if (FolderToEmpty(*folder).isEmpty())
+        return;
     const QString running = QFileInfo(m_runningProgram).canonicalFilePath();
     for (const char* name : InstallLayout::kInstalledFiles) {
         const QString path = QDir(*folder).filePath(name);
@@ -102,5 +127,4 @@ void Uninstaller::RemoveInstallation() {
             Delete(path);
     }
     RemoveFolder(*folder);
-    InstallLayout::RemoveInstallFolder();
 }

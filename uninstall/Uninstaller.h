@@ -13,8 +13,9 @@ public:
     virtual bool Confirm(const QString& question) = 0;
     // A failure that ends the uninstaller.
     virtual void ShowFailure(const QString& text) = 0;
-    // The completion dialog; returns once it is closed.
-    virtual void ShowCompletion() = 0;
+    // The completion dialog; returns once it is closed. With a package's
+    // name it says that the package manager removes the program.
+    virtual void ShowCompletion(const QString& package) = 0;
 };
 
 // Answers the question with Yes and writes the messages to the terminal,
@@ -23,7 +24,7 @@ class ConsolePrompter : public IUninstallPrompter {
 public:
     bool Confirm(const QString& question) override;
     void ShowFailure(const QString& text) override;
-    void ShowCompletion() override;
+    void ShowCompletion(const QString& package) override;
 };
 
 // Removes an installation of Tarvenly, in this order: asks first; finds the
@@ -35,7 +36,11 @@ public:
 // asks HotSync Manager to restart; shows the completion dialog. Every delete
 // is tried once and its result not looked at: a file that is missing or in
 // use, and a folder that is not empty, stay behind. The running
-// uninstaller's own file is not deleted, so its folder stays too.
+// uninstaller's own file is not deleted, so its folder stays too. A link is
+// deleted as a link, never followed: a folder of ours that has become a link
+// is removed as that link, so nothing is deleted where it points. Run from a
+// package's folder (InstallLayout::PackageOf), the installed files and the
+// install key are left to the package manager.
 class Uninstaller {
 public:
     enum class Outcome { Declined, Failed, Removed };

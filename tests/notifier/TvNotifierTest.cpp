@@ -562,16 +562,33 @@ TEST_F(NotifierTest, EveryCallLooksUpTheRuntimeFolderAgain) {
     EXPECT_EQ(secondProgram.Finish(), (std::vector<Bytes>{kProbe, Frame(3, 12)}));
 }
 
-TEST_F(NotifierTest, GetNotifierVersionAnnouncesItselfAndGives0) {
-    Listener program(SocketPath(), Script{});
-    testing::internal::CaptureStderr();
-    const std::int32_t result = s_version();
-    std::string written = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(result, 0);
-    if (!written.empty() && written.back() == '\n')
-        written.pop_back();
-    EXPECT_EQ(written, "GetNotifierVersion");
-    EXPECT_TRUE(program.Finish().empty()) << "asking for the version is no HotSync event";
+TEST_F(NotifierTest, GetNotifierVersionShowsAMessageBoxAndGives0) {
+    // The desktop's dialog program stands in as a script that writes down its
+    // arguments; without a display the text goes to standard error.
+    const std::string bin = MakeTempDir();
+    const std::string shown = m_runtime + "/shown";
+    std::ofstream(bin + "/zenity") << "#!/bin/sh\necho \"$*\" >'" << shown << "'\n";
+    fs::permissions(bin + "/zenity", fs::perms::owner_all);
+    const std::string path = std::getenv("PATH");
+    ::setenv("PATH", (bin + ":" + path).c_str(), 1);
+    for (const bool display : {true, false}) {
+        display ? ::setenv("DISPLAY", ":99", 1) : ::unsetenv("DISPLAY");
+        ::unsetenv("WAYLAND_DISPLAY");
+        ::unlink(shown.c_str());
+        Listener program(SocketPath(), Script{});
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(s_version(), 0);
+        const std::string written = testing::internal::GetCapturedStderr();
+        std::ifstream box(shown);
+        std::string boxText;
+        std::getline(box, boxText);
+        EXPECT_EQ(display ? boxText : written,
+                  display ? "--info --text GetNotifierVersion" : "GetNotifierVersion\n");
+        EXPECT_EQ(display ? written : boxText, "") << display;
+        EXPECT_TRUE(program.Finish().empty()) << "asking for the version is no HotSync event";
+    }
+    ::setenv("PATH", path.c_str(), 1);
+    ::unsetenv("DISPLAY");
 }
 
 TEST_F(NotifierTest, ExportsItsTwoEntryPointsAndNothingOfItsOwnBeside) {

@@ -12,6 +12,24 @@ namespace {
 
 using NotifierRegistrationTest = PalmSettingsFixture;
 
+TEST_F(NotifierRegistrationTest, AnEmptyDesktopPathFallsBackToPathAsAMissingOne) {
+    const struct {
+        const char* desktopPath; // nullptr: missing
+        const char* path;
+        std::optional<QString> folder;
+    } cases[] = {{"", "/palm/path", "/palm/path"},
+                 {nullptr, "/palm/path", "/palm/path"},
+                 {"/palm/desktop", "/palm/path", "/palm/desktop"},
+                 {"", "", std::nullopt}};
+    for (const auto& c : cases) {
+        Settings().clear();
+        if (c.desktopPath != nullptr)
+            Write("Core/DesktopPath", c.desktopPath);
+        Write("Core/Path", c.path);
+        EXPECT_EQ(PalmDesktopSettings::DesktopFolder(), c.folder) << c.path;
+    }
+}
+
 TEST_F(NotifierRegistrationTest, RemovingOneRegistrationKeepsThoseAfterIt) {
     PalmDesktopSettings::SetNotifier(0, "/palm/libA.so");
     PalmDesktopSettings::SetNotifier(1, "/palm/libTvNotifier.so");

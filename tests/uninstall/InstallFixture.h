@@ -103,7 +103,9 @@ public:
     void ShowFailure(const QString& text) override {
         calls.push_back("failure: " + text.toStdString());
     }
-    void ShowCompletion() override { calls.push_back("completion"); }
+    void ShowCompletion(const QString& package) override {
+        calls.push_back(package.isEmpty() ? "completion" : "completion: " + package.toStdString());
+    }
 };
 
 // The real loader, recording which libraries were asked for.

@@ -79,6 +79,22 @@ TEST_F(RegistrationTest, RegisteringAgainKeepsOneNotifierRegistration) {
               (QStringList{kOtherNotifier, notifier, kThirdNotifier}));
 }
 
+TEST_F(RegistrationTest, APackagesFolderIsRegisteredWithPalmDesktopOnly) {
+    QDir(Install()).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(Install()));
+    WriteFile(Install() + "/libTvNotifier.so", "notifier");
+    WriteFile(Install() + "/PACKAGE", "tarvenly-desktop\n");
+    const Snapshot before = TakeSnapshot(Root());
+    const Registration::Result result = Register();
+    ASSERT_EQ(result.error, "");
+    Snapshot expected = before;
+    expected["Palm Desktop/libTvNotifier.so"] = TakeSnapshot(Install(), false)["libTvNotifier.so"];
+    expected["[palm] HotSync Manager/Notifier1"] = (Palm() + "/libTvNotifier.so").toStdString();
+    expected["[palm] Conduits/TVRL/Conduit"] = (Palm() + "/libTvConduit.so").toStdString();
+    expected["[palm] HotSync Manager/Restart Requests"] = "1";
+    EXPECT_EQ(TakeSnapshot(Root()), expected);
+}
+
 // Registrations refused before anything is written.
 struct Refusal {
     const char* name;
@@ -101,25 +117,39 @@ TEST_P(RefusedRegistrationTest, WritesNothing) {
     EXPECT_EQ(TakeSnapshot(Root()), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, RefusedRegistrationTest,
-                         testing::Values(Refusal{"IncompleteInstallation",
-                                                 [](const QString&, const QString& install) {
-                                                     QFile::remove(install + "/TvUnInstall");
-                                                 },
-                                                 "TvUnInstall is missing"},
-                                         Refusal{"NoPalmDesktop",
-                                                 [](const QString&, const QString&) {
-                                                     QSettings settings = PalmSettings();
-                                                     settings.remove("Core");
-                                                 },
-                                                 "Palm Desktop is not set up"},
-                                         Refusal{"NoPalmLibraries",
-                                                 [](const QString& palm, const QString&) {
-                                                     QFile::remove(palm + "/libCondMgr.so");
-                                                 },
-                                                 "cannot load libCondMgr.so"}),
-                         [](const testing::TestParamInfo<Refusal>& info) {
-                             return info.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RefusedRegistrationTest,
+    testing::Values(Refusal{"IncompleteInstallation",
+                            [](const QString&, const QString& install) {
+                                QFile::remove(install + "/TvUnInstall");
+                            },
+                            "TvUnInstall is missing"},
+                    Refusal{"NoPalmDesktop",
+                            [](const QString&, const QString&) {
+                                QSettings settings = PalmSettings();
+                                settings.remove("Core");
+                            },
+                            "Palm Desktop is not set up"},
+                    Refusal{"RelativePalmFolder",
+                            [](const QString&, const QString&) {
+                                WriteSetting(PalmSettings(), "Core/DesktopPath", "Palm Desktop");
+                            },
+                            "Palm Desktop is not set up"},
+                    Refusal{"NoFreeNotifierNumber",
+                            [](const QString&, const QString&) {
+                                QSettings settings = PalmSettings();
+                                for (int n = 0; n < 1000; ++n)
+                                    settings.setValue(QString("HotSync Manager/"
+                                                              "Notifier%1")
+                                                          .arg(n),
+                                                      "/p/libOther.so");
+                            },
+                            "no free notifier number"},
+                    Refusal{"NoPalmLibraries",
+                            [](const QString& palm, const QString&) {
+                                QFile::remove(palm + "/libCondMgr.so");
+                            },
+                            "cannot load libCondMgr.so"}),
+    [](const testing::TestParamInfo<Refusal>& info) { return info.param.name; });
 
 } // namespace

@@ -142,9 +142,12 @@ class EarlyFailureTest : public UninstallerTest,
                          public testing::WithParamInterface<EarlyFailure> {};
 
 TEST_P(EarlyFailureTest, ShowsItsMessageAndChangesNothing) {
+    const QString current = QDir::currentPath();
     GetParam().arrange(Palm());
     const Snapshot before = TakeSnapshot(Root());
-    EXPECT_EQ(Uninstall(m_loader), Uninstaller::Outcome::Failed);
+    const Uninstaller::Outcome outcome = Uninstall(m_loader);
+    QDir::setCurrent(current);
+    EXPECT_EQ(outcome, Uninstaller::Outcome::Failed);
     EXPECT_EQ(m_prompter.calls,
               (std::vector<std::string>{kQuestion, std::string("failure: ") + GetParam().message}));
     EXPECT_EQ(m_loader.loads, GetParam().loads);
@@ -170,6 +173,14 @@ INSTANTIATE_TEST_SUITE_P(
                                  },
                                  {},
                                  kNoPalm},
+                    EarlyFailure{"RelativePalmDesktopPath",
+                                 [](const QString& palm) {
+                                     QDir::setCurrent(QFileInfo(palm).path());
+                                     WriteSetting(PalmSettings(), "Core/DesktopPath",
+                                                  QFileInfo(palm).fileName());
+                                 },
+                                 {},
+                                 kNoPalm},
                     EarlyFailure{"NoHotSyncApi",
                                  [](const QString& palm) { QFile::remove(palm + "/libHsapi.so"); },
                                  {"hsapi"},
@@ -180,6 +191,41 @@ INSTANTIATE_TEST_SUITE_P(
                         {"hsapi", "condmgr"},
                         "Couldn't load CondMgr.dll"}),
     [](const testing::TestParamInfo<EarlyFailure>& info) { return info.param.name; });
+
+TEST_F(UninstallerTest, DeletesLinksAsLinksAndNothingWhereTheyPoint) {
+    // The menu folder and the installation folder are links to folders
+    // holding files of our names; an installed file is a link to a file.
+    const QString outside = Root() + "/outside";
+    ASSERT_TRUE(QDir().mkpath(outside + "/menu") && QDir().mkpath(outside + "/install"));
+    for (const char* name : InstallLayout::kMenuShortcuts)
+        WriteFile(outside + "/menu/" + name, name);
+    for (const char* name : InstallLayout::kInstalledFiles)
+        WriteFile(outside + "/install/" + name, name);
+    ASSERT_TRUE(QDir(Menu()).removeRecursively() && QFile::link(outside + "/menu", Menu()));
+    ASSERT_TRUE(QFile::remove(Install() + "/TvDesk") &&
+                QFile::link(outside + "/install/TvDesk", Install() + "/TvDesk"));
+    const Snapshot outsideBefore = TakeSnapshot(outside, false);
+    EXPECT_EQ(Uninstall(m_loader), Uninstaller::Outcome::Removed);
+    EXPECT_FALSE(QFileInfo(Menu()).isSymLink() || QFileInfo(Install() + "/TvDesk").isSymLink());
+
+    WriteSetting(InstallSettings(), "3.0/Tarvenly Path", Root() + "/linked");
+    ASSERT_TRUE(QFile::link(outside + "/install", Root() + "/linked"));
+    EXPECT_EQ(Uninstall(m_loader), Uninstaller::Outcome::Removed);
+    EXPECT_FALSE(QFileInfo(Root() + "/linked").isSymLink());
+    EXPECT_EQ(TakeSnapshot(outside, false), outsideBefore);
+}
+
+TEST_F(UninstallerTest, FromAPackageRemovesTheRegistrationsAndLeavesTheFiles) {
+    WriteFile(Install() + "/PACKAGE", "tarvenly-desktop\n");
+    const Snapshot before = TakeSnapshot(Root());
+    EXPECT_EQ(Uninstall(m_loader), Uninstaller::Outcome::Removed);
+    EXPECT_EQ(m_prompter.calls.back(), "completion: tarvenly-desktop");
+    Snapshot expected = WithoutOurs(before);
+    for (const auto& [path, value] : before)
+        if (path.rfind("Tarvenly/", 0) == 0 || path == "[install] 3.0/Tarvenly Path")
+            expected[path] = value;
+    EXPECT_EQ(TakeSnapshot(Root()), expected);
+}
 
 // The HotSync API's restart, looked at when it is called.
 std::function<void(std::int32_t, std::uint32_t)> g_onSetAppStatus;
