@@ -16,11 +16,13 @@
 #                      changed since the file was read: nothing to write
 #   save, file changed request 1 after another program rewrote the file: the
 #                      conflict check keeps the file and writes nothing
-#   reload             request 2: drop the data and read the file again
+#   reload             request 2: drop the data and read the file again, until
+#                      the program answers the next request
 # and ends the program with SIGTERM. Medians; targets: start <= 1.2 x check,
 # reload <= 1.1 x check, each save request <= 10 ms. Prints PASS or FAIL per
 # target and exits 1 when any fails, 2 when the measurement itself could not
-# be made. The program runs in a private home and runtime folder.
+# be made. The program runs in a private home and runtime folder, with the
+# demo Palm Desktop of tvpalmsetup.
 
 set -eu
 
@@ -37,8 +39,9 @@ BENCH_NAME=hotsync
 tvtool=$build/cli/tvtool
 tvdesk=$build/app/TvDesk
 client=$build/bench/tvbench_handover
-for program in "$tvtool" "$tvdesk" "$client"; do
-    [ -x "$program" ] || fail_setup "no $program (build tvtool, TvDesk and tvbench_handover)"
+palmsetup=$build/palmdesktop/tvpalmsetup
+for program in "$tvtool" "$tvdesk" "$client" "$palmsetup"; do
+    [ -x "$program" ] || fail_setup "no $program (build tvtool, TvDesk, tvbench_handover, tvpalmsetup)"
 done
 
 own_work=
@@ -64,6 +67,8 @@ mkdir -p -- "$work/home/runtime"
 chmod 700 -- "$work/home/runtime"
 export HOME=$work/home XDG_RUNTIME_DIR=$work/home/runtime XDG_CONFIG_HOME=$work/home/config \
     XDG_DATA_HOME=$work/home/data XDG_CACHE_HOME=$work/home/cache QT_QPA_PLATFORM=offscreen
+# TvDesk needs a Palm Desktop to start; the demo one, in the private home.
+"$palmsetup" >/dev/null || fail_setup "tvpalmsetup failed"
 
 # ms_of NAME: the median of NAME.times in milliseconds.
 ms_of() {
@@ -72,6 +77,7 @@ ms_of() {
 
 "$tvtool" check "$file" >/dev/null
 rm -f -- "$work"/*.times
+rewrites=0
 for ((run = 0; run < RUNS; run++)); do
     measure_fast check "$tvtool" check "$file"
 
@@ -86,10 +92,12 @@ for ((run = 0; run < RUNS; run++)); do
     measure_fast unchanged "$client" 1
     before=$(stat -c %i:%Y "$file")
     measure_fast unchanged "$client" 1
-    [ "$(stat -c %i:%Y "$file")" = "$before" ] || fail_setup "request 1 rewrote an unchanged file"
+    [ "$(stat -c %i:%Y "$file")" = "$before" ] || rewrites=$((rewrites + 1))
 
     measure_fast check "$tvtool" check "$file"
-    measure_fast reload "$client" 2
+    # Reloaded once it answers the next request: what the reload left to the
+    # event loop (the list's new rows) is done by then.
+    measure_fast reload "$client" 2 && measure_fast reload_tail "$client" 0
 
     touch -- "$file"
     before=$(stat -c %i:%Y "$file")
@@ -103,7 +111,8 @@ done
 
 check_us=$(median "$work/check.times")
 start_ratio=$(ratio "$(median "$work/start.times")" "$check_us")
-reload_ratio=$(ratio "$(median "$work/reload.times")" "$check_us")
+paste -d" " "$work/reload.times" "$work/reload_tail.times" | awk '{ print $1 + $2 }' >"$work/reloaded.times"
+reload_ratio=$(ratio "$(median "$work/reloaded.times")" "$check_us")
 probe_us=$(median "$work/probe.times")
 
 printf 'median of %d rounds:\n' "$RUNS"
@@ -113,7 +122,7 @@ printf '  start until probe:  %8s ms  = %5s x check   target <= %s x   %s\n' \
     "$(ms_of start)" "$start_ratio" "$START_LIMIT" "$VERDICT"
 judge "$reload_ratio" "$RELOAD_LIMIT"
 printf '  reload (request 2): %8s ms  = %5s x check   target <= %s x   %s\n' \
-    "$(ms_of reload)" "$reload_ratio" "$RELOAD_LIMIT" "$VERDICT"
+    "$(ms_of reloaded)" "$reload_ratio" "$RELOAD_LIMIT" "$VERDICT"
 printf '  probe (request 0):  %8s ms\n' "$(ms "$probe_us")"
 for name in unchanged changed; do
     value=$(ms_of "$name")
@@ -121,6 +130,9 @@ for name in unchanged changed; do
     printf '  save, %-12s %8s ms  = %5s x probe   target <= %d ms   %s\n' "$name:" "$value" \
         "$(ratio "$(median "$work/$name.times")" "$probe_us")" "$SAVE_LIMIT_MS" "$VERDICT"
 done
+
+judge "$rewrites" 0
+printf '  unchanged file rewritten by request 1: %d of %d times   %s\n' "$rewrites" "$RUNS" "$VERDICT"
 
 if [ "$failures" -gt 0 ]; then
     echo "hotsync: $failures target(s) missed"
