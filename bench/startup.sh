@@ -51,7 +51,7 @@ yardstick_us=$(median "$work/yardstick.times")
 check_us=$(median "$work/check.times")
 start_ratio=$(ratio "$check_us" "$yardstick_us")
 
-printf 'file:               %d bytes; tvtool links %d shared libraries\n' "$size" "$libraries"
+printf 'file:               %d bytes; ldd lists %d libraries for tvtool\n' "$size" "$libraries"
 printf 'median of %d runs:\n' "$RUNS"
 printf '  yardstick:        %8s ms\n' "$(ms "$yardstick_us")"
 judge "$start_ratio" "$START_LIMIT"

@@ -224,10 +224,13 @@ int RunTool(const std::vector<std::string>& args, std::FILE* out, std::FILE* err
         if (args[0] == candidate.name)
             command = &candidate;
     // Commands that need libraries beyond the data layer are in the module.
+    bool moduleMissing = false;
     if (command == nullptr)
-        command = ToolModules::Find(args[0], ToolModules::kCommandModule, err);
+        command = ToolModules::Find(args[0], ToolModules::kCommandModule, err, moduleMissing);
     if (command == nullptr) {
-        std::fprintf(err, "tvtool: unknown command '%s'\n", args[0].c_str());
+        std::fprintf(err, "tvtool: unknown command '%s'%s\n", args[0].c_str(),
+                     moduleMissing ? ", or one of the command module's, which could not be loaded"
+                                   : "");
         std::fputs(kToolUsage, err);
         return kExitUsage;
     }

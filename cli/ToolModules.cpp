@@ -79,8 +79,10 @@ std::vector<std::string> Candidates(const char* moduleFile) {
     return candidates;
 }
 
-const ToolCommand* Find(const std::string& name, const char* moduleFile, std::FILE* err) {
+const ToolCommand* Find(const std::string& name, const char* moduleFile, std::FILE* err,
+                        bool& loadFailed) {
     const ToolCommandTable* table = g_linked != nullptr ? g_linked : Load(moduleFile, err);
+    loadFailed = table == nullptr;
     if (table == nullptr)
         return nullptr;
     return InTable(*table, name);

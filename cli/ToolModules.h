@@ -30,8 +30,9 @@ void UseLinked(const ToolCommandTable& table);
 
 // The command named name from the module file, loaded on first use; null
 // when it has no such command, or when it cannot be loaded (the reason then
-// goes to err).
-const ToolCommand* Find(const std::string& name, const char* moduleFile, std::FILE* err);
+// goes to err, and loadFailed is set).
+const ToolCommand* Find(const std::string& name, const char* moduleFile, std::FILE* err,
+                        bool& loadFailed);
 
 // Where the module file is looked for, in order.
 std::vector<std::string> Candidates(const char* moduleFile);

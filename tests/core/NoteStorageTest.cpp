@@ -1,6 +1,5 @@
-// The notes a store reads lie in the store's text arena: every length a file
-// can hold comes back exactly, also across the read buffer's edge and through
-// the mapping of a large file, and copies taken out of the store outlive it.
+// Notes read into a store's text arena: every length, across the read buffer's
+// edge and through a mapping; copies taken out outlive the store.
 
 #include "SampleData.h"
 #include "TestFiles.h"
@@ -15,8 +14,7 @@ using namespace tvtest;
 
 namespace {
 
-// Note i: i % 256 characters (255 the most a file holds); some hold a NUL,
-// where the note ends in the file.
+// i % 256 characters (255 the most a file holds); a NUL ends it in the file.
 std::string NoteOf(std::size_t i) {
     std::string note(i % 256, static_cast<char>('a' + i % 26));
     if (i % 7 == 0 && note.size() > 2)
@@ -45,7 +43,6 @@ TEST(NoteStorageTest, NotesOfEveryLengthSurviveReadingAndOutliveTheirStore) {
                                        read.Trips().Records().end());
         ASSERT_TRUE(read.OnSaveDocument(dir.File("b.tv")));
         EXPECT_EQ(ReadFileBytes(dir.File("b.tv")), ReadFileBytes(dir.File("a.tv")));
-
         read.DeleteContents();
         for (std::size_t i = 0; i < count; ++i) {
             const std::string expected = NoteOf(i);

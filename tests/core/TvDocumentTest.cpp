@@ -482,11 +482,7 @@ TEST_F(TvDocumentTest, TraceEntriesOfEachOperationInOrder) {
 }
 
 TEST_F(TvDocumentTest, SaveUnlessUnchangedWritesOnlyWhatChanged) {
-    const auto inode = [](const std::string& path) {
-        struct stat info {};
-        EXPECT_EQ(::stat(path.c_str(), &info), 0);
-        return info.st_ino;
-    };
+    const auto inode = [](const std::string& path) { return FileIdentity::OfPath(path)->Inode; };
     const std::string path = SampleFile();
     RecordingLog log;
     TestDocument doc;
@@ -494,7 +490,6 @@ TEST_F(TvDocumentTest, SaveUnlessUnchangedWritesOnlyWhatChanged) {
     ASSERT_TRUE(doc.OnOpenDocument(path));
     const Bytes before = ReadFileBytes(path);
     const ino_t read = inode(path);
-
     // Unchanged since read: no new file replaces it.
     EXPECT_TRUE(doc.SaveUnlessUnchanged());
     EXPECT_EQ(inode(path), read);
@@ -509,7 +504,6 @@ TEST_F(TvDocumentTest, SaveUnlessUnchangedWritesOnlyWhatChanged) {
     EXPECT_NE(written, read);
     EXPECT_TRUE(doc.SaveUnlessUnchanged());
     EXPECT_EQ(inode(path), written);
-
     // Another program rewrote the file: the conflict check decides, and an
     // unedited document leaves that file alone.
     WriteFileBytes(path, before);
