@@ -80,6 +80,8 @@ bench: build
 	sh bench/export.sh $(BUILD_DIR)/cli/tvtool $(BUILD_DIR)/bench/tvbench_workbook
 	sh bench/report_pdf.sh $(BUILD_DIR)/cli/tvtool
 	sh bench/stats.sh $(BUILD_DIR)/cli/tvtool
+	bash bench/startup.sh $(BUILD_DIR)/cli/tvtool $(BUILD_DIR)/bench/tvbench_stdonly
+	bash bench/hotsync.sh $(BUILD_DIR)
 
 # The main window once per log and every dialog it reaches, rendered offscreen
 # on sample data into build/screenshots/.

@@ -518,7 +518,7 @@ std::uint32_t CMainFrame::OnHotSyncMessage(std::uint32_t request, std::uint32_t)
         return HandOver::kHotSyncMessage;
     case HandOver::Save:
         if (m_app.Document != nullptr && !m_app.Document->PathName().empty())
-            m_app.Document->OnSaveDocument(m_app.Document->PathName());
+            m_app.Document->SaveUnlessUnchanged();
         return 0;
     case HandOver::Reload:
         m_app.ReloadDocument();

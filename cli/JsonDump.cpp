@@ -126,8 +126,8 @@ void WriteHeader(ObjectWriter& object, const RecordHeader& header) {
 }
 
 // Notes are kept up to their NUL already; cut at one anyway, as a C text would be.
-std::string_view NoteText(const std::string& note) {
-    return std::string_view(note).substr(0, note.find('\0'));
+std::string_view NoteText(std::string_view note) {
+    return note.substr(0, note.find('\0'));
 }
 
 void WriteFields(ObjectWriter& object, const VehicleRecord& record) {

@@ -1,12 +1,11 @@
 #include "ToolCommands.h"
 
-#include "ExportCommand.h"
 #include "JsonDump.h"
 #include "ListCommand.h"
 #include "MExcept.h"
-#include "ReportCommand.h"
 #include "SampleGenerator.h"
 #include "StatsCommand.h"
+#include "ToolModules.h"
 #include "TvDocument.h"
 
 #include <charconv>
@@ -40,22 +39,6 @@ constexpr const char* kToolHelp =
     "Exit status: 0 success, 1 the data file could not be read or written,\n"
     "2 wrong arguments.\n";
 
-struct Command;
-using CommandRunner = int (*)(const Command& self, const std::vector<std::string>& args,
-                              std::FILE* out, std::FILE* err);
-
-struct Command {
-    const char* name;
-    const char* usage;
-    const char* help;
-    CommandRunner run;
-};
-
-int UsageError(std::FILE* err, const Command& command, const std::string& problem) {
-    std::fprintf(err, "tvtool %s: %s\nusage: %s\n", command.name, problem.c_str(), command.usage);
-    return kExitUsage;
-}
-
 bool SaveDocument(TvDocument& document, const std::string& path, std::FILE* err) {
     if (document.OnSaveDocument(path))
         return true;
@@ -63,7 +46,8 @@ bool SaveDocument(TvDocument& document, const std::string& path, std::FILE* err)
     return false;
 }
 
-int RunDump(const Command&, const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+int RunDump(const ToolCommand&, const std::vector<std::string>& args, std::FILE* out,
+            std::FILE* err) {
     ToolDocument holder;
     TvDocument& document = holder.Get();
     if (!OpenExistingDocument(document, args[0], err))
@@ -72,7 +56,8 @@ int RunDump(const Command&, const std::vector<std::string>& args, std::FILE* out
     return kExitOk;
 }
 
-int RunCheck(const Command&, const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+int RunCheck(const ToolCommand&, const std::vector<std::string>& args, std::FILE* out,
+             std::FILE* err) {
     ToolDocument holder;
     TvDocument& document = holder.Get();
     if (!OpenExistingDocument(document, args[0], err))
@@ -90,7 +75,8 @@ int RunCheck(const Command&, const std::vector<std::string>& args, std::FILE* ou
     return kExitOk;
 }
 
-int RunResave(const Command&, const std::vector<std::string>& args, std::FILE*, std::FILE* err) {
+int RunResave(const ToolCommand&, const std::vector<std::string>& args, std::FILE*,
+              std::FILE* err) {
     ToolDocument holder;
     TvDocument& document = holder.Get();
     if (!OpenExistingDocument(document, args[0], err))
@@ -104,48 +90,34 @@ template <typename Integer> bool ParseNumber(const std::string& text, Integer& v
     return !text.empty() && result.ec == std::errc() && result.ptr == end;
 }
 
-int RunSample(const Command& command, const std::vector<std::string>& args, std::FILE*,
+int RunSample(const ToolCommand& command, const std::vector<std::string>& args, std::FILE*,
               std::FILE* err);
 
-int RunList(const Command& command, const std::vector<std::string>& args, std::FILE* out,
+int RunList(const ToolCommand& command, const std::vector<std::string>& args, std::FILE* out,
             std::FILE* err) {
     return ListCommand::Run(args, out, err, [&command, err](const std::string& problem) {
         return UsageError(err, command, problem);
     });
 }
 
-int RunExport(const Command& command, const std::vector<std::string>& args, std::FILE*,
-              std::FILE* err) {
-    return ExportCommand::Run(args, err, [&command, err](const std::string& problem) {
-        return UsageError(err, command, problem);
-    });
-}
-
-int RunReport(const Command& command, const std::vector<std::string>& args, std::FILE*,
-              std::FILE* err) {
-    return ReportCommand::Run(args, err, [&command, err](const std::string& problem) {
-        return UsageError(err, command, problem);
-    });
-}
-
-int RunStats(const Command& command, const std::vector<std::string>& args, std::FILE* out,
+int RunStats(const ToolCommand& command, const std::vector<std::string>& args, std::FILE* out,
              std::FILE* err) {
     return StatsCommand::Run(args, out, err, [&command, err](const std::string& problem) {
         return UsageError(err, command, problem);
     });
 }
 
-const Command kCommands[] = {
+const ToolCommand kCommands[] = {
     {"dump", "tvtool dump FILE",
      "Prints the whole data file as JSON: the five stores in file order with\n"
      "their header words, categories and records, deleted ones included.\n",
-     RunDump},
+     RunDump, 1},
     {"check", "tvtool check FILE",
      "Opens the data file as the desktop program does and prints one line per\n"
      "store with its live and deleted record counts.\n",
-     RunCheck},
+     RunCheck, 1},
     {"resave", "tvtool resave IN OUT",
-     "Opens IN and saves it to OUT exactly as the desktop program saves.\n", RunResave},
+     "Opens IN and saves it to OUT exactly as the desktop program saves.\n", RunResave, 2},
     {"sample",
      "tvtool sample OUT [--vehicles N] [--trips N] [--services N] [--expenses N] "
      "[--seed S] [--metric]",
@@ -157,14 +129,12 @@ const Command kCommands[] = {
      "  --expenses N   expenses (default 400)\n"
      "  --seed S       seed of the generator (default 1)\n"
      "  --metric       kilometres and litres instead of miles and gallons\n",
-     RunSample},
-    {"list", ListCommand::kUsage, ListCommand::kHelp, RunList},
-    {"export", ExportCommand::kUsage, ExportCommand::kHelp, RunExport},
-    {"report", ReportCommand::kUsage, ReportCommand::kHelp, RunReport},
-    {"stats", StatsCommand::kUsage, StatsCommand::kHelp, RunStats},
+     RunSample, -1},
+    {"list", ListCommand::kUsage, ListCommand::kHelp, RunList, -1},
+    {"stats", StatsCommand::kUsage, StatsCommand::kHelp, RunStats, -1},
 };
 
-int RunSample(const Command& command, const std::vector<std::string>& args, std::FILE*,
+int RunSample(const ToolCommand& command, const std::vector<std::string>& args, std::FILE*,
               std::FILE* err) {
     SampleOptions options;
     std::string target;
@@ -196,15 +166,6 @@ int RunSample(const Command& command, const std::vector<std::string>& args, std:
     TvDocument document;
     GenerateSample(document, options);
     return SaveDocument(document, target, err) ? kExitOk : kExitDataError;
-}
-
-// The positional arguments a command takes, or -1 when it parses its own.
-int PositionalCount(const Command& command) {
-    const std::string_view name = command.name;
-    if (name == "sample" || name == "list" || name == "export" || name == "report" ||
-        name == "stats")
-        return -1;
-    return name == "resave" ? 2 : 1;
 }
 
 } // namespace
@@ -245,6 +206,11 @@ bool OpenExistingDocument(TvDocument& document, const std::string& path, std::FI
     return false;
 }
 
+int UsageError(std::FILE* err, const ToolCommand& command, const std::string& problem) {
+    std::fprintf(err, "tvtool %s: %s\nusage: %s\n", command.name, problem.c_str(), command.usage);
+    return kExitUsage;
+}
+
 int RunTool(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     if (args.empty()) {
         std::fputs(kToolUsage, err);
@@ -258,12 +224,18 @@ int RunTool(const std::vector<std::string>& args, std::FILE* out, std::FILE* err
         std::fputs("tvtool " TV_VERSION "\n", out);
         return kExitOk;
     }
-    const Command* command = nullptr;
-    for (const Command& candidate : kCommands)
+    const ToolCommand* command = nullptr;
+    for (const ToolCommand& candidate : kCommands)
         if (args[0] == candidate.name)
             command = &candidate;
+    // Commands that need libraries beyond the data layer are in the module.
+    bool moduleMissing = false;
+    if (command == nullptr)
+        command = ToolModules::Find(args[0], ToolModules::kCommandModule, err, moduleMissing);
     if (command == nullptr) {
-        std::fprintf(err, "tvtool: unknown command '%s'\n", args[0].c_str());
+        std::fprintf(err, "tvtool: unknown command '%s'%s\n", args[0].c_str(),
+                     moduleMissing ? ", or one of the command module's, which could not be loaded"
+                                   : "");
         std::fputs(kToolUsage, err);
         return kExitUsage;
     }
@@ -275,7 +247,7 @@ int RunTool(const std::vector<std::string>& args, std::FILE* out, std::FILE* err
             return kExitOk;
         }
     }
-    const int expected = PositionalCount(*command);
+    const int expected = command->positional;
     if (expected >= 0) {
         for (const std::string& arg : rest)
             if (arg.starts_with("--"))

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ToolCommand.h"
+
 #include <cstdio>
 #include <string>
 #include <vector>

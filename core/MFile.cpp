@@ -31,7 +31,8 @@ MFile::MFile(MFile&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1)), m_buffer(std::move(other.m_buffer)),
       m_readBase(std::exchange(other.m_readBase, nullptr)),
       m_map(std::exchange(other.m_map, nullptr)), m_mapSize(std::exchange(other.m_mapSize, 0)),
-      m_mapOffset(other.m_mapOffset), m_guardSlot(std::exchange(other.m_guardSlot, -1)),
+      m_mapOffset(other.m_mapOffset), m_mapReleased(other.m_mapReleased),
+      m_mapPopulated(other.m_mapPopulated), m_guardSlot(std::exchange(other.m_guardSlot, -1)),
       m_readPos(other.m_readPos), m_readEnd(other.m_readEnd), m_writeEnd(other.m_writeEnd),
       m_metEnd(other.m_metEnd), m_writeback(other.m_writeback) {}
 
@@ -46,6 +47,8 @@ MFile& MFile::operator=(MFile&& other) noexcept {
         m_map = std::exchange(other.m_map, nullptr);
         m_mapSize = std::exchange(other.m_mapSize, 0);
         m_mapOffset = other.m_mapOffset;
+        m_mapReleased = other.m_mapReleased;
+        m_mapPopulated = other.m_mapPopulated;
         m_guardSlot = std::exchange(other.m_guardSlot, -1);
         m_readPos = other.m_readPos;
         m_readEnd = other.m_readEnd;
@@ -290,8 +293,7 @@ bool MFile::MapRestForReading() {
     const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
     const std::uint64_t start = position / page * page;
     const std::size_t length = static_cast<std::size_t>(size - start);
-    void* map = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE | MAP_POPULATE, m_fd,
-                       static_cast<off_t>(start));
+    void* map = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE, m_fd, static_cast<off_t>(start));
     if (map == MAP_FAILED)
         return false;
     const int slot = MappedFileGuard::Watch(map, length);
@@ -307,7 +309,34 @@ bool MFile::MapRestForReading() {
     m_readPos = static_cast<std::size_t>(position - start);
     m_readEnd = length;
     m_metEnd = false;
+    m_mapReleased = 0;
+    m_mapPopulated = 0;
+    ::madvise(map, length, MADV_SEQUENTIAL);
+    ReleaseReadPages();
     return true;
+}
+
+void MFile::ReleaseReadPages() {
+    // In steps of whole pages; the window brought in ahead keeps the reader
+    // off page faults.
+    constexpr std::size_t kStep = 4 << 20;
+    if (m_map == nullptr)
+        return;
+    char* base = static_cast<char*>(m_map);
+    const std::size_t read = m_readPos / kStep * kStep;
+    if (read > m_mapReleased) {
+        // The pages were only read: dropping them from this mapping leaves
+        // them in the page cache, and reading them again reads the file.
+        ::madvise(base + m_mapReleased, read - m_mapReleased, MADV_DONTNEED);
+        m_mapReleased = read;
+    }
+    const std::size_t ahead = std::min(m_mapSize, read + 2 * kStep);
+    if (ahead > m_mapPopulated) {
+        // Only a hint: a part cut off meanwhile faults when read, and the
+        // guard stands in for it.
+        ::madvise(base + m_mapPopulated, ahead - m_mapPopulated, MADV_POPULATE_READ);
+        m_mapPopulated = ahead;
+    }
 }
 
 bool MFile::WasCut() const {
@@ -322,6 +351,7 @@ void MFile::Unmap() {
     m_map = nullptr;
     m_mapSize = 0;
     m_mapOffset = 0;
+    m_mapReleased = m_mapPopulated = 0;
     m_guardSlot = -1;
     m_readBase = m_buffer.get();
     m_readPos = m_readEnd = 0;

@@ -44,6 +44,11 @@ public:
     bool MapRestForReading();
     // Whether the mapped file was cut short while it was read.
     bool WasCut() const;
+    // For a mapped file read from start to end: lets go of the mapped pages
+    // already read and brings in the next ones, so that a large file never
+    // lies in memory whole beside what is built from it. Nothing for a file
+    // read through the buffer. Cheap enough to call every few records.
+    void ReleaseReadPages();
 
     // Reads up to size bytes; fewer only at end of file.
     std::size_t Read(void* data, std::size_t size) {
@@ -104,7 +109,9 @@ private:
     const std::uint8_t* m_readBase = nullptr;
     void* m_map = nullptr;
     std::size_t m_mapSize = 0;
-    std::uint64_t m_mapOffset = 0; // the file position of the mapping's first byte
+    std::uint64_t m_mapOffset = 0;  // the file position of the mapping's first byte
+    std::size_t m_mapReleased = 0;  // mapped bytes let go of, from the start
+    std::size_t m_mapPopulated = 0; // mapped bytes brought in, from the start
     int m_guardSlot = -1;
     std::size_t m_readPos = 0;  // next unread byte in the read buffer
     std::size_t m_readEnd = 0;  // bytes held in the read buffer

@@ -114,8 +114,11 @@ void RecordStore::Read(MFile& file) {
     const std::uint64_t position = file.Tell();
     ReserveRecords(count, size > position ? size - position : 0);
     const MTime now;
-    for (std::uint32_t i = 0; i < count; ++i)
+    for (std::uint32_t i = 0; i < count; ++i) {
         ReadOneRecord(file, now);
+        if (i % 4096 == 4095)
+            file.ReleaseReadPages();
+    }
 }
 
 void RecordStore::ReadCategories(MFile& file) {
@@ -173,7 +176,7 @@ template <typename R> void TypedStore<R>::ReadOneRecord(MFile& file, const MTime
     R& record = WithNewRecordArguments(
         now, [this](const auto&... args) -> R& { return m_records.emplace_back(args...); });
     try {
-        ReadGuarded(file, [&] { ReadRecord(file, record); });
+        ReadGuarded(file, [&] { ReadRecord(file, record, m_texts); });
     } catch (...) {
         m_records.pop_back();
         throw;

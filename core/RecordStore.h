@@ -3,6 +3,7 @@
 #include "CategoryList.h"
 #include "RecordList.h"
 #include "Records.h"
+#include "TextArena.h"
 
 #include <algorithm>
 #include <array>
@@ -117,7 +118,10 @@ protected:
         else
             return make();
     }
-    void ClearRecords() override { m_records.clear(); }
+    void ClearRecords() override {
+        m_records.clear();
+        m_texts.Release();
+    }
     void ReadOneRecord(MFile& file, const MTime& now) override;
     void ReserveRecords(std::uint32_t count, std::uint64_t bytesLeft) override {
         m_records.reserve(std::min<std::uint64_t>(count, bytesLeft / R::kMinStoredSize));
@@ -128,6 +132,8 @@ protected:
     }
 
     RecordList<R> m_records;
+    // The notes read from the file, which the records borrow.
+    TextArena m_texts;
 };
 
 extern template class TypedStore<VehicleRecord>;

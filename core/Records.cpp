@@ -2,6 +2,9 @@
 
 #include "MExcept.h"
 #include "MFile.h"
+#include "TextArena.h"
+
+#include <cstring>
 
 namespace {
 
@@ -36,10 +39,30 @@ void WriteSigned(MFile& file, std::int32_t value) {
     WriteU32(file, static_cast<std::uint32_t>(value));
 }
 
+// A note as ReadString reads a text (up to its first NUL; a length beyond
+// the capacity raises MExceptBufferExceeded), kept in the store's arena.
+void ReadNote(MFile& file, NoteString& note, TextArena& texts) {
+    std::uint32_t stored = 0;
+    if (!ReadU32(file, stored))
+        return;
+    if (static_cast<std::uint64_t>(stored) + 1 > kNoteCapacity)
+        throw MExceptBufferExceeded();
+    const char* bytes = file.ReadInPlace(stored);
+    char buffer[kNoteCapacity];
+    std::size_t got = stored;
+    if (bytes == nullptr) {
+        got = file.Read(buffer, stored);
+        bytes = buffer;
+    }
+    const std::size_t length = ::strnlen(bytes, got);
+    if (length != 0)
+        note.Borrow(texts.Store(bytes, length), static_cast<std::uint32_t>(length));
+}
+
 // A note longer than the file's string capacity would make the whole file
 // unreadable, so it is cut to what a reader accepts.
-void WriteNote(MFile& file, const std::string& note) {
-    WriteString(file, std::string_view(note).substr(0, kNoteCapacity - 1));
+void WriteNote(MFile& file, const NoteString& note) {
+    WriteString(file, note.View().substr(0, kNoteCapacity - 1));
 }
 
 } // namespace
@@ -65,7 +88,7 @@ std::uint16_t ServiceTypeRecord::IntervalDays() const {
     return static_cast<std::uint16_t>(days);
 }
 
-void ReadRecord(MFile& file, VehicleRecord& record) {
+void ReadRecord(MFile& file, VehicleRecord& record, TextArena&) {
     ReadHeader(file, record);
     ReadText(file, record.Name);
     ReadText(file, record.License);
@@ -85,7 +108,7 @@ void WriteRecord(MFile& file, const VehicleRecord& record) {
     WriteU32(file, record.VehicleId);
 }
 
-void ReadRecord(MFile& file, ServiceTypeRecord& record) {
+void ReadRecord(MFile& file, ServiceTypeRecord& record, TextArena&) {
     ReadHeader(file, record);
     ReadText(file, record.Name);
     ReadSigned(file, record.DistanceInterval);
@@ -105,14 +128,14 @@ void WriteRecord(MFile& file, const ServiceTypeRecord& record) {
     WriteU32(file, record.ServiceTypeId);
 }
 
-void ReadRecord(MFile& file, ServiceRecord& record) {
+void ReadRecord(MFile& file, ServiceRecord& record, TextArena& texts) {
     ReadHeader(file, record);
     ReadSigned(file, record.Odometer);
     record.Date.Read(file);
     ReadU16(file, record.ServiceFlags);
     ReadU32(file, record.ServiceTypeId);
     ReadU32(file, record.VehicleId);
-    ReadString(file, record.Note, kNoteCapacity);
+    ReadNote(file, record.Note, texts);
 }
 
 void WriteRecord(MFile& file, const ServiceRecord& record) {
@@ -125,7 +148,7 @@ void WriteRecord(MFile& file, const ServiceRecord& record) {
     WriteNote(file, record.Note);
 }
 
-void ReadRecord(MFile& file, TripRecord& record) {
+void ReadRecord(MFile& file, TripRecord& record, TextArena& texts) {
     ReadHeader(file, record);
     ReadText(file, record.Destination);
     ReadSigned(file, record.StartOdometer);
@@ -133,7 +156,7 @@ void ReadRecord(MFile& file, TripRecord& record) {
     record.Start.Read(file);
     record.End.Read(file);
     ReadU32(file, record.VehicleId);
-    ReadString(file, record.Note, kNoteCapacity);
+    ReadNote(file, record.Note, texts);
 }
 
 void WriteRecord(MFile& file, const TripRecord& record) {
@@ -147,7 +170,7 @@ void WriteRecord(MFile& file, const TripRecord& record) {
     WriteNote(file, record.Note);
 }
 
-void ReadRecord(MFile& file, ExpenseRecord& record) {
+void ReadRecord(MFile& file, ExpenseRecord& record, TextArena& texts) {
     ReadHeader(file, record);
     ReadText(file, record.Vendor);
     ReadText(file, record.Description);
@@ -158,7 +181,7 @@ void ReadRecord(MFile& file, ExpenseRecord& record) {
     ReadU16(file, record.ExpenseFlags);
     ReadSigned(file, record.Volume);
     ReadU32(file, record.VehicleId);
-    ReadString(file, record.Note, kNoteCapacity);
+    ReadNote(file, record.Note, texts);
 }
 
 void WriteRecord(MFile& file, const ExpenseRecord& record) {

@@ -2,12 +2,14 @@
 
 #include "FixedText.h"
 #include "MTime.h"
+#include "NoteString.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 class MFile;
+class TextArena;
 
 namespace RecordFlags {
 constexpr std::uint32_t Deleted = 1;  // bit 0: deleted on the desktop or the handheld
@@ -72,7 +74,7 @@ struct ServiceRecord : RecordHeader {
     std::uint16_t ServiceFlags = 0;
     std::uint32_t VehicleId = 0;
     std::uint32_t ServiceTypeId = 0;
-    std::string Note;
+    NoteString Note;
 
     bool IsCompleted() const { return (ServiceFlags & ServiceFlagBits::Completed) != 0; }
 };
@@ -87,7 +89,7 @@ struct TripRecord : RecordHeader {
     MTime Start;
     MTime End;
     std::uint32_t VehicleId = 0;
-    std::string Note;
+    NoteString Note;
 };
 
 namespace ExpenseFlagBits {
@@ -107,20 +109,21 @@ struct ExpenseRecord : RecordHeader {
     std::uint16_t ExpenseFlags = 0;
     std::int32_t Volume = 0; // thousandths of a gallon or litre
     std::uint32_t VehicleId = 0;
-    std::string Note;
+    NoteString Note;
 
     bool IsFuelPurchase() const { return (ExpenseFlags & ExpenseFlagBits::FuelPurchase) != 0; }
 };
 
-// Field-by-field file forms, header included. The readers raise
+// Field-by-field file forms, header included. Notes read go into texts, the
+// store's arena, for the store's records to borrow. The readers raise
 // MExceptBufferExceeded for a text that does not fit and MExceptFileBadFormat
 // for a service type time unit above 4; a record cut short by the end of the
 // file is detected by the store through MFile::MetEndOfFile.
-void ReadRecord(MFile& file, VehicleRecord& record);
-void ReadRecord(MFile& file, ServiceTypeRecord& record);
-void ReadRecord(MFile& file, ServiceRecord& record);
-void ReadRecord(MFile& file, TripRecord& record);
-void ReadRecord(MFile& file, ExpenseRecord& record);
+void ReadRecord(MFile& file, VehicleRecord& record, TextArena& texts);
+void ReadRecord(MFile& file, ServiceTypeRecord& record, TextArena& texts);
+void ReadRecord(MFile& file, ServiceRecord& record, TextArena& texts);
+void ReadRecord(MFile& file, TripRecord& record, TextArena& texts);
+void ReadRecord(MFile& file, ExpenseRecord& record, TextArena& texts);
 
 void WriteRecord(MFile& file, const VehicleRecord& record);
 void WriteRecord(MFile& file, const ServiceTypeRecord& record);

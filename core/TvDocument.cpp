@@ -115,6 +115,14 @@ bool TvDocument::OnSaveDocument(const std::string& path) {
     return true;
 }
 
+bool TvDocument::SaveUnlessUnchanged() {
+    if (!IsModified() && m_fileIdentity && FileIdentity::OfPath(m_pathName) == m_fileIdentity) {
+        Log("CTvDeskDoc::SaveUnlessUnchanged(): unchanged since read or written, not written");
+        return true;
+    }
+    return OnSaveDocument(m_pathName);
+}
+
 FileIdentity TvDocument::WriteStores(const std::string& path) {
     AtomicFileWriter writer(path);
     m_vehicles.Write(writer.File());

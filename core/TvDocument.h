@@ -42,6 +42,11 @@ public:
     // path and the identity of the file as it was read, so that every later
     // save does the same until the file is read again.
     bool OnSaveDocument(const std::string& path);
+    // Saves to the document's own path, as OnSaveDocument does, unless there
+    // is nothing to write: nothing was edited since the file was read or
+    // last written here and the file on disk is still that one (the bytes
+    // would be the same). True when the data is safe on disk.
+    bool SaveUnlessUnchanged();
     // Saves a modified document to its path at once, without asking. Asks
     // for another path when there is none or the file is read-only, and
     // again after each failed save, until a save succeeds or the user

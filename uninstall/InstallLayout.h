@@ -19,12 +19,20 @@ constexpr const char* kNotifierFile = "libTvNotifier.so";
 constexpr const char* kConduitFile = "libTvConduit.so";
 
 // The installation folder's files, in the order the uninstaller deletes
-// them: the program, the command-line tool, the notifier, the user guide,
-// the icon, the desktop entries, then the uninstaller itself.
+// them: the program, the command-line tool and its command module, the
+// notifier, the user guide, the icon, the desktop entries, then the
+// uninstaller itself.
 constexpr const char* kUninstallerFile = "TvUnInstall";
-inline constexpr std::array<const char*, 9> kInstalledFiles = {
-    "TvDesk",         "tvtool",           kNotifierFile,         "TvUserGuide.html",
-    "tvdesk.svg",     "Tarvenly.desktop", "TvUninstall.desktop", "TvUserGuide.desktop",
+inline constexpr std::array<const char*, 10> kInstalledFiles = {
+    "TvDesk",
+    "tvtool",
+    "libtvtoolcommands.so",
+    kNotifierFile,
+    "TvUserGuide.html",
+    "tvdesk.svg",
+    "Tarvenly.desktop",
+    "TvUninstall.desktop",
+    "TvUserGuide.desktop",
     kUninstallerFile,
 };
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "ModuleCommands.h"
 #include "ToolCommands.h"
+#include "ToolModules.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,7 +13,8 @@
 #include <unistd.h>
 #include <vector>
 
-// Runs tvtool in-process and keeps what it printed.
+// Runs tvtool in-process, with the module's commands linked in, and keeps
+// what it printed.
 struct ToolResult {
     int status = -1;
     std::string out;
@@ -26,6 +29,7 @@ inline ToolResult RunToolCaptured(const std::vector<std::string>& args) {
     std::size_t errSize = 0;
     std::FILE* out = ::open_memstream(&outText, &outSize);
     std::FILE* err = ::open_memstream(&errText, &errSize);
+    ToolModules::UseLinked(ModuleCommands());
     result.status = RunTool(args, out, err);
     std::fclose(out);
     std::fclose(err);

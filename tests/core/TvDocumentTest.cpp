@@ -480,3 +480,34 @@ TEST_F(TvDocumentTest, TraceEntriesOfEachOperationInOrder) {
     doc.DeleteContents();
     EXPECT_TRUE(log.entries.empty());
 }
+
+TEST_F(TvDocumentTest, SaveUnlessUnchangedWritesOnlyWhatChanged) {
+    const auto inode = [](const std::string& path) { return FileIdentity::OfPath(path)->Inode; };
+    const std::string path = SampleFile();
+    RecordingLog log;
+    TestDocument doc;
+    doc.SetTraceLog(&log);
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    const Bytes before = ReadFileBytes(path);
+    const ino_t read = inode(path);
+    // Unchanged since read: no new file replaces it.
+    EXPECT_TRUE(doc.SaveUnlessUnchanged());
+    EXPECT_EQ(inode(path), read);
+    EXPECT_EQ(log.entries.back(),
+              "CTvDeskDoc::SaveUnlessUnchanged(): unchanged since read or written, not written");
+
+    // Edited: written, and then unchanged since that write.
+    doc.Vehicles().Records()[0].Odometer = 4321;
+    doc.SetModifiedFlag(true);
+    EXPECT_TRUE(doc.SaveUnlessUnchanged());
+    const ino_t written = inode(path);
+    EXPECT_NE(written, read);
+    EXPECT_TRUE(doc.SaveUnlessUnchanged());
+    EXPECT_EQ(inode(path), written);
+    // Another program rewrote the file: the conflict check decides, and an
+    // unedited document leaves that file alone.
+    WriteFileBytes(path, before);
+    EXPECT_TRUE(doc.SaveUnlessUnchanged());
+    EXPECT_EQ(ReadFileBytes(path), before);
+    EXPECT_EQ(log.entries.back(), "CTvDeskDoc::OnSaveDocument()");
+}

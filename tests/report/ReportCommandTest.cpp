@@ -2,8 +2,10 @@
 // print, with the title, page numbers, headings and totals where they belong.
 
 #include "FileSizeLimit.h"
+#include "ModuleCommands.h"
 #include "SampleGenerator.h"
 #include "ToolCommands.h"
+#include "ToolModules.h"
 #include "TvDocument.h"
 
 #include <QTemporaryDir>
@@ -43,6 +45,7 @@ protected:
         args.insert(args.begin(), "report");
         std::FILE* out = std::tmpfile();
         std::FILE* err = std::tmpfile();
+        ToolModules::UseLinked(ModuleCommands());
         const int status = RunTool(args, out, err);
         m_errors = Read(err);
         std::fclose(out);

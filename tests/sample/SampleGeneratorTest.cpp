@@ -97,8 +97,8 @@ TEST_F(GeneratedSample, NotesAndAmountsLookLikeRealData) {
     bool empty = false;
     for (const TripRecord& trip : document.Trips().Records()) {
         EXPECT_LE(trip.Note.size(), 255u);
-        comma |= trip.Note.find(',') != std::string::npos;
-        lineBreak |= trip.Note.find('\n') != std::string::npos;
+        comma |= trip.Note.View().find(',') != std::string::npos;
+        lineBreak |= trip.Note.View().find('\n') != std::string::npos;
         empty |= trip.Note.empty();
     }
     EXPECT_TRUE(comma && lineBreak && empty);

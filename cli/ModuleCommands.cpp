@@ -1,0 +1,33 @@
+#include "ModuleCommands.h"
+
+#include "ExportCommand.h"
+#include "ReportCommand.h"
+
+namespace {
+
+int RunExport(const ToolCommand& command, const std::vector<std::string>& args, std::FILE*,
+              std::FILE* err) {
+    return ExportCommand::Run(args, err, [&command, err](const std::string& problem) {
+        return UsageError(err, command, problem);
+    });
+}
+
+int RunReport(const ToolCommand& command, const std::vector<std::string>& args, std::FILE*,
+              std::FILE* err) {
+    return ReportCommand::Run(args, err, [&command, err](const std::string& problem) {
+        return UsageError(err, command, problem);
+    });
+}
+
+// tvtool looks here for every command it does not hold itself.
+const ToolCommand kCommands[] = {
+    {"export", ExportCommand::kUsage, ExportCommand::kHelp, RunExport, -1},
+    {"report", ReportCommand::kUsage, ReportCommand::kHelp, RunReport, -1},
+};
+
+} // namespace
+
+const ToolCommandTable& ModuleCommands() {
+    static const ToolCommandTable table{kCommands, std::size(kCommands)};
+    return table;
+}

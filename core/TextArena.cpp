@@ -1,0 +1,22 @@
+#include "TextArena.h"
+
+#include <algorithm>
+#include <cstring>
+
+const char* TextArena::Store(const char* bytes, std::size_t size) {
+    if (m_next == nullptr || static_cast<std::size_t>(m_end - m_next) < size + 1) {
+        const std::size_t block = std::max(kBlockSize, size + 1);
+        m_next = static_cast<char*>(m_blocks.Allocate(block));
+        m_end = m_next + block;
+    }
+    char* text = m_next;
+    std::memcpy(text, bytes, size);
+    text[size] = '\0';
+    m_next += size + 1;
+    return text;
+}
+
+void TextArena::Release() {
+    m_blocks.Release();
+    m_next = m_end = nullptr;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "ChunkArena.h"
+
+#include <cstddef>
+
+// The texts of one store's records side by side in a few large blocks,
+// given back all at once when the store is emptied.
+class TextArena {
+public:
+    // A NUL-terminated copy of size bytes; throws std::bad_alloc.
+    const char* Store(const char* bytes, std::size_t size);
+    void Release();
+
+private:
+    static constexpr std::size_t kBlockSize = 1 << 20;
+
+    ChunkArena m_blocks;
+    char* m_next = nullptr;
+    char* m_end = nullptr;
+};

@@ -1,0 +1,55 @@
+// Notes read into a store's text arena: every length, across the read buffer's
+// edge and through a mapping; copies taken out outlive the store.
+
+#include "SampleData.h"
+#include "TestFiles.h"
+#include "TvDocument.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace tvtest;
+
+namespace {
+
+// i % 256 characters (255 the most a file holds); a NUL ends it in the file.
+std::string NoteOf(std::size_t i) {
+    std::string note(i % 256, static_cast<char>('a' + i % 26));
+    if (i % 7 == 0 && note.size() > 2)
+        note[note.size() / 2] = '\0';
+    return note;
+}
+
+TEST(NoteStorageTest, NotesOfEveryLengthSurviveReadingAndOutliveTheirStore) {
+    // About 2 MB (read through the buffer) and 9 MB (read through a mapping).
+    for (const std::size_t count : {10000u, 42000u}) {
+        SCOPED_TRACE(count);
+        TempDir dir;
+        TvDocument written;
+        written.InitNewDocument();
+        for (std::size_t i = 0; i < count; ++i) {
+            TripRecord trip = written.Trips().CreateRecord();
+            trip.Note = NoteOf(i);
+            written.Trips().Append(trip);
+        }
+        ASSERT_TRUE(written.OnSaveDocument(dir.File("a.tv")));
+
+        TvDocument read;
+        ASSERT_TRUE(read.OnOpenDocument(dir.File("a.tv"))) << read.LastError();
+        ASSERT_EQ(read.Trips().Count(), count);
+        std::vector<TripRecord> copies(read.Trips().Records().begin(),
+                                       read.Trips().Records().end());
+        ASSERT_TRUE(read.OnSaveDocument(dir.File("b.tv")));
+        EXPECT_EQ(ReadFileBytes(dir.File("b.tv")), ReadFileBytes(dir.File("a.tv")));
+        read.DeleteContents();
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::string expected = NoteOf(i);
+            ASSERT_EQ(copies[i].Note, expected.substr(0, expected.find('\0'))) << i;
+            ASSERT_EQ(copies[i].Note.c_str()[copies[i].Note.size()], '\0') << i;
+        }
+    }
+}
+
+} // namespace
