@@ -1,9 +1,11 @@
 #include "ToolCommands.h"
 
 #include "ExportCommand.h"
+#include "InstanceRecord.h"
 #include "JsonDump.h"
 #include "ListCommand.h"
 #include "MExcept.h"
+#include "OutputGuard.h"
 #include "ReportCommand.h"
 #include "SampleGenerator.h"
 #include "StatsCommand.h"
@@ -244,7 +246,26 @@ bool OpenExistingDocument(TvDocument& document, const std::string& path, std::FI
     return false;
 }
 
+namespace {
+
+// The files a running Tarvenly Desktop uses, as its instance lock records
+// them when the file is written: no command writes over them.
+std::vector<OutputGuard::ProtectedFile> RunningDeskFiles() {
+    using OutputGuard::Kind;
+    const std::string lock = InstanceRecord::LockPath();
+    std::vector<OutputGuard::ProtectedFile> files = {{Kind::ProgramFile, lock, std::nullopt}};
+    if (const std::optional<InstanceRecord> record = InstanceRecord::Read(lock)) {
+        files.push_back({Kind::ForeignDataFile, record->DataFile, std::nullopt});
+        files.push_back({Kind::ProgramFile, record->Socket, std::nullopt});
+        files.push_back({Kind::ProgramFile, record->TraceLog, std::nullopt});
+    }
+    return files;
+}
+
+} // namespace
+
 int RunTool(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    const OutputGuard::Registration runningDesk(RunningDeskFiles);
     if (args.empty()) {
         std::fputs(kToolUsage, err);
         return kExitUsage;
