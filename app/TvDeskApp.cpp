@@ -185,6 +185,7 @@ bool CTvDeskApp::FirstInstance() {
     constexpr unsigned long kRetryPauseMs = 100;
     if (m_instanceLock.Path().empty())
         return FailStart("Couldn't find the home folder of this user for the program's lock.");
+    InstanceRecord::CreateLockFolder();
     QElapsedTimer waited;
     waited.start();
     for (;;) {

@@ -4,6 +4,7 @@
 #include "ExcelExport.h"
 #include "FilterOptions.h"
 #include "MExcept.h"
+#include "OutputGuard.h"
 #include "TextExport.h"
 #include "ToolCommands.h"
 #include "TvDocument.h"
@@ -119,6 +120,8 @@ int Export(TvDocument& document, const Options& options, std::FILE* err) {
         return kExitDataError;
     }
     try {
+        // A refused target is told before anything about the rows.
+        OutputGuard::Check(options.out);
         if (options.format == Format::Text)
             ExportTextFile(document, options.log, options.text, options.out, nullptr);
         else

@@ -37,12 +37,17 @@ std::string InstanceRecord::LockPath() {
         const std::string home = HomeFolder();
         if (home.empty())
             return {};
-        folder = home + "/.local";
-        ::mkdir(folder.c_str(), 0700);
-        folder += "/state";
-        ::mkdir(folder.c_str(), 0700);
+        folder = home + "/.local/state";
     }
     return folder + "/TarvenlyDesktop-" + std::to_string(::getuid()) + ".lock";
+}
+
+void InstanceRecord::CreateLockFolder() {
+    const std::string path = LockPath();
+    // Each missing folder on the way, as mkdir -p makes them.
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1))
+        ::mkdir(path.substr(0, slash).c_str(), 0700);
 }
 
 bool InstanceRecord::WriteTo(int fd) const {

@@ -18,6 +18,8 @@ struct InstanceRecord {
     // runs that must not meet the user's own copy. Empty when the user has
     // no home.
     static std::string LockPath();
+    // Creates the lock file's folder (owner-only) where it is missing.
+    static void CreateLockFolder();
 
     // Replaces the content of the open lock file; false when it cannot.
     bool WriteTo(int fd) const;

@@ -70,11 +70,15 @@ TEST_F(OutputGuardTest, NoWriterReplacesAFileTheProgramKeeps) {
     ASSERT_EQ(::link(QFile::encodeName(data), QFile::encodeName(hardLink)), 0);
     ASSERT_TRUE(QFile::link(data, symLink));
     ASSERT_TRUE(QDir(folder).mkdir("taken.pdf"));
+    // The dialogs add an extension to a name without one: the socket is
+    // named through a link that has one.
+    const QString socketLink = folder + "/socket.csv";
+    ASSERT_TRUE(QFile::link(CTvDeskApp::HandOverPath(), socketLink));
     const QString targets[] = {data,
                                hardLink,
                                symLink,
                                CTvDeskApp::InstanceLockPath(),
-                               CTvDeskApp::HandOverPath(),
+                               socketLink,
                                QString::fromStdString(m_app->TraceLogFile().Path()),
                                folder + "/taken.pdf",
                                folder + "/missing/out.pdf"};
@@ -138,8 +142,9 @@ TEST_F(OutputGuardTest, NoWriterReplacesAFileTheProgramKeeps) {
     }
     // The data file is still the program's to save, and nothing else stayed.
     ASSERT_TRUE(Doc().OnSaveDocument(dataPath));
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System),
-              QStringList({"hard.tv", "soft.csv", "TvData.tv"}));
+    QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    left.sort(Qt::CaseInsensitive);
+    EXPECT_EQ(left, QStringList({"hard.tv", "socket.csv", "soft.csv", "TvData.tv"}));
 }
 
 } // namespace

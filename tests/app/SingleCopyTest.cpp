@@ -221,11 +221,25 @@ TEST_F(SingleCopy, ACopyWithoutTheRuntimeFolderDoesNotRunBesideTheFirst) {
         QProcess& second = StartCopy(args, bare);
         ASSERT_TRUE(second.waitForFinished(20000)) << "a second copy runs beside the first";
         ExpectEndedQuietly(second);
-        if (!args.isEmpty())
+        if (!args.isEmpty()) {
             EXPECT_TRUE(second.readAllStandardError().contains("already running with"));
+        }
     }
     EXPECT_EQ(QFile::exists(otherSocket), otherSocketBefore) << "the second copy made a socket";
     EXPECT_FALSE(QFile::exists(other));
     EXPECT_EQ(first.state(), QProcess::Running);
     EXPECT_TRUE(Answers());
+}
+
+TEST_F(SingleCopy, ASocketPathTooLongForTheSystemEndsTheStartWithAMessage) {
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const QString deep = m_folder.path() + "/" + QString(110, 'r');
+    ASSERT_TRUE(QDir().mkpath(deep));
+    qputenv("XDG_RUNTIME_DIR", deep.toLocal8Bit());
+    const bool started = Start();
+    qputenv("XDG_RUNTIME_DIR", runtime);
+    EXPECT_FALSE(started);
+    EXPECT_TRUE(m_app->StartFailed());
+    EXPECT_EQ(MessageBox::shownTexts().size(), 1);
+    EXPECT_TRUE(QDir(deep).isEmpty());
 }
