@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 FileTraceLog::FileTraceLog(ErrorReporter reporter) : m_reporter(std::move(reporter)) {}
@@ -13,9 +14,19 @@ FileTraceLog::FileTraceLog(ErrorReporter reporter) : m_reporter(std::move(report
 FileTraceLog::OpenResult FileTraceLog::Open(const std::string& folder) {
     Close();
     m_path = folder + "/" + kFileName;
-    const int fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    // A link planted at the path is not followed, nor is anything but a
+    // file of this user written (a FIFO would block the start); the log is
+    // the owner's alone.
+    const int fd =
+        ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     if (fd < 0)
         return OpenResult::Failed;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||
+        ::fchmod(fd, 0600) != 0) {
+        ::close(fd);
+        return OpenResult::Failed;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return OpenResult::InUse;

@@ -40,6 +40,10 @@ void HandOverServer::Close() {
         m_server->close();
 }
 
+QString HandOverServer::ErrorString() const {
+    return m_server->errorString();
+}
+
 bool HandOverServer::IsListening() const {
     return m_server->isListening();
 }

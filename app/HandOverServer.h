@@ -35,6 +35,8 @@ public:
     // Stops listening and removes the socket.
     void Close();
     bool IsListening() const;
+    // Why the last Listen failed.
+    QString ErrorString() const;
 
 private:
     void OnNewConnection();

@@ -1,5 +1,7 @@
 #include "InstanceLock.h"
 
+#include "InstanceRecord.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -46,6 +48,10 @@ InstanceLock::Result InstanceLock::TryAcquire() {
     }
     m_fd = fd;
     return Result::Acquired;
+}
+
+bool InstanceLock::Record(const InstanceRecord& record) {
+    return IsHeld() && record.WriteTo(m_fd);
 }
 
 void InstanceLock::Release() {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+struct InstanceRecord;
+
 // The lock that makes one copy of the program the running one. It is an
 // exclusive flock on a file beside the hand-over socket, taken at start and
 // held until the program ends. The kernel lets go of it whenever the process
@@ -25,6 +27,9 @@ public:
     // changes nothing.
     Result TryAcquire();
     void Release();
+    // Replaces what the held lock file tells other processes; false when
+    // the lock is not held or the file cannot take it.
+    bool Record(const InstanceRecord& record);
     bool IsHeld() const { return m_fd >= 0; }
 
     const std::string& Path() const { return m_path; }

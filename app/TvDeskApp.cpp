@@ -4,6 +4,7 @@
 #include "FileUserManager.h"
 #include "HandOverProtocol.h"
 #include "HandOverServer.h"
+#include "InstanceRecord.h"
 #include "MainFrame.h"
 #include "MessageBox.h"
 #include "ModalDialog.h"
@@ -95,6 +96,13 @@ bool CTvDeskApp::GetPalmCorePath(std::string& path) {
 }
 
 bool CTvDeskApp::InitApplication() {
+    m_programFiles = std::make_unique<OutputGuard::Registration>([this] {
+        using OutputGuard::Kind;
+        return std::vector<OutputGuard::ProtectedFile>{
+            {Kind::ProgramFile, m_instanceLock.Path(), std::nullopt},
+            {Kind::ProgramFile, HandOverPath().toStdString(), std::nullopt},
+            {Kind::ProgramFile, m_log.Path(), std::nullopt}};
+    });
     std::string installPath;
     if (!GetInstallPath(installPath)) {
         ShowMessage("Couldn't get the path to the log file from the registry.");
@@ -131,27 +139,69 @@ QString CTvDeskApp::HandOverPath() {
 }
 
 QString CTvDeskApp::InstanceLockPath() {
-    return HandOverPath() + ".lock";
+    return QString::fromStdString(InstanceRecord::LockPath());
+}
+
+bool CTvDeskApp::FailStart(const QString& text) {
+    qWarning("%s", qPrintable(text));
+    ShowMessage(text);
+    m_startFailed = true;
+    return false;
+}
+
+void CTvDeskApp::RecordInstance() {
+    InstanceRecord record;
+    record.Socket = HandOverPath().toStdString();
+    record.DataFile = Document != nullptr ? Document->PathName() : std::string();
+    record.TraceLog = m_log.IsOpen() ? m_log.Path() : std::string();
+    if (!m_instanceLock.Record(record))
+        Log("CTvDeskApp::RecordInstance()::failed");
+}
+
+bool CTvDeskApp::ActivateRunningCopy() {
+    constexpr int kRequestTimeoutSeconds = 2;
+    // The holder may have been started with another runtime folder: its
+    // lock file names its socket.
+    const std::optional<InstanceRecord> record = InstanceRecord::Read(m_instanceLock.Path());
+    const std::string socket = record ? record->Socket : HandOverPath().toStdString();
+    std::uint32_t otherFile = 0;
+    if (record && !record->DataFile.empty() && !m_requestedFile.isEmpty()) {
+        const std::optional<FileIdentity> running = FileIdentity::OfPath(record->DataFile);
+        const std::optional<FileIdentity> asked =
+            FileIdentity::OfPath(QFile::encodeName(m_requestedFile).toStdString());
+        if (!running || !asked || running->Device != asked->Device ||
+            running->Inode != asked->Inode) {
+            otherFile = HandOver::kOtherFileAsked;
+            qWarning("Tarvenly Desktop is already running with %s; %s was not opened.",
+                     record->DataFile.c_str(), qPrintable(m_requestedFile));
+        }
+    }
+    return HandOver::SendRequest(HandOver::kActivateMessage, otherFile, 0, kRequestTimeoutSeconds,
+                                 socket)
+        .has_value();
 }
 
 bool CTvDeskApp::FirstInstance() {
     Log("CTvDeskApp::FirstInstance()");
-    constexpr int kRequestTimeoutSeconds = 2;
     constexpr unsigned long kRetryPauseMs = 100;
+    if (m_instanceLock.Path().empty())
+        return FailStart("Couldn't find the home folder of this user for the program's lock.");
+    InstanceRecord::CreateLockFolder();
     QElapsedTimer waited;
     waited.start();
     for (;;) {
         switch (m_instanceLock.TryAcquire()) {
         case InstanceLock::Result::Acquired:
+            RecordInstance();
             return true;
         case InstanceLock::Result::Failed:
-            qWarning("Couldn't lock %s: %s", m_instanceLock.Path().c_str(),
-                     m_instanceLock.Error().c_str());
-            return false;
+            return FailStart(QString("Couldn't lock %1: %2")
+                                 .arg(QString::fromStdString(m_instanceLock.Path()),
+                                      QString::fromStdString(m_instanceLock.Error())));
         case InstanceLock::Result::HeldElsewhere:
             break;
         }
-        if (HandOver::SendRequest(HandOver::kActivateMessage, 0, 0, kRequestTimeoutSeconds))
+        if (ActivateRunningCopy())
             return false;
         // The holder does not answer: it has not begun to listen yet, it is
         // busy, or it is ending. Its socket is never taken over; the lock is
@@ -164,6 +214,13 @@ bool CTvDeskApp::FirstInstance() {
 
 bool CTvDeskApp::InitInstance(const QString& fileToOpen) {
     Log("CTvDeskApp::InitInstance()");
+    m_requestedFile = fileToOpen.isEmpty() ? QString() : QFileInfo(fileToOpen).absoluteFilePath();
+    const QString socket = HandOverPath();
+    if (!HandOver::FitsSocketAddress(socket.toStdString()))
+        return FailStart(QString("The path of the program's socket is too long for this system "
+                                 "(at most %1 bytes): %2")
+                             .arg(sizeof(sockaddr_un::sun_path) - 1)
+                             .arg(socket));
     if (!FirstInstance())
         return false;
     // The socket stands for the registered window class: the notifier and
@@ -172,8 +229,9 @@ bool CTvDeskApp::InitInstance(const QString& fileToOpen) {
         [this](std::uint32_t message, std::uint32_t wParam, std::uint32_t lParam) {
             return OnHandOverMessage(message, wParam, lParam);
         });
-    if (!m_server->Listen(HandOverPath(), m_instanceLock))
-        return false;
+    if (!m_server->Listen(socket, m_instanceLock))
+        return FailStart(
+            QString("Couldn't listen at the socket %1: %2").arg(socket, m_server->ErrorString()));
     ClassRegistered = true;
 
     QSettings settings = ProgramSettings();
@@ -186,8 +244,11 @@ bool CTvDeskApp::InitInstance(const QString& fileToOpen) {
         m_commandLineFile = QFileInfo(fileToOpen).absoluteFilePath().toStdString();
         OpenCommandLineFile();
     }
-    if (m_mainFrame == nullptr)
+    if (m_mainFrame == nullptr) {
+        // The reason was shown; nothing is open.
+        m_startFailed = true;
         return false;
+    }
 
     m_mainFrame->show();
     QTimer::singleShot(0, m_mainFrame.get(), [frame = m_mainFrame.get()] {
@@ -284,8 +345,16 @@ bool CTvDeskApp::OpenUserData() {
     Log("CTvDeskApp::OpenUserData()::UmGetRootDirectory");
     char root[kUserTextBufferSize] = {};
     std::int16_t size = kUserTextBufferSize;
-    m_userManager->UmGetRootDirectory(root, &size);
+    const std::int32_t rootFound = m_userManager->UmGetRootDirectory(root, &size);
     Log(root);
+    // Without the root folder a user's folder would be taken as relative to
+    // the current folder.
+    if (rootFound < 0 || root[0] != '/') {
+        root[0] = '\0';
+        ShowMessage(rootFound == -504 ? QString("The Palm Desktop folder is longer than %1 bytes.")
+                                            .arg(kUserTextBufferSize - 1)
+                                      : UserDataErrorText(rootFound < 0 ? rootFound : -510));
+    }
 
     std::optional<std::uint32_t> userId;
     if (!CurrentUser.empty()) {
@@ -335,7 +404,8 @@ bool CTvDeskApp::OpenUserData() {
         Log("CTvDeskApp::OpenUserData()::UmGetUserDirectory()");
         const std::size_t rootLength = std::strlen(root);
         std::int16_t rest = static_cast<std::int16_t>(kUserTextBufferSize - rootLength);
-        if (m_userManager->UmGetUserDirectory(*userId, root + rootLength, &rest) > 0)
+        if (rootLength > 0 &&
+            m_userManager->UmGetUserDirectory(*userId, root + rootLength, &rest) > 0)
             path = root;
         else
             ShowMessage("Couldn't find the user directory.");
@@ -402,6 +472,7 @@ void CTvDeskApp::OpenCommandLineFile() {
 
 void CTvDeskApp::SetDocument(CTvDeskDoc* document) {
     Document = document;
+    RecordInstance();
     m_document->UpdateAllViews(nullptr, 0);
 }
 
@@ -442,6 +513,14 @@ CTvDeskApp::OnHandOverMessage(std::uint32_t message, std::uint32_t wParam, std::
     if (message == HandOver::kActivateMessage) {
         if (m_mainFrame != nullptr)
             m_mainFrame->BringToFront();
+        // Told after the answer went back, so that the other copy can end.
+        if (wParam == HandOver::kOtherFileAsked && Document != nullptr)
+            QTimer::singleShot(0, this, [this] {
+                if (Document != nullptr)
+                    ShowMessage(QString("Tarvenly Desktop is already running with the data file "
+                                        "%1. Another file was not opened.")
+                                    .arg(QString::fromStdString(Document->PathName())));
+            });
         return 0;
     }
     if (m_mainFrame == nullptr)

@@ -3,6 +3,7 @@
 #include "AppSettings.h"
 #include "FileTraceLog.h"
 #include "InstanceLock.h"
+#include "OutputGuard.h"
 #include "UserManager.h"
 
 #include <QObject>
@@ -89,8 +90,12 @@ public:
     FileTraceLog& TraceLogFile() { return m_log; }
     // The socket of the running copy.
     static QString HandOverPath();
-    // The lock held by the running copy, beside its socket.
+    // The lock held by the running copy, at a place that depends only on the
+    // user (see InstanceRecord); it records the socket and the data file.
     static QString InstanceLockPath();
+    // True when the program ends because it could not start (a message said
+    // why), not because another copy runs.
+    bool StartFailed() const { return m_startFailed; }
     // How long a copy that finds the lock taken tries to reach its holder.
     static constexpr int kActivationWaitMs = 3000;
 
@@ -116,6 +121,14 @@ private:
     // Opens the file named on the command line.
     void OpenCommandLineFile();
     void ShowMessage(const QString& text);
+    // Tells other processes, through the lock file, the socket, the data
+    // file that is open and the trace log.
+    void RecordInstance();
+    // Asks the lock's holder, at the socket its lock file names, to come to
+    // the front; true once it answered.
+    bool ActivateRunningCopy();
+    // Shows the start-up failure and marks the start as failed.
+    bool FailStart(const QString& text);
 
     static CTvDeskApp* s_instance;
 
@@ -129,6 +142,12 @@ private:
     std::unique_ptr<HandOverServer> m_server;
     std::unique_ptr<TerminationSignals> m_termination;
     bool m_settingsLoaded = false;
+    bool m_startFailed = false;
+    // The file this copy was started on, to tell the running copy when it
+    // has another one open.
+    QString m_requestedFile;
+    // The lock, the socket and the trace log are no output's target.
+    std::unique_ptr<OutputGuard::Registration> m_programFiles;
     // The file named on the command line while the program shows it rather
     // than a Palm user's data; a reload reads it again.
     std::string m_commandLineFile;

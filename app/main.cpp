@@ -46,7 +46,9 @@ int main(int argc, char** argv) {
         return 1;
     if (!app.InitInstance(parser.positionalArguments().value(0))) {
         app.ExitInstance();
-        return 0;
+        // Another copy runs (it was brought to the front), or this one
+        // could not start and said why.
+        return app.StartFailed() ? 1 : 0;
     }
     const int status = QApplication::exec();
     const int exitStatus = app.ExitInstance();

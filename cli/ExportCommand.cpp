@@ -4,6 +4,7 @@
 #include "ExcelExport.h"
 #include "FilterOptions.h"
 #include "MExcept.h"
+#include "OutputGuard.h"
 #include "TextExport.h"
 #include "ToolCommands.h"
 #include "TvDocument.h"
@@ -118,11 +119,9 @@ int Export(TvDocument& document, const Options& options, std::FILE* err) {
         std::fprintf(err, "%s\n", NoRecordsMessage(options.log));
         return kExitDataError;
     }
-    if (IsOpenDataFile(document, options.out)) {
-        std::fprintf(err, "%s %s\n", kExportOverDataFileMessage, options.out.c_str());
-        return kExitDataError;
-    }
     try {
+        // A refused target is told before anything about the rows.
+        OutputGuard::Check(options.out);
         if (options.format == Format::Text)
             ExportTextFile(document, options.log, options.text, options.out, nullptr);
         else
@@ -138,6 +137,9 @@ int Export(TvDocument& document, const Options& options, std::FILE* err) {
         return kExitDataError;
     } catch (const std::bad_alloc&) {
         std::fprintf(err, "%s. %s\n", MExceptOutOfMemory().Message(), options.out.c_str());
+        return kExitDataError;
+    } catch (const std::exception& error) {
+        std::fprintf(err, "%s. %s\n", error.what(), options.out.c_str());
         return kExitDataError;
     }
     return kExitOk;

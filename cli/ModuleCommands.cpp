@@ -7,6 +7,7 @@ namespace {
 
 int RunExport(const ToolCommand& command, const std::vector<std::string>& args, std::FILE*,
               std::FILE* err) {
+    const OutputGuard::Registration runningDesk(RunningDeskFiles);
     return ExportCommand::Run(args, err, [&command, err](const std::string& problem) {
         return UsageError(err, command, problem);
     });
@@ -14,6 +15,7 @@ int RunExport(const ToolCommand& command, const std::vector<std::string>& args, 
 
 int RunReport(const ToolCommand& command, const std::vector<std::string>& args, std::FILE*,
               std::FILE* err) {
+    const OutputGuard::Registration runningDesk(RunningDeskFiles);
     return ReportCommand::Run(args, err, [&command, err](const std::string& problem) {
         return UsageError(err, command, problem);
     });

@@ -1,5 +1,6 @@
 #include "ReportCommand.h"
 
+#include "AtomicFileWriter.h"
 #include "Clock.h"
 #include "ExpenseReport.h"
 #include "ExpenseRows.h"
@@ -14,16 +15,18 @@
 #include "TripRows.h"
 #include "TvDocument.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <fcntl.h>
 #include <memory>
 #include <optional>
+#include <unistd.h>
 
 namespace ReportCommand {
 
@@ -153,25 +156,24 @@ std::unique_ptr<LogReport> MakeReport(TvDocument& document, const Options& optio
         std::vector<const ExpenseRecord*>(rows.begin(), rows.end()), options.settings);
 }
 
-int Write(TvDocument& document, const Options& options, std::FILE* err) {
-    std::unique_ptr<ServiceRowContext> context;
-    const std::unique_ptr<LogReport> report = MakeReport(document, options, context);
-
-    EnsureGuiApplication();
-    QSaveFile file(QString::fromStdString(options.out));
-    if (!file.open(QIODevice::WriteOnly)) {
-        std::fprintf(err, "%s. %s\n", MExceptFileOpenError().Message(), options.out.c_str());
-        return kExitDataError;
+// Draws the report into the writer's temporary through a device of its own,
+// which tells whether every byte was written; the device is closed when
+// this returns.
+int DrawPdf(LogReport& report, AtomicFileWriter& file, std::FILE* err) {
+    QFile device;
+    const int fd = ::fcntl(file.File().Descriptor(), F_DUPFD_CLOEXEC, 0);
+    if (fd < 0 || !device.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
+        throw MExceptFileOpenError();
     }
-    QPdfWriter writer(&file);
+    QPdfWriter writer(&device);
     writer.setCreator(QStringLiteral("tvtool"));
     writer.setPageSize(QPageSize(QPageSize::Letter));
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     QPainter painter;
-    if (!painter.begin(&writer)) {
-        std::fprintf(err, "%s. %s\n", MExceptFileWriteError().Message(), options.out.c_str());
-        return kExitDataError;
-    }
+    if (!painter.begin(&writer))
+        throw MExceptFileWriteError();
     int status = kExitOk;
     ReportRender::Hooks hooks;
     hooks.onError = [&](const std::string& error) {
@@ -180,13 +182,29 @@ int Write(TvDocument& document, const Options& options, std::FILE* err) {
         return true;
     };
     const ReportRender::Result result =
-        ReportRender::DrawPages(*report, painter, writer, 0, 0, hooks);
-    painter.end();
-    if (result != ReportRender::Result::Done || !file.commit()) {
-        std::fprintf(err, "%s. %s\n", MExceptFileWriteError().Message(), options.out.c_str());
-        return kExitDataError;
-    }
+        ReportRender::DrawPages(report, painter, writer, 0, 0, hooks);
+    if (!painter.end() || result != ReportRender::Result::Done || !device.flush() ||
+        device.error() != QFileDevice::NoError)
+        throw MExceptFileWriteError();
     return status;
+}
+
+int Write(TvDocument& document, const Options& options, std::FILE* err) {
+    std::unique_ptr<ServiceRowContext> context;
+    const std::unique_ptr<LogReport> report = MakeReport(document, options, context);
+
+    EnsureGuiApplication();
+    try {
+        AtomicFileWriter file(options.out, AtomicFileWriter::Durability::WhenReplacing);
+        const int status = DrawPdf(*report, file, err);
+        file.Commit();
+        return status;
+    } catch (const MExcept& error) {
+        std::fprintf(err, "%s. %s\n", error.Message(), options.out.c_str());
+    } catch (const std::exception& error) {
+        std::fprintf(err, "%s. %s\n", error.what(), options.out.c_str());
+    }
+    return kExitDataError;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "OutputGuard.h"
+
 #include <cstddef>
 #include <cstdio>
 #include <string>
@@ -27,3 +29,9 @@ struct ToolCommandTable {
 
 // Reports a usage problem of a command; returns the usage exit status.
 int UsageError(std::FILE* err, const ToolCommand& command, const std::string& problem);
+
+// The files a running Tarvenly Desktop uses, as its instance lock records
+// them at the moment of asking: no command writes over them. tvtool and its
+// command module each hold their own copy of the output guard, so each
+// registers this source for the commands it runs.
+std::vector<OutputGuard::ProtectedFile> RunningDeskFiles();

@@ -1,8 +1,10 @@
 #include "ToolCommands.h"
 
+#include "InstanceRecord.h"
 #include "JsonDump.h"
 #include "ListCommand.h"
 #include "MExcept.h"
+#include "OutputGuard.h"
 #include "SampleGenerator.h"
 #include "StatsCommand.h"
 #include "ToolModules.h"
@@ -211,7 +213,20 @@ int UsageError(std::FILE* err, const ToolCommand& command, const std::string& pr
     return kExitUsage;
 }
 
+std::vector<OutputGuard::ProtectedFile> RunningDeskFiles() {
+    using OutputGuard::Kind;
+    const std::string lock = InstanceRecord::LockPath();
+    std::vector<OutputGuard::ProtectedFile> files = {{Kind::ProgramFile, lock, std::nullopt}};
+    if (const std::optional<InstanceRecord> record = InstanceRecord::Read(lock)) {
+        files.push_back({Kind::ForeignDataFile, record->DataFile, std::nullopt});
+        files.push_back({Kind::ProgramFile, record->Socket, std::nullopt});
+        files.push_back({Kind::ProgramFile, record->TraceLog, std::nullopt});
+    }
+    return files;
+}
+
 int RunTool(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    const OutputGuard::Registration runningDesk(RunningDeskFiles);
     if (args.empty()) {
         std::fputs(kToolUsage, err);
         return kExitUsage;

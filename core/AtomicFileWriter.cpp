@@ -2,12 +2,16 @@
 
 #include "MExcept.h"
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -62,16 +66,56 @@ bool MayReplace(const std::string& target) {
            Writable(folder, folderInfo);
 }
 
-int CreateTemporary(const std::string& target, std::string& tempPath) {
+// The temporary's name is ".<name>." and kRandomLength random letters and
+// digits, as mkostemp makes them.
+constexpr std::size_t kRandomLength = 6;
+
+std::string TemporaryPrefix(const std::string& target) {
+    return "." + NameOf(target) + ".";
+}
+
+bool IsTemporaryName(const std::string& entry, const std::string& prefix) {
+    if (entry.size() != prefix.size() + kRandomLength || !entry.starts_with(prefix))
+        return false;
+    for (std::size_t i = prefix.size(); i < entry.size(); ++i)
+        if (std::isalnum(static_cast<unsigned char>(entry[i])) == 0)
+            return false;
+    return true;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Creates the temporary and takes its flock. A cleanup of another process
+// may have removed it in the moment before the lock was taken; then a new
+// one is made.
+int CreateLockedTemporary(const std::string& target, std::string& tempPath) {
+    constexpr int kAttempts = 4;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        std::string pattern = FolderOf(target) + "/" + TemporaryPrefix(target) + "XXXXXX";
+        std::vector<char> buffer(pattern.begin(), pattern.end());
+        buffer.push_back('\0');
+        const int fd = ::mkostemp(buffer.data(), O_CLOEXEC);
+        if (fd < 0)
+            throw MExceptFileOpenError();
+        struct stat opened {};
+        struct stat named {};
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 &&
+            ::lstat(buffer.data(), &named) == 0 && SameFile(opened, named)) {
+            tempPath = buffer.data();
+            return fd;
+        }
+        ::close(fd);
+    }
+    throw MExceptFileOpenError();
+}
+
+int CreateTemporary(const std::string& target, OutputGuard::Use use, std::string& tempPath) {
+    OutputGuard::Check(target, use);
     if (!MayReplace(target))
         throw MExceptFileOpenError();
-    std::string pattern = FolderOf(target) + "/." + NameOf(target) + ".XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    const int fd = ::mkostemp(buffer.data(), O_CLOEXEC);
-    if (fd < 0)
-        throw MExceptFileOpenError();
-    tempPath = buffer.data();
+    const int fd = CreateLockedTemporary(target, tempPath);
 
     // The new file gets the old one's permissions, or the usual ones for a
     // new file under the current umask.
@@ -118,9 +162,15 @@ bool AtomicFileWriter::IsReadOnlyFile(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && !Writable(path, info);
 }
 
-AtomicFileWriter::AtomicFileWriter(const std::string& path, Durability durability)
-    : m_target(ResolveTarget(path)), m_durability(durability),
-      m_file(CreateTemporary(m_target, m_tempPath)) {
+AtomicFileWriter::AtomicFileWriter(const std::string& path, Durability durability,
+                                   OutputGuard::Use use)
+    : m_target(ResolveTarget(path)), m_durability(durability), m_use(use),
+      m_file(CreateTemporary(m_target, use, m_tempPath)),
+      m_lockFd(::fcntl(m_file.Descriptor(), F_DUPFD_CLOEXEC, 0)) {
+    if (m_lockFd < 0) {
+        ::unlink(m_tempPath.c_str());
+        throw MExceptFileOpenError();
+    }
     // Where Commit() will wait for the disk, the disk starts early. A new
     // file made from the data is left to the system's own writeback, which
     // then costs the export no time.
@@ -132,6 +182,7 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path, Durability durabilit
 AtomicFileWriter::~AtomicFileWriter() {
     if (!m_committed)
         ::unlink(m_tempPath.c_str());
+    ::close(m_lockFd);
 }
 
 FileIdentity AtomicFileWriter::Commit() {
@@ -147,9 +198,13 @@ FileIdentity AtomicFileWriter::Commit() {
     if (!written)
         throw MExceptFileWriteError();
     m_file.Close();
+    // The target may have become a protected file since the writer began
+    // (the data file moved there, say).
+    OutputGuard::Check(m_target, m_use);
     if (::rename(m_tempPath.c_str(), m_target.c_str()) != 0)
         throw MExceptFileWriteError();
     m_committed = true;
+    ::close(std::exchange(m_lockFd, -1));
     if (!durable)
         return *written;
     // Make the rename itself durable; the data is already in place, so a
@@ -160,4 +215,34 @@ FileIdentity AtomicFileWriter::Commit() {
         ::close(folder);
     }
     return *written;
+}
+
+void AtomicFileWriter::RemoveLeftovers(const std::string& path) {
+    const std::string target = ResolveTarget(path);
+    const std::string folder = FolderOf(target);
+    const std::string prefix = TemporaryPrefix(target);
+    DIR* listing = ::opendir(folder.c_str());
+    if (listing == nullptr)
+        return;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string name = entry->d_name;
+        if (!IsTemporaryName(name, prefix))
+            continue;
+        const std::string candidate = folder + "/" + name;
+        struct stat named {};
+        if (::lstat(candidate.c_str(), &named) != 0 || !S_ISREG(named.st_mode) ||
+            named.st_uid != ::geteuid())
+            continue;
+        const int fd = ::open(candidate.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        // A writer that still runs holds the lock; the name must still lead
+        // to the file that was locked.
+        struct stat opened {};
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 &&
+            ::lstat(candidate.c_str(), &named) == 0 && SameFile(opened, named))
+            ::unlink(candidate.c_str());
+        ::close(fd);
+    }
+    ::closedir(listing);
 }

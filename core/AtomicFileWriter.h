@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MFile.h"
+#include "OutputGuard.h"
 
 #include <optional>
 #include <string>
@@ -31,7 +32,10 @@ struct FileIdentity {
 // goes to a temporary file in the same folder, which is flushed to disk and
 // then renamed over the target. Until Commit() succeeds the target keeps every
 // byte it had; a writer destroyed without committing removes its temporary
-// file.
+// file. The output guard checks the target when the writer starts and again
+// right before the rename. The temporary, ".<name>.XXXXXX" beside the target,
+// carries an flock while it is written, so that RemoveLeftovers tells the
+// ones a killed writer left from those being written.
 class AtomicFileWriter {
 public:
     // When Commit() waits for the disk.
@@ -47,19 +51,31 @@ public:
         WhenReplacing
     };
 
-    // Raises MExceptFileOpenError where opening the target for writing would
-    // fail: a target that is not a regular file or is read-only, a folder
-    // that is read-only in the same sense, or a temporary file that cannot be
-    // created.
-    explicit AtomicFileWriter(const std::string& path, Durability durability = Durability::Always);
+    // Raises MExceptTargetRefused for a target the output guard refuses, and
+    // MExceptFileOpenError where opening the target for writing would fail:
+    // a target that is not a regular file or is read-only, a folder that is
+    // read-only in the same sense, or a temporary file that cannot be
+    // created. Only the document's save of the data file it read passes
+    // OutputGuard::Use::OwnDataFile.
+    explicit AtomicFileWriter(const std::string& path, Durability durability = Durability::Always,
+                              OutputGuard::Use use = OutputGuard::Use::Output);
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
     MFile& File() { return m_file; }
-    // Flushes, syncs and renames into place; raises MExceptFileWriteError.
+    // The temporary's path, for a library that writes a file by its name
+    // (which then writes over the temporary) rather than through File().
+    const std::string& TemporaryPath() const { return m_tempPath; }
+    // Flushes, syncs and renames into place; raises MExceptFileWriteError,
+    // or MExceptTargetRefused when the target became a protected file.
     // Returns the identity of the file now at the target.
     FileIdentity Commit();
+
+    // Removes the temporaries of path's name that writers which are gone
+    // left in its folder (a killed save); nothing else, and none that a
+    // running writer holds.
+    static void RemoveLeftovers(const std::string& path);
 
     // Whether path leads to an existing file that may not be written: one
     // whose permission bits allow no writing, which holds for an
@@ -71,6 +87,10 @@ private:
     std::string m_target;
     std::string m_tempPath;
     Durability m_durability;
+    OutputGuard::Use m_use;
     MFile m_file;
+    // A second descriptor of the temporary that holds its flock until the
+    // rename is done.
+    int m_lockFd = -1;
     bool m_committed = false;
 };

@@ -47,6 +47,8 @@ bool TvDocument::OnOpenDocument(const std::string& path) {
     Log("CTvDeskDoc::OnOpenDocument()");
     DeleteContents();
     SetModifiedFlag(false);
+    // What a killed save of this file left beside it.
+    AtomicFileWriter::RemoveLeftovers(path);
     std::optional<FileIdentity> identity;
     try {
         MFile file = MFile::OpenForRead(path, true);
@@ -124,7 +126,9 @@ bool TvDocument::SaveUnlessUnchanged() {
 }
 
 FileIdentity TvDocument::WriteStores(const std::string& path) {
-    AtomicFileWriter writer(path);
+    AtomicFileWriter writer(path, AtomicFileWriter::Durability::Always,
+                            path == m_pathName ? OutputGuard::Use::OwnDataFile
+                                               : OutputGuard::Use::Output);
     m_vehicles.Write(writer.File());
     m_serviceTypes.Write(writer.File());
     m_services.Write(writer.File());
@@ -186,6 +190,14 @@ bool TvDocument::SaveModified() {
         const std::optional<std::string> chosen = AskSaveAsPath();
         if (!chosen)
             return false;
+        // Checked before the chosen file becomes the document's own: it may
+        // not be the data file itself, a link to it or a file of the program.
+        try {
+            OutputGuard::Check(*chosen);
+        } catch (const MExceptTargetRefused& refused) {
+            Fail(refused.AskAgainText());
+            continue;
+        }
         // The chosen file becomes the document's own, read or written here
         // for the first time.
         std::string previousPath = std::exchange(m_pathName, *chosen);
@@ -241,6 +253,15 @@ bool TvDocument::IsAllCategories(const CategoryEntry* filter) {
 void TvDocument::Fail(const std::string& text) {
     m_lastError = text;
     ReportError(text);
+}
+
+std::vector<OutputGuard::ProtectedFile> TvDocument::ProtectedFiles() const {
+    if (m_pathName.empty())
+        return {};
+    OutputGuard::ProtectedFile file{OutputGuard::Kind::DataFile, m_pathName, std::nullopt};
+    if (m_fileIdentity)
+        file.identity = std::pair{m_fileIdentity->Device, m_fileIdentity->Inode};
+    return {file};
 }
 
 void TvDocument::ReportError(const std::string&) {}

@@ -3,6 +3,7 @@
 #include "AtomicFileWriter.h"
 #include "CategoryList.h"
 #include "MTime.h"
+#include "OutputGuard.h"
 #include "RecordStore.h"
 
 #include <cstdint>
@@ -146,4 +147,9 @@ private:
     bool m_modified = false;
     TraceLog* m_traceLog = nullptr;
     std::string m_lastError;
+    // The data file, as it is named now and as it was last read or
+    // written, is no file's target but its own save's.
+    OutputGuard::Registration m_protection{[this] { return ProtectedFiles(); }};
+
+    std::vector<OutputGuard::ProtectedFile> ProtectedFiles() const;
 };

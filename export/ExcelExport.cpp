@@ -9,10 +9,7 @@
 #include "WorkbookWriter.h"
 #include "XlsxWriter.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <unistd.h>
-#include <vector>
+#include <string>
 
 std::size_t MaxSheetRows(WorkbookFormat format) {
     return format == WorkbookFormat::Excel5 ? WorkbookWriter::kMaxRows : XlsxSheetWriter::kMaxRows;
@@ -153,32 +150,11 @@ bool ExcelSheet::Write(SheetWriter& sheet, ExportProgress* progress) const {
 
 namespace {
 
-// A file of our own in the system's temporary folder, removed with the object.
-class TemporaryFile {
-public:
-    TemporaryFile() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tvexport-XXXXXX").string();
-        const int fd = ::mkstemp(pattern.data());
-        if (fd < 0)
-            throw MExceptFileOpenError();
-        ::close(fd);
-        m_path = pattern;
-    }
-    ~TemporaryFile() { ::unlink(m_path.c_str()); }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
-
-void CopyFile(const std::string& path, MByteSink& out) {
-    MFile in = MFile::OpenForRead(path, false);
-    std::vector<char> block(1 << 20);
-    while (const std::size_t got = in.Read(block.data(), block.size()))
-        out.WriteBytes(block.data(), got);
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 } // namespace
@@ -199,15 +175,14 @@ ExportOutcome ExportWorkbookFile(TvDocument& document, ExportLog log, WorkbookFo
         workbook.Close();
         container.WriteTo(writer.File());
     } else {
-        const TemporaryFile workbookFile;
-        {
-            XlsxSheetWriter workbook(workbookFile.Path(),
-                                     static_cast<std::time_t>(Clock::Now().AsSeconds()));
-            if (!sheet.Write(workbook, progress))
-                return ExportOutcome::Stopped;
-            workbook.Close();
-        }
-        CopyFile(workbookFile.Path(), writer.File());
+        // libxlsxwriter writes the workbook by name: over the writer's
+        // temporary, with its own temporaries in the same folder.
+        XlsxSheetWriter workbook(writer.TemporaryPath(),
+                                 static_cast<std::time_t>(Clock::Now().AsSeconds()),
+                                 FolderOf(writer.TemporaryPath()));
+        if (!sheet.Write(workbook, progress))
+            return ExportOutcome::Stopped;
+        workbook.Close();
     }
     writer.Commit();
     return ExportOutcome::Written;

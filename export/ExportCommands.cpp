@@ -5,6 +5,7 @@
 #include "ExportSaveDialog.h"
 #include "MExcept.h"
 #include "MessageBox.h"
+#include "OutputGuard.h"
 #include "RecordHold.h"
 #include "TvDeskDoc.h"
 
@@ -39,21 +40,49 @@ std::string LocalPath(const QString& path) {
 std::optional<ExportSaveDialog::Choice>
 AskForFile(const CRecordHold& hold, QWidget* parent, ExportLog log,
            const std::vector<ExportSaveDialog::FileType>& types) {
+    if (hold.Lost())
+        return std::nullopt;
     auto choice = ExportSaveDialog::Ask(parent, ExportFileBaseName(log), types);
     if (hold.Lost())
         return std::nullopt;
     return choice;
 }
 
-// The chosen file, unless it is the open data file (then the user is told).
-std::optional<ExportSaveDialog::Choice>
-RefuseDataFile(const CTvDeskDoc& document, QWidget* parent,
-               std::optional<ExportSaveDialog::Choice> choice) {
-    if (choice && IsOpenDataFile(document, LocalPath(choice->path))) {
-        MessageBox::warning(parent, QString::fromLatin1(kExportOverDataFileMessage));
-        return std::nullopt;
+// Set while an export runs: its messages and its progress let events
+// through, and another export started from the menu meanwhile would run
+// nested inside it.
+bool g_exportRunning = false;
+
+// Asks for a file until the output guard takes one or the user cancels,
+// then runs write(choice, path, progress), one export at a time. A target
+// that the guard refuses when the file is written (it became the data file
+// meanwhile) opens the dialog again too.
+template <typename Write>
+void RunExport(CTvDeskDoc& document, ExportLog log, QWidget* parent,
+               const std::vector<ExportSaveDialog::FileType>& types, const Write& write) {
+    if (g_exportRunning) {
+        MessageBox::information(parent, QStringLiteral("Another export is still running."));
+        return;
     }
-    return choice;
+    g_exportRunning = true;
+    const struct Finished {
+        ~Finished() { g_exportRunning = false; }
+    } finished;
+    const CRecordHold hold(document);
+    for (;;) {
+        const auto choice = AskForFile(hold, parent, log, types);
+        if (!choice)
+            return;
+        const std::string path = LocalPath(choice->path);
+        try {
+            OutputGuard::Check(path);
+            CExportProgressDialog progress(hold, parent, ProgressText(log));
+            write(*choice, path, progress);
+            return;
+        } catch (const MExceptTargetRefused& refused) {
+            MessageBox::warning(parent, QString::fromStdString(refused.AskAgainText()));
+        }
+    }
 }
 
 // The system's error number for a file that could not be created at path.
@@ -95,48 +124,51 @@ void ExportToText(CTvDeskDoc& document, ExportLog log, const TextExportSettings&
         MessageBox::warning(parent, NoRecordsMessage(log));
         return;
     }
-    const CRecordHold hold(document);
-    const auto choice = RefuseDataFile(
-        document, parent,
-        AskForFile(hold, parent, log,
-                   {settings.Delimiter == ','
-                        ? ExportSaveDialog::FileType{"Comma Separated Value (*.csv)", "csv"}
-                        : ExportSaveDialog::FileType{"Text Files (*.txt)", "txt"}}));
-    if (!choice)
-        return;
-    CExportProgressDialog progress(hold, parent, ProgressText(log));
-    const std::string path = LocalPath(choice->path);
-    errno = 0;
-    try {
-        ExportTextFile(document, log, settings, path, &progress);
-    } catch (const MExcept& error) {
-        const int lastError = errno;
-        ReportTextFailure(parent, log, &error, CreateFailureCode(path, lastError));
-    } catch (const std::exception&) {
-        ReportTextFailure(parent, log, nullptr, 0);
-    }
+    const ExportSaveDialog::FileType type =
+        settings.Delimiter == ','
+            ? ExportSaveDialog::FileType{"Comma Separated Value (*.csv)", "csv"}
+            : ExportSaveDialog::FileType{"Text Files (*.txt)", "txt"};
+    RunExport(document, log, parent, {type},
+              [&](const ExportSaveDialog::Choice&, const std::string& path,
+                  CExportProgressDialog& progress) {
+                  errno = 0;
+                  try {
+                      ExportTextFile(document, log, settings, path, &progress);
+                  } catch (const MExceptTargetRefused&) {
+                      throw;
+                  } catch (const MExcept& error) {
+                      const int lastError = errno;
+                      ReportTextFailure(parent, log, &error, CreateFailureCode(path, lastError));
+                  } catch (const std::exception&) {
+                      ReportTextFailure(parent, log, nullptr, 0);
+                  }
+              });
 }
 
 void ExportToExcel(CTvDeskDoc& document, ExportLog log, QWidget* parent) {
-    const CRecordHold hold(document);
-    const auto choice = RefuseDataFile(
-        document, parent,
-        AskForFile(hold, parent, log,
-                   {{"Excel 5.0 Workbook (*.xls)", "xls"}, {"Excel Workbook (*.xlsx)", "xlsx"}}));
-    if (!choice)
-        return;
-    const bool xlsx = choice->type == 1 ||
-                      (choice->type < 0 &&
-                       QFileInfo(choice->path).suffix().compare("xlsx", Qt::CaseInsensitive) == 0);
-    CExportProgressDialog progress(hold, parent, ProgressText(log));
-    try {
-        ExportWorkbookFile(document, log, xlsx ? WorkbookFormat::Xlsx : WorkbookFormat::Excel5,
-                           LocalPath(choice->path), &progress);
-    } catch (const MExcept& error) {
-        MessageBox::warning(parent, error.Message());
-    } catch (const std::bad_alloc&) {
-        MessageBox::warning(parent, MExceptOutOfMemory().Message());
-    }
+    RunExport(document, log, parent,
+              {{"Excel 5.0 Workbook (*.xls)", "xls"}, {"Excel Workbook (*.xlsx)", "xlsx"}},
+              [&](const ExportSaveDialog::Choice& choice, const std::string& path,
+                  CExportProgressDialog& progress) {
+                  const bool xlsx =
+                      choice.type == 1 ||
+                      (choice.type < 0 &&
+                       QFileInfo(choice.path).suffix().compare("xlsx", Qt::CaseInsensitive) == 0);
+                  try {
+                      ExportWorkbookFile(document, log,
+                                         xlsx ? WorkbookFormat::Xlsx : WorkbookFormat::Excel5, path,
+                                         &progress);
+                  } catch (const MExceptTargetRefused&) {
+                      throw;
+                  } catch (const MExcept& error) {
+                      MessageBox::warning(parent, error.Message());
+                  } catch (const std::bad_alloc&) {
+                      MessageBox::warning(parent, MExceptOutOfMemory().Message());
+                  } catch (const std::exception& error) {
+                      MessageBox::warning(parent, QString("The workbook could not be written: %1")
+                                                      .arg(QString::fromLocal8Bit(error.what())));
+                  }
+              });
 }
 
 } // namespace ExportCommands

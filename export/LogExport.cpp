@@ -1,6 +1,5 @@
 #include "LogExport.h"
 
-#include "AtomicFileWriter.h"
 #include "CategoryList.h"
 #include "TvDocument.h"
 
@@ -51,14 +50,6 @@ bool ExportStoreIsEmpty(const TvDocument& document, ExportLog log) {
         return document.Expenses().Count() == 0;
     }
     return true;
-}
-
-bool IsOpenDataFile(const TvDocument& document, const std::string& path) {
-    if (document.PathName().empty())
-        return false;
-    const std::optional<FileIdentity> data = FileIdentity::OfPath(document.PathName());
-    const std::optional<FileIdentity> target = FileIdentity::OfPath(path);
-    return data && target && data->Device == target->Device && data->Inode == target->Inode;
 }
 
 std::vector<std::string_view> ExportColumnTitles(ExportLog log, bool metric) {

@@ -33,14 +33,6 @@ const char* NoRecordsMessage(ExportLog log);
 // filtered out still gives a file with the header line.
 bool ExportStoreIsEmpty(const TvDocument& document, ExportLog log);
 
-// An export written over the open data file would replace the user's records
-// with a copy of a part of them, so that target is refused with this text.
-constexpr const char* kExportOverDataFileMessage =
-    "The export cannot replace the open data file. Please choose another file.";
-// Whether path leads to the file the document was read from (the same file,
-// also through another name or a link).
-bool IsOpenDataFile(const TvDocument& document, const std::string& path);
-
 // The column titles of both exports of a log; the distance and volume titles
 // follow the kilometres bit of the trip store.
 std::vector<std::string_view> ExportColumnTitles(ExportLog log, bool metric);

@@ -14,6 +14,7 @@ namespace {
 
 namespace RecordType {
 constexpr std::uint16_t kBof = 0x0809;
+constexpr std::uint16_t kCodePage = 0x0042;
 constexpr std::uint16_t kWindow1 = 0x003D;
 constexpr std::uint16_t kFont = 0x0031;
 constexpr std::uint16_t kFormat = 0x041E;
@@ -34,6 +35,9 @@ constexpr std::uint16_t kGlobalsKind = 0x0005;
 constexpr std::uint16_t kWorksheetKind = 0x0010;
 constexpr std::uint16_t kBuild = 0x0C92;
 constexpr std::uint16_t kBuildYear = 0x07CA;
+// Windows-1252, the code page of every text the workbook holds; without it
+// each reader guesses.
+constexpr std::uint16_t kWindows1252 = 1252;
 
 // One record of the stream: a 4-byte header (type, length of the data) and
 // exactly that many data bytes.
@@ -251,6 +255,7 @@ void WorkbookWriter::Open(MByteSink& sink) {
 
     WriteRecord(sink,
                 FieldsRecord::Words(RecordType::kBof, {kBiff5, kGlobalsKind, kBuild, kBuildYear}));
+    WriteRecord(sink, FieldsRecord::Words(RecordType::kCodePage, {kWindows1252}));
     WriteRecord(sink, FieldsRecord::Words(RecordType::kWindow1, {0, 0x0069, 0x339F, 0x1B5D, 0x0038,
                                                                  0, 0, 0x0001, 0x0258}));
     WriteRecord(sink, FontRecord(0x0000, 400));

@@ -10,7 +10,9 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -92,9 +94,13 @@ void CheckWorkbook(const std::string& path, std::uint32_t rows) {
 
 } // namespace
 
-XlsxSheetWriter::XlsxSheetWriter(const std::string& path, std::time_t created) : m_path(path) {
+XlsxSheetWriter::XlsxSheetWriter(const std::string& path, std::time_t created,
+                                 const std::string& tmpdir)
+    : m_path(path), m_tmpdir(tmpdir) {
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
+    // The library keeps the pointer and reads it until the workbook is closed.
+    options.tmpdir = m_tmpdir.data();
     m_workbook = workbook_new_opt(path.c_str(), &options);
     if (m_workbook == nullptr)
         throw MExceptOutOfMemory();
@@ -105,7 +111,7 @@ XlsxSheetWriter::XlsxSheetWriter(const std::string& path, std::time_t created) :
     m_bold = workbook_add_format(m_workbook);
     m_dateTime = workbook_add_format(m_workbook);
     if (m_sheet == nullptr || m_bold == nullptr || m_dateTime == nullptr) {
-        lxw_workbook_free(m_workbook);
+        FreeUnclosed();
         throw MExceptOutOfMemory();
     }
     format_set_bold(m_bold);
@@ -113,8 +119,19 @@ XlsxSheetWriter::XlsxSheetWriter(const std::string& path, std::time_t created) :
 }
 
 XlsxSheetWriter::~XlsxSheetWriter() {
-    if (m_workbook != nullptr)
-        lxw_workbook_free(m_workbook);
+    FreeUnclosed();
+}
+
+void XlsxSheetWriter::FreeUnclosed() {
+    if (m_workbook == nullptr)
+        return;
+    // Freeing a workbook leaves the rows' temporary file open; only closing
+    // the workbook would close it.
+    if (m_sheet != nullptr && m_sheet->optimize_tmpfile != nullptr) {
+        std::fclose(m_sheet->optimize_tmpfile);
+        m_sheet->optimize_tmpfile = nullptr;
+    }
+    lxw_workbook_free(std::exchange(m_workbook, nullptr));
 }
 
 void XlsxSheetWriter::Close() {

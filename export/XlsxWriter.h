@@ -21,10 +21,12 @@ public:
     static constexpr std::uint32_t kMaxRows = 1048576;
 
     // Starts a workbook that Close writes to path; created is the time the
-    // workbook names as its creation. Raises MExceptOutOfMemory when the
-    // workbook cannot be started.
-    XlsxSheetWriter(const std::string& path, std::time_t created);
-    // Lets go of a workbook that was not closed without writing it.
+    // workbook names as its creation. The library's own temporary files go
+    // to tmpdir. Raises MExceptOutOfMemory when the workbook cannot be
+    // started.
+    XlsxSheetWriter(const std::string& path, std::time_t created, const std::string& tmpdir);
+    // Lets go of a workbook that was not closed without writing it, and of
+    // the temporary file that holds its rows.
     ~XlsxSheetWriter() override;
     XlsxSheetWriter(const XlsxSheetWriter&) = delete;
     XlsxSheetWriter& operator=(const XlsxSheetWriter&) = delete;
@@ -44,8 +46,10 @@ public:
 
 private:
     void Written(std::uint32_t row);
+    void FreeUnclosed();
 
     std::string m_path;
+    std::string m_tmpdir;
     std::uint32_t m_rows = 0; // the rows written hold cells up to row m_rows - 1
     lxw_workbook* m_workbook = nullptr;
     lxw_worksheet* m_sheet = nullptr;

@@ -1,15 +1,21 @@
 #include "ReportPrinting.h"
 
+#include "AtomicFileWriter.h"
 #include "LogReport.h"
 #include "MessageBox.h"
+#include "OutputGuard.h"
 #include "PainterCanvas.h"
 #include "RecordHold.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
+
+#include <optional>
+#include <string>
 
 namespace ReportPrinting {
 
@@ -62,6 +68,58 @@ void TellFailure(QWidget* parent) {
     MessageBox::warning(parent, QStringLiteral("The report could not be printed."));
 }
 
+// The file a print to PDF writes; empty for a printer.
+std::string PdfTarget(const QPrinter& printer) {
+    if (printer.outputFormat() != QPrinter::PdfFormat || printer.outputFileName().isEmpty())
+        return {};
+    return QFile::encodeName(printer.outputFileName()).toStdString();
+}
+
+bool EndsAsPdf(const std::string& path) {
+    QFile written(QFile::decodeName(path.c_str()));
+    if (!written.open(QIODevice::ReadOnly) || written.size() < 6 ||
+        !written.seek(written.size() - 6))
+        return false;
+    return written.readAll().trimmed().endsWith("%%EOF");
+}
+
+// Draws the job. A print to PDF goes to a temporary file beside the chosen
+// one that takes its place once every page is drawn.
+Outcome PrintJob(QWidget* parent, const CRecordHold& hold, LogReport& report, QPrinter& printer) {
+    const std::string target = PdfTarget(printer);
+    std::optional<AtomicFileWriter> file;
+    if (!target.empty()) {
+        file.emplace(target, AtomicFileWriter::Durability::WhenReplacing);
+        printer.setOutputFileName(QFile::decodeName(file->TemporaryPath().c_str()));
+    }
+    // The chosen name stays the printer's for the next job.
+    const struct Restore {
+        QPrinter& printer;
+        const std::string& target;
+        ~Restore() {
+            if (!target.empty())
+                printer.setOutputFileName(QFile::decodeName(target.c_str()));
+        }
+    } restore{printer, target};
+    QPainter painter;
+    Outcome outcome = Outcome::Failed;
+    if (painter.begin(&printer)) {
+        outcome = DrawWithProgress(parent, hold, report, painter, printer);
+        if (outcome != Outcome::Done)
+            printer.abort();
+        if (!painter.end() && outcome == Outcome::Done)
+            outcome = Outcome::Failed;
+    }
+    if (file && outcome == Outcome::Done) {
+        // The printer does not tell a failed write (a full disk): a whole
+        // PDF ends with its end-of-file marker.
+        if (!EndsAsPdf(file->TemporaryPath()))
+            return Outcome::Failed;
+        file->Commit();
+    }
+    return outcome;
+}
+
 } // namespace
 
 void SetProgressDelay(int milliseconds) {
@@ -74,20 +132,35 @@ Outcome Print(QWidget* parent, CTvDeskDoc& document, QPrinter& printer, const Ma
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    if (hold.Exec(dialog) != QDialog::Accepted)
-        return hold.Lost() ? Outcome::Lost : Outcome::Cancelled;
+    // A PDF file the output guard refuses opens the dialog again.
+    for (;;) {
+        if (hold.Exec(dialog) != QDialog::Accepted)
+            return hold.Lost() ? Outcome::Lost : Outcome::Cancelled;
+        try {
+            if (const std::string target = PdfTarget(printer); !target.empty())
+                OutputGuard::Check(target);
+            break;
+        } catch (const MExceptTargetRefused& refused) {
+            MessageBox::warning(parent, QString::fromStdString(refused.AskAgainText()));
+            if (hold.Lost())
+                return Outcome::Lost;
+        }
+    }
 
     // The rows as they stand now that the job begins.
     const std::unique_ptr<LogReport> report = make();
     if (report == nullptr)
         return Outcome::Cancelled;
-    QPainter painter;
     Outcome outcome = Outcome::Failed;
-    if (painter.begin(&printer)) {
-        outcome = DrawWithProgress(parent, hold, *report, painter, printer);
-        if (outcome != Outcome::Done)
-            printer.abort();
-        painter.end();
+    try {
+        outcome = PrintJob(parent, hold, *report, printer);
+    } catch (const MExceptTargetRefused& refused) {
+        MessageBox::warning(parent, QString::fromStdString(refused.AskAgainText()));
+        outcome = Outcome::Cancelled;
+    } catch (const MExcept&) {
+        outcome = Outcome::Failed;
+    } catch (const std::exception&) {
+        outcome = Outcome::Failed;
     }
     // A page range chosen for this job is not kept for the next one.
     printer.setPrintRange(QPrinter::AllPages);
@@ -106,6 +179,20 @@ Outcome Preview(QWidget* parent, CTvDeskDoc& document, QPrinter& printer, const 
             if (hold.Lost())
                 return;
             const std::unique_ptr<LogReport> report = make();
+            if (report != nullptr && !PdfTarget(*target).empty()) {
+                // Printed to a PDF file from the preview: the same guarded
+                // job as from the print dialog.
+                try {
+                    failed = PrintJob(&preview, hold, *report, *target) == Outcome::Failed;
+                } catch (const MExceptTargetRefused& refused) {
+                    MessageBox::warning(&preview, QString::fromStdString(refused.AskAgainText()));
+                } catch (const MExcept&) {
+                    failed = true;
+                } catch (const std::exception&) {
+                    failed = true;
+                }
+                return;
+            }
             QPainter painter;
             if (report == nullptr || !painter.begin(target))
                 return;

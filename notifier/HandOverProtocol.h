@@ -37,7 +37,10 @@ enum Request : std::uint32_t {
 };
 
 // Our own message: a second copy asks the running one to come to the front.
+// wParam is kOtherFileAsked when the second copy was started on another data
+// file than the running one has open.
 constexpr std::uint32_t kActivateMessage = 0x7F01;
+constexpr std::uint32_t kOtherFileAsked = 1;
 
 constexpr std::size_t kFrameSize = 12;
 constexpr std::size_t kReplySize = 4;
@@ -69,13 +72,19 @@ inline bool PeerIsThisUser(int fd) {
            credentials.uid == ::getuid();
 }
 
-// One request to the program listening at SocketPath(), one connection:
-// nothing when no program of this user answers within the time.
+// Whether a socket can be bound at path: sockaddr_un holds a short path only.
+inline bool FitsSocketAddress(const std::string& path) {
+    return path.size() < sizeof(sockaddr_un::sun_path);
+}
+
+// One request to the program listening at path (SocketPath() unless told),
+// one connection: nothing when no program of this user answers within the
+// time.
 inline std::optional<std::uint32_t> SendRequest(std::uint32_t message, std::uint32_t wParam,
-                                                std::uint32_t lParam, int timeoutSeconds) {
-    const std::string path = SocketPath();
+                                                std::uint32_t lParam, int timeoutSeconds,
+                                                const std::string& path = SocketPath()) {
     sockaddr_un address{};
-    if (path.size() >= sizeof(address.sun_path))
+    if (!FitsSocketAddress(path))
         return std::nullopt;
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);

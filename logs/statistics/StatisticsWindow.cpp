@@ -1,17 +1,21 @@
 #include "StatisticsWindow.h"
 
 #include "AnsiText.h"
+#include "AtomicFileWriter.h"
 #include "ChartScale.h"
 #include "Clock.h"
 #include "FileDialog.h"
 #include "MessageBox.h"
+#include "OutputGuard.h"
 #include "TvDeskDoc.h"
 #include "VehicleStatistics.h"
 
+#include <QBuffer>
 #include <QColor>
 #include <QDateTime>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QFormLayout>
@@ -23,7 +27,6 @@
 #include <QLocale>
 #include <QMenu>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollArea>
 #include <QShowEvent>
 #include <QTimer>
@@ -167,18 +170,18 @@ QString LegendText(const std::vector<std::pair<QString, QColor>>& entries) {
 }
 
 // Writes the image through a temporary file that replaces the target only
-// when complete. The error's text on failure, else empty.
+// when complete; raises MExcept (MExceptTargetRefused for a target the output
+// guard refuses) and returns the image writer's error text, else empty.
 QString WritePng(const QImage& image, const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    QImageWriter writer(&file, "png");
-    if (!writer.write(image)) {
-        file.cancelWriting();
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    QImageWriter writer(&encoded, "png");
+    if (!writer.write(image))
         return writer.errorString();
-    }
-    if (!file.commit())
-        return file.errorString();
+    AtomicFileWriter file(QFile::encodeName(path).toStdString(),
+                          AtomicFileWriter::Durability::WhenReplacing);
+    file.File().WriteBytes(encoded.data().constData(), static_cast<std::size_t>(encoded.size()));
+    file.Commit();
     return {};
 }
 
@@ -639,14 +642,30 @@ void CStatisticsWindow::Drop() {
 void CStatisticsWindow::SaveChart(int chart) {
     if (chart < 0 || chart >= kChartCount)
         return;
-    QString path = FileDialog::getSaveFileName(
-        this, "Save Chart", QDir::home().filePath(m_charts[chart].fileName), "PNG images (*.png)");
-    if (path.isEmpty())
+    QString proposed = QDir::home().filePath(m_charts[chart].fileName);
+    // A target the output guard refuses opens the dialog again.
+    for (;;) {
+        QString path =
+            FileDialog::getSaveFileName(this, "Save Chart", proposed, "PNG images (*.png)");
+        if (path.isEmpty())
+            return;
+        if (QFileInfo(path).suffix().isEmpty())
+            path += ".png";
+        QString error;
+        try {
+            error = WritePng(m_charts[chart].view->grab().toImage(), path);
+        } catch (const MExceptTargetRefused& refused) {
+            MessageBox::warning(this, QString::fromStdString(refused.AskAgainText()));
+            proposed = path;
+            continue;
+        } catch (const MExcept& failure) {
+            error = failure.Message();
+        } catch (const std::exception& failure) {
+            error = QString::fromLocal8Bit(failure.what());
+        }
+        if (!error.isEmpty())
+            MessageBox::warning(this, QString("The chart could not be saved to %1.\n%2")
+                                          .arg(QDir::toNativeSeparators(path), error));
         return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += ".png";
-    const QString error = WritePng(m_charts[chart].view->grab().toImage(), path);
-    if (!error.isEmpty())
-        MessageBox::warning(this, QString("The chart could not be saved to %1.\n%2")
-                                      .arg(QDir::toNativeSeparators(path), error));
+    }
 }

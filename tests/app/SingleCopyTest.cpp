@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <chrono>
 #include <csignal>
 #include <functional>
@@ -63,10 +64,13 @@ protected:
         AppFixture::TearDown();
     }
 
-    QProcess& StartCopy() {
+    QProcess&
+    StartCopy(const QStringList& args = {},
+              const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
         m_copies.push_back(std::make_unique<QProcess>());
         QProcess& copy = *m_copies.back();
-        copy.start(TV_DESK_PATH, {});
+        copy.setProcessEnvironment(environment);
+        copy.start(TV_DESK_PATH, args);
         return copy;
     }
 
@@ -200,3 +204,42 @@ TEST_F(SingleCopy, ACopyStartedWhileTheRunningOneEndsTakesOverOnceItIsGone) {
 }
 
 } // namespace
+
+// A copy started from a shell without the runtime folder (cron, su, ssh)
+// would look for the socket elsewhere; it finds the running copy through the
+// lock all the same, and one started on another file says which one runs.
+TEST_F(SingleCopy, ACopyWithoutTheRuntimeFolderDoesNotRunBesideTheFirst) {
+    QProcess& first = StartCopy();
+    ASSERT_TRUE(WaitFor(Answers, 20000)) << "the first copy did not start";
+    QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+    bare.remove("XDG_RUNTIME_DIR");
+    const QString otherSocket = QString("/tmp/TarvenlyDesktop-%1").arg(::getuid());
+    const bool otherSocketBefore = QFile::exists(otherSocket);
+    const QString other = m_folder.path() + "/other.tv";
+
+    for (const QStringList& args : {QStringList(), QStringList(other)}) {
+        QProcess& second = StartCopy(args, bare);
+        ASSERT_TRUE(second.waitForFinished(20000)) << "a second copy runs beside the first";
+        ExpectEndedQuietly(second);
+        if (!args.isEmpty()) {
+            EXPECT_TRUE(second.readAllStandardError().contains("already running with"));
+        }
+    }
+    EXPECT_EQ(QFile::exists(otherSocket), otherSocketBefore) << "the second copy made a socket";
+    EXPECT_FALSE(QFile::exists(other));
+    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_TRUE(Answers());
+}
+
+TEST_F(SingleCopy, ASocketPathTooLongForTheSystemEndsTheStartWithAMessage) {
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const QString deep = m_folder.path() + "/" + QString(110, 'r');
+    ASSERT_TRUE(QDir().mkpath(deep));
+    qputenv("XDG_RUNTIME_DIR", deep.toLocal8Bit());
+    const bool started = Start();
+    qputenv("XDG_RUNTIME_DIR", runtime);
+    EXPECT_FALSE(started);
+    EXPECT_TRUE(m_app->StartFailed());
+    EXPECT_EQ(MessageBox::shownTexts().size(), 1);
+    EXPECT_TRUE(QDir(deep).isEmpty());
+}

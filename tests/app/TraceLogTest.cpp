@@ -64,6 +64,14 @@ TEST_F(TraceLogFile, AMissingFolderCannotHoldALog) {
     EXPECT_TRUE(m_reported.isEmpty());
 }
 
+TEST_F(TraceLogFile, ALinkAtThePathIsNotFollowed) {
+    const QString target = m_folder.path() + "/elsewhere.txt";
+    ASSERT_TRUE(QFile::link(target, LogPath()));
+    FileTraceLog log = MakeLog();
+    EXPECT_EQ(log.Open(m_folder.path().toStdString()), FileTraceLog::OpenResult::Failed);
+    EXPECT_FALSE(QFile::exists(target));
+}
+
 TEST_F(TraceLogFile, AFailedWriteIsReportedWithTheSystemsCodeAndTheLogGoesOn) {
     FileTraceLog log = MakeLog();
     ASSERT_EQ(log.Open(m_folder.path().toStdString()), FileTraceLog::OpenResult::Opened);

@@ -241,7 +241,7 @@ TEST_F(ExportCommandTest, FailuresAreReportedAndLeaveNoFile) {
     const std::string nowhere = m_folder.File("missing/out.csv");
     const ToolResult open = Export("trips", {"-o", nowhere});
     EXPECT_EQ(open.status, kExitDataError);
-    EXPECT_EQ(open.err, "File Open error. " + nowhere + "\n");
+    EXPECT_EQ(open.err, "The folder of the file does not exist. " + nowhere + "\n");
 
     const ToolResult missing =
         RunToolCaptured({"export", "trips", m_folder.File("none.tv"), "-o", m_out});

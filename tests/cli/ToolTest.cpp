@@ -119,7 +119,7 @@ TEST(Tool, ResaveIntoAMissingFolderFailsWithOne) {
     const std::string target = folder.File("no/such/folder/out.tv");
     const ToolResult result = RunToolCaptured({"resave", sample, target});
     EXPECT_EQ(result.status, kExitDataError);
-    EXPECT_EQ(result.err, "File Open error. " + target + "\n");
+    EXPECT_EQ(result.err, "The folder of the file does not exist. " + target + "\n");
 }
 
 TEST(Tool, SampleIsDeterministicForASeed) {

@@ -10,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -102,11 +105,35 @@ TEST_F(SafeSaveTest, WriteFailureAroundTheBufferSizeLeavesTheOldFile) {
     ExpectSuccessfulSave();
 }
 
+// A save killed midway leaves its temporary beside the data file; the next
+// open removes it, but not one that a running save holds, nor anything that
+// is not of that name.
+TEST_F(SafeSaveTest, OpeningRemovesTheTemporariesOfKilledSavesOnly) {
+    Prepare(0);
+    const std::vector<std::string> kept = {".TvData.tv.Held42", ".TvData.tv.abc",
+                                           ".TvData.tv.ab-cd1", ".Other.tv.Xy12Z9",
+                                           "TvData.tv.Xy12Z9"};
+    for (const std::string& name : kept)
+        WriteFileBytes(dir.File(name), oldBytes);
+    WriteFileBytes(dir.File(".TvData.tv.Xy12Z9"), oldBytes);
+    ASSERT_EQ(::symlink("TvData.tv", dir.File(".TvData.tv.Link01").c_str()), 0);
+    const int held = ::open(dir.File(".TvData.tv.Held42").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+    TvDocument reader;
+    ASSERT_TRUE(reader.OnOpenDocument(path));
+    ::close(held);
+    std::vector<std::string> expected = kept;
+    expected.insert(expected.end(), {".TvData.tv.Link01", "TvData.tv"});
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(dir.Entries(), expected);
+}
+
 TEST_F(SafeSaveTest, SaveIntoAMissingFolderIsAnOpenError) {
     Prepare(0);
     const std::string target = dir.File("gone/TvData.tv");
     EXPECT_FALSE(doc.OnSaveDocument(target));
-    EXPECT_EQ(doc.LastError(), "File Open error");
+    EXPECT_EQ(doc.LastError(), "The folder of the file does not exist");
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"TvData.tv"}));
 }

@@ -393,10 +393,13 @@ TEST_F(SaveGuardTest, WhatMayNotBeWrittenFailsAsOpeningItForWritingWould) {
     ASSERT_EQ(::mkdir(folderTarget.c_str(), 0755), 0);
 
     ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
-    for (const std::string& target : {path, link, folderTarget}) {
+    for (const auto& [target, error] :
+         {std::pair{path, "File Open error"},
+          std::pair{link, "The output cannot replace the open data file"},
+          std::pair{folderTarget, "The output cannot replace a folder"}}) {
         SCOPED_TRACE(target);
         EXPECT_FALSE(doc.OnSaveDocument(target));
-        EXPECT_EQ(doc.LastError(), "File Open error");
+        EXPECT_EQ(doc.LastError(), error);
         EXPECT_TRUE(doc.IsModified());
     }
     ASSERT_EQ(::chmod(path.c_str(), 0644), 0);

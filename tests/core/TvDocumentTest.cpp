@@ -308,8 +308,8 @@ TEST_F(TvDocumentTest, FailedSaveIsReportedAndKeepsTheDocumentModified) {
     doc.SetPathName(dir.File("missing/TvData.tv"));
     EXPECT_FALSE(doc.SaveModified());
     EXPECT_TRUE(doc.IsModified());
-    EXPECT_EQ(doc.LastError(), "File Open error");
-    EXPECT_EQ(doc.reported, (std::vector<std::string>{"File Open error"}));
+    EXPECT_EQ(doc.LastError(), "The folder of the file does not exist");
+    EXPECT_EQ(doc.reported, (std::vector<std::string>{doc.LastError()}));
     EXPECT_EQ(doc.PathName(), dir.File("missing/TvData.tv"));
 }
 

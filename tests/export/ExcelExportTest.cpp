@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 
@@ -204,7 +207,7 @@ protected:
 };
 
 TEST_P(WorkbookFileTest, ReadersFindTheCellsTheirKindsAndTheBoldHeader) {
-    AddTrip(At(2004, 3, 7, 9, 5), At(2004, 3, 7, 10, 30), 1200, 1100, "Caf\xE9 M\xFCller",
+    AddTrip(At(2004, 3, 7, 9, 5), At(2004, 3, 7, 10, 30), 1200, 1100, "Caf\xE9 M\xFCller \x80",
             "line\r\nbreak", kCommaCategory);
     AddTrip(At(2004, 3, 8), At(2004, 3, 8, 23, 59), 5, 10, "<&>\"'", "");
     const ReadWorkbook trips = ExportAndRead(ExportLog::Trips, Name("TripData"));
@@ -224,7 +227,8 @@ TEST_P(WorkbookFileTest, ReadersFindTheCellsTheirKindsAndTheBoldHeader) {
     EXPECT_EQ(trips.At(1, 0).value, "2004-03-07 09:05:00|m/d/yyyy h:mm");
     EXPECT_FALSE(trips.At(1, 0).bold);
     EXPECT_EQ(trips.At(1, 1).value, "2004-03-07 10:30:00|m/d/yyyy h:mm");
-    EXPECT_EQ(trips.At(1, 2).value, "Caf\xC3\xA9 M\xC3\xBCller") << "Windows-1252 read as such";
+    EXPECT_EQ(trips.At(1, 2).value, "Caf\xC3\xA9 M\xC3\xBCller \xE2\x82\xAC")
+        << "Windows-1252, as the workbook names it, read as such";
     EXPECT_EQ(trips.At(1, 3).value, "Home, Away");
     EXPECT_EQ(trips.At(1, 4).kind, "number");
     EXPECT_EQ(trips.At(1, 4).value, "1200.0");
@@ -330,6 +334,39 @@ TEST_P(WorkbookFileTest, AStoppedOrFailedExportLeavesNoPartialFile) {
     EXPECT_THROW(
         ExportWorkbookFile(doc, ExportLog::Trips, GetParam(), m_folder.File("no/such"), nullptr),
         MExceptFileOpenError);
+}
+
+std::size_t OpenDescriptors() {
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                      std::filesystem::directory_iterator()));
+}
+
+// The workbooks are built beside their targets: a missing or unusable
+// temporary folder changes nothing, and a stopped export closes what it
+// opened.
+TEST_P(WorkbookFileTest, NoTemporaryFolderIsNeededAndAStopClosesEverything) {
+    for (int i = 0; i < 3000; ++i)
+        AddTrip(At(2004, 1, 1), At(2004, 1, 1), i, i + 1, "Somewhere", std::string(100, 'x'));
+    const std::string notAFolder = m_folder.File("file");
+    std::ofstream(notAFolder) << "x";
+    const std::string saved = std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR") : "";
+    for (const std::string& tmpdir : {m_folder.File("missing"), notAFolder}) {
+        SCOPED_TRACE(tmpdir);
+        ::setenv("TMPDIR", tmpdir.c_str(), 1);
+        const std::size_t open = OpenDescriptors();
+        StopAtSecond stop;
+        EXPECT_EQ(ExportWorkbookFile(doc, ExportLog::Trips, GetParam(), Name("Stopped"), &stop),
+                  ExportOutcome::Stopped);
+        EXPECT_EQ(OpenDescriptors(), open) << "a file of the stopped export stays open";
+        const ReadWorkbook book = ExportAndRead(ExportLog::Trips, Name("Whole"));
+        EXPECT_TRUE(book.readable) << book.output.substr(0, 300);
+        EXPECT_EQ(book.rows, 3001);
+    }
+    ::setenv("TMPDIR", saved.c_str(), 1);
+    if (saved.empty())
+        ::unsetenv("TMPDIR");
+    EXPECT_EQ(m_folder.Count(), 2u) << "the workbook and the file, nothing else";
 }
 
 INSTANTIATE_TEST_SUITE_P(BothFormats, WorkbookFileTest,

@@ -160,8 +160,11 @@ TEST_F(ExportCommandsTest, FailuresShowTheProgramsTextsAndLeaveNoFile) {
     Choose(folder, 0);
     ExportCommands::ExportToText(doc, ExportLog::Expenses, {'\t', 0}, nullptr);
     EXPECT_EQ(MessageBox::shownTexts(),
-              QStringList({"File Write Error", "File Open error. Error Code: 2", "File Open error",
-                           "File Open error. Error Code: 13", "File Open error. Error Code: 21"}))
+              QStringList({"The folder of the file does not exist. Please choose another file.",
+                           "The folder of the file does not exist. Please choose another file.",
+                           "The folder of the file does not exist. Please choose another file.",
+                           "File Open error. Error Code: 13",
+                           "The output cannot replace a folder. Please choose another file."}))
         << "no such folder, no right to write there, a folder in the file's place";
     ASSERT_EQ(::rmdir(locked.c_str()), 0);
     ASSERT_EQ(::rmdir(folder.c_str()), 0);
@@ -203,7 +206,7 @@ TEST_F(ExportCommandsTest, TheOpenDataFileIsNeverTheExportsTarget) {
     Choose(data, 1);
     ExportCommands::ExportToExcel(doc, ExportLog::Trips, nullptr);
     EXPECT_EQ(MessageBox::shownTexts(),
-              QStringList(3, "The export cannot replace the open data file. Please choose "
+              QStringList(3, "The output cannot replace the open data file. Please choose "
                              "another file."));
     EXPECT_TRUE(FileBytes(data) == before) << "the data file was replaced";
     EXPECT_EQ(m_folder.Count(), 2u) << "no export and no temporary file";

@@ -67,9 +67,9 @@ MemorySink EmptyBook() {
 
 TEST(WorkbookWriterTest, AnEmptyBookIsTheGlobalsTheSheetHeadAndTheEnd) {
     const MemorySink sink = EmptyBook();
-    EXPECT_EQ(sink.Bytes().size(), 882u);
+    EXPECT_EQ(sink.Bytes().size(), 888u);
 
-    std::vector<std::pair<int, int>> expected = {{0x0809, 8}, {0x003D, 18}};
+    std::vector<std::pair<int, int>> expected = {{0x0809, 8}, {0x0042, 2}, {0x003D, 18}};
     for (int font = 0; font < 5; ++font)
         expected.emplace_back(0x0031, 20);
     expected.insert(expected.end(), {{0x041E, 10}, {0x041E, 16}, {0x041E, 11}});
@@ -92,45 +92,46 @@ TEST(WorkbookWriterTest, AnEmptyBookIsTheGlobalsTheSheetHeadAndTheEnd) {
 
 TEST(WorkbookWriterTest, TheSheetEntryPointsAtTheWorksheetBof) {
     const MemorySink sink = EmptyBook();
-    EXPECT_EQ(U32At(sink, 801 + 4), 0x336u) << "the BOUNDSHEET's position field";
-    EXPECT_EQ(Slice(sink, 801, 17),
-              Concat({0x85, 0x00, 0x0D, 0x00, 0x36, 0x03, 0x00, 0x00, 0x00, 0x00, 0x06}, "Sheet1"));
-    EXPECT_EQ(Slice(sink, 0x336, 12),
+    EXPECT_EQ(U32At(sink, 807 + 4), 0x33Cu) << "the BOUNDSHEET's position field";
+    EXPECT_EQ(Slice(sink, 807, 17),
+              Concat({0x85, 0x00, 0x0D, 0x00, 0x3C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x06}, "Sheet1"));
+    EXPECT_EQ(Slice(sink, 0x33C, 12),
               (Bytes{0x09, 0x08, 0x08, 0x00, 0x00, 0x05, 0x10, 0x00, 0x92, 0x0C, 0xCA, 0x07}));
 }
 
 TEST(WorkbookWriterTest, GlobalsRecordsCarryTheirFieldsLowByteFirst) {
     const MemorySink sink = EmptyBook();
-    // The globals' BOF and the window.
-    EXPECT_EQ(Slice(sink, 0, 34),
-              (Bytes{0x09, 0x08, 0x08, 0x00, 0x00, 0x05, 0x05, 0x00, 0x92, 0x0C, 0xCA, 0x07,
-                     0x3D, 0x00, 0x12, 0x00, 0x00, 0x00, 0x69, 0x00, 0x9F, 0x33, 0x5D, 0x1B,
-                     0x38, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x58, 0x02}));
+    // The globals' BOF, the code page (1252) and the window.
+    EXPECT_EQ(
+        Slice(sink, 0, 40),
+        (Bytes{0x09, 0x08, 0x08, 0x00, 0x00, 0x05, 0x05, 0x00, 0x92, 0x0C, 0xCA, 0x07, 0x42, 0x00,
+               0x02, 0x00, 0xE4, 0x04, 0x3D, 0x00, 0x12, 0x00, 0x00, 0x00, 0x69, 0x00, 0x9F, 0x33,
+               0x5D, 0x1B, 0x38, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x58, 0x02}));
     // Font 1, the bold one, and font 3 (flags 0x000A).
-    EXPECT_EQ(Slice(sink, 34 + 24, 24),
+    EXPECT_EQ(Slice(sink, 40 + 24, 24),
               Concat({0x31, 0x00, 0x14, 0x00, 0xC8, 0x00, 0x00, 0x00, 0xFF, 0x7F, 0xBC, 0x02, 0x00,
                       0x00, 0x00, 0x00, 0x00, 0x00, 0x05},
                      "Arial"));
-    EXPECT_EQ(Slice(sink, 34 + 3 * 24 + 6, 4), (Bytes{0x0A, 0x00, 0xFF, 0x7F}));
+    EXPECT_EQ(Slice(sink, 40 + 3 * 24 + 6, 4), (Bytes{0x0A, 0x00, 0xFF, 0x7F}));
     // The date-time number format.
-    EXPECT_EQ(Slice(sink, 154 + 14, 20),
+    EXPECT_EQ(Slice(sink, 160 + 14, 20),
               Concat({0x1E, 0x04, 0x10, 0x00, 0x01, 0x00, 0x0D}, "m/d/yyyy h:mm"));
     // Cell formats 14 (a style), 16 (bold font) and 17 (date-time format).
     const Bytes tail = {0x21, 0xFC, 0xC0, 0x20, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
-    EXPECT_EQ(Slice(sink, 203 + 14 * 20, 20),
+    EXPECT_EQ(Slice(sink, 209 + 14 * 20, 20),
               Concat({0xE0, 0x00, 0x10, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF4, 0xFF},
                      std::string(tail.begin(), tail.end())));
-    EXPECT_EQ(Slice(sink, 203 + 16 * 20, 10),
+    EXPECT_EQ(Slice(sink, 209 + 16 * 20, 10),
               (Bytes{0xE0, 0x00, 0x10, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00}));
-    EXPECT_EQ(Slice(sink, 203 + 17 * 20, 10),
+    EXPECT_EQ(Slice(sink, 209 + 17 * 20, 10),
               (Bytes{0xE0, 0x00, 0x10, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00}));
     // The palette: its count, red as entry 2, the last grey, then STYLE.
-    EXPECT_EQ(Slice(sink, 563, 6), (Bytes{0x92, 0x00, 0xE2, 0x00, 0x38, 0x00}));
-    EXPECT_EQ(Slice(sink, 569 + 2 * 4, 4), (Bytes{0xFF, 0x00, 0x00, 0x00}));
-    EXPECT_EQ(Slice(sink, 569 + 55 * 4, 4), (Bytes{0x42, 0x42, 0x42, 0x00}));
-    EXPECT_EQ(Slice(sink, 793, 8), (Bytes{0x93, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(Slice(sink, 569, 6), (Bytes{0x92, 0x00, 0xE2, 0x00, 0x38, 0x00}));
+    EXPECT_EQ(Slice(sink, 575 + 2 * 4, 4), (Bytes{0xFF, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(Slice(sink, 575 + 55 * 4, 4), (Bytes{0x42, 0x42, 0x42, 0x00}));
+    EXPECT_EQ(Slice(sink, 799, 8), (Bytes{0x93, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00}));
     // The worksheet's index, dimensions and window.
-    EXPECT_EQ(Slice(sink, 834, 48),
+    EXPECT_EQ(Slice(sink, 840, 48),
               (Bytes{0x0B, 0x02, 0x0C, 0x00, 0,    0,    0,    0,    0x00, 0x00, 0x05, 0x00,
                      0,    0,    0,    0,    0x00, 0x02, 0x0A, 0x00, 0x00, 0x00, 0x01, 0x00,
                      0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x3E, 0x02, 0x0A, 0x00, 0xB6, 0x06,
@@ -141,7 +142,7 @@ class WorkbookCellsTest : public testing::Test {
 protected:
     void SetUp() override { m_writer.Open(m_sink); }
     // The bytes written since the header.
-    Bytes Cells() const { return Slice(m_sink, 878, m_sink.Bytes().size() - 878); }
+    Bytes Cells() const { return Slice(m_sink, 884, m_sink.Bytes().size() - 884); }
 
     MemorySink m_sink;
     WorkbookWriter m_writer;
@@ -174,16 +175,16 @@ TEST_F(WorkbookCellsTest, LabelsStopAt255Characters) {
     m_writer.WriteLabel(std::string(255, 'x'), 3, 0, false);
     m_writer.WriteLabel(std::string(300, 'y'), 4, 0, false);
     const std::vector<Record> records = Records(m_sink);
-    ASSERT_EQ(records.size(), 38u);
-    EXPECT_EQ(records[36].length, 263);
+    ASSERT_EQ(records.size(), 39u);
     EXPECT_EQ(records[37].length, 263);
-    EXPECT_EQ(Slice(m_sink, records[37].offset + 10, 2), (Bytes{0xFF, 0x00}))
+    EXPECT_EQ(records[38].length, 263);
+    EXPECT_EQ(Slice(m_sink, records[38].offset + 10, 2), (Bytes{0xFF, 0x00}))
         << "the text's own length";
 }
 
 TEST_F(WorkbookCellsTest, RowsPastTheSheetsLastAreRefusedUnwritten) {
     m_writer.WriteNumber(2.0, WorkbookWriter::kMaxRows - 1, 0, false);
-    EXPECT_EQ(Slice(m_sink, 882, 2), (Bytes{0xFF, 0x3F}));
+    EXPECT_EQ(Slice(m_sink, 888, 2), (Bytes{0xFF, 0x3F}));
     const std::size_t size = m_sink.Bytes().size();
     EXPECT_THROW(m_writer.WriteNumber(2.0, WorkbookWriter::kMaxRows, 0, false),
                  MExceptFileWriteError);
@@ -202,7 +203,7 @@ TEST(WorkbookWriterTest, OnlyAnOpenWorkbookTakesCellsAndItsEnd) {
     writer.Open(sink);
     writer.Close();
     writer.Close();
-    EXPECT_EQ(sink.Bytes().size(), 882u) << "one end record";
+    EXPECT_EQ(sink.Bytes().size(), 888u) << "one end record";
 }
 
 TEST(OleAutomationDateTest, DaysSinceTheEndOf1899WithTheTimeAsFraction) {

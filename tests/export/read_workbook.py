@@ -23,8 +23,8 @@ import sys
 def read_xls(path):
     import xlrd
 
-    # The workbook names no code page: its texts are Windows-1252.
-    book = xlrd.open_workbook(path, encoding_override="cp1252", formatting_info=True)
+    # The workbook names its code page; the reader takes it from there.
+    book = xlrd.open_workbook(path, formatting_info=True)
     sheet = book.sheet_by_index(0)
     yield "biff\t%d" % book.biff_version
     yield "sheet\t%s\t%d\t%d" % (sheet.name, sheet.nrows, sheet.ncols)

@@ -2,8 +2,8 @@
 
 // A home of the test program's own: HOME and the XDG folders point into a
 // fresh temporary folder for as long as the object lives, so that settings,
-// Palm Desktop's keys, desktop entries and the hand-over socket are never the
-// user's, also for the programs the tests start. The runtime folder is the
+// Palm Desktop's keys, desktop entries, the hand-over socket and the instance
+// lock are never the user's, also for the programs the tests start. The runtime folder is the
 // owner's alone, as the socket requires.
 
 #include <QByteArray>
@@ -23,6 +23,10 @@ public:
         ::setenv("XDG_DATA_HOME", (root + "/.local/share").constData(), 1);
         ::setenv("XDG_CACHE_HOME", (root + "/.cache").constData(), 1);
         ::setenv("XDG_RUNTIME_DIR", (root + "/run").constData(), 1);
+        // The instance lock's place depends on the user alone; the tests'
+        // copies of the program keep theirs in the private home.
+        ::setenv("TV_INSTANCE_FOLDER", (root + "/state").constData(), 1);
+        QDir(m_home.path()).mkpath("state");
         QDir(m_home.path()).mkpath("run");
         QFile::setPermissions(m_home.path() + "/run",
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
