@@ -41,9 +41,11 @@ install-user: build
 	$(BUILD_DIR)/palmdesktop/tvpalmsetup
 	$(BUILD_DIR)/uninstall/TvRegister "$(PREFIX)/lib/tarvenly"
 
-# The folders use one another in one direction only (see the README's layout).
+# The folders use one another in one direction only (see the README's layout),
+# and every modal dialog runs through the dialog hold.
 layers: deps
 	python3 scripts/check-layers.py
+	python3 scripts/check-dialogs.py
 
 # The layering, every test, then every test again under AddressSanitizer and
 # UndefinedBehaviorSanitizer; any report fails the run.
