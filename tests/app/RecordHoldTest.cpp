@@ -113,8 +113,7 @@ TEST_F(RecordHoldTest, ADialogOpenedOverAnotherClosesWithIt) {
 
 TEST_F(RecordHoldTest, EveryDialogIsCancelledAlsoWithoutAHold) {
     { CRecordHold finished(m_document); }
-    // A dialog that holds no records (settings, users) closes as well: what
-    // it holds was meant for the data that is gone.
+    // A dialog that holds no records (settings, users) closes as well.
     RecordDialog dialog(m_record);
     ModalDialog::pushHandler([this](QDialog& shown) {
         m_document.DeleteContents();
