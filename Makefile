@@ -48,9 +48,11 @@ package: build
 	cpack --config $(BUILD_DIR)/CPackConfig.cmake
 	lintian --fail-on error $(BUILD_DIR)/tarvenly-desktop_*_amd64.deb
 
-# The folders use one another in one direction only (see the README's layout).
+# The folders use one another in one direction only (see the README's layout),
+# and every modal dialog runs through the dialog hold.
 layers: deps
 	python3 scripts/check-layers.py
+	python3 scripts/check-dialogs.py
 
 # The layering, every test, then every test again under AddressSanitizer and
 # UndefinedBehaviorSanitizer; any report fails the run.

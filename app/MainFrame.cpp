@@ -466,7 +466,7 @@ void CMainFrame::OnEditUsers() {
     if (m_app.UserManager() == nullptr)
         return;
     CUserListDialog dialog(*m_app.UserManager(), this);
-    dialog.exec();
+    ModalDialog::exec(dialog);
     FillUserList();
 }
 
@@ -614,7 +614,11 @@ QPrinter& CMainFrame::Printer() {
 
 void CMainFrame::OnPrintSetup() {
     QPageSetupDialog dialog(&Printer(), this);
-    dialog.exec();
+    ModalDialog::exec(dialog);
+}
+
+void CMainFrame::ShowStatusText(const QString& text) {
+    statusBar()->showMessage(text);
 }
 
 void CMainFrame::SetViewFactory(ViewFactory factory) {

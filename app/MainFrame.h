@@ -44,6 +44,8 @@ public:
     void BringToFront();
     // The columns and rows of the list again, after the units changed.
     void RebuildActiveView();
+    // Shows a text in the status bar until another one replaces it.
+    void ShowStatusText(const QString& text);
 
     // Shows the list of a log in the right-hand pane; nothing when it is
     // already shown or the index is not a log's.

@@ -74,9 +74,10 @@ int CSettingsDialog::ButtonForDelimiter(char delimiter) {
 }
 
 CSettingsDialog::CSettingsDialog(CTvDeskApp& app, QWidget* parent)
-    : QDialog(parent), m_app(app), m_rootFolder(new QLineEdit(this)), m_rate(new QLineEdit(this)),
-      m_printRate(new QCheckBox(this)), m_delimiters(new QButtonGroup(this)),
-      m_units(new QButtonGroup(this)), m_dateFormat(new QComboBox(this)) {
+    : QDialog(parent), m_app(app), m_hold(app.Doc()), m_rootFolder(new QLineEdit(this)),
+      m_rate(new QLineEdit(this)), m_printRate(new QCheckBox(this)),
+      m_delimiters(new QButtonGroup(this)), m_units(new QButtonGroup(this)),
+      m_dateFormat(new QComboBox(this)) {
     setWindowTitle(tr("Tarvenly Settings"));
 
     char root[CTvDeskApp::kUserTextBufferSize] = {};
@@ -123,6 +124,10 @@ CSettingsDialog::CSettingsDialog(CTvDeskApp& app, QWidget* parent)
 }
 
 void CSettingsDialog::accept() {
+    if (m_hold.Lost()) {
+        QDialog::reject();
+        return;
+    }
     // The rate must fit its stored form (ten-thousandths in 32 bits), or it
     // would come back as another number at the next start.
     const std::optional<double> rate = ParseRate(m_rate->text());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RecordHold.h"
+
 #include <QDialog>
 
 class CTvDeskApp;
@@ -10,7 +12,9 @@ class QLineEdit;
 
 // "Tarvenly Settings": the reimbursement rate, the export delimiter and date
 // format, and the distance units of the data file. OK checks the rate, then
-// applies the values to the program and the document; Cancel changes nothing.
+// applies the values to the program and the document; Cancel changes nothing,
+// and so does OK once the document was emptied or replaced while the dialog
+// was open (its units would land in the data read since).
 class CSettingsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -28,6 +32,7 @@ public:
 
 private:
     CTvDeskApp& m_app;
+    CRecordHold m_hold;
     QLineEdit* m_rootFolder;
     QLineEdit* m_rate;
     QCheckBox* m_printRate;

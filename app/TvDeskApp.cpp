@@ -439,7 +439,27 @@ bool CTvDeskApp::OpenUserData() {
     return !kept;
 }
 
+// Marks an open or a user switch as under way for as long as it lives. A
+// HotSync reload that arrives meanwhile (in the loop of a message box or of
+// the Save As of a failed save) waits, and runs once the outermost one has
+// ended: it then reads the file of the data left open, never one chosen by a
+// switch that did not finish.
+class CTvDeskApp::SwitchScope {
+public:
+    explicit SwitchScope(CTvDeskApp& app) : m_app(app) { ++m_app.m_switching; }
+    ~SwitchScope() {
+        if (--m_app.m_switching == 0 && std::exchange(m_app.m_reloadWaiting, false))
+            m_app.ReloadDocument();
+    }
+    SwitchScope(const SwitchScope&) = delete;
+    SwitchScope& operator=(const SwitchScope&) = delete;
+
+private:
+    CTvDeskApp& m_app;
+};
+
 CTvDeskApp::Opening CTvDeskApp::OpenDocumentFile(const std::string& path) {
+    const SwitchScope switching(*this);
     // The open data is saved first; when that fails it stays as it is, and
     // so does the file it belongs to.
     if (!m_document->SaveModified())
@@ -480,6 +500,7 @@ void CTvDeskApp::OnUserSelection(const std::string& name) {
     Log("CTvDeskApp::OnUserSelection()");
     if (name == CurrentUser)
         return;
+    const SwitchScope switching(*this);
     std::string previous = std::exchange(CurrentUser, name);
     if (!OpenUserData())
         CurrentUser = std::move(previous);
@@ -487,12 +508,25 @@ void CTvDeskApp::OnUserSelection(const std::string& name) {
 
 void CTvDeskApp::ReloadDocument() {
     Log("CTvDeskApp::ReloadDocument()");
+    // Nothing typed into a dialog may reach the data read now.
+    m_closedByReload += ModalDialog::cancelAll();
+    if (m_switching > 0) {
+        m_reloadWaiting = true;
+        return;
+    }
+    const QStringList closed = std::exchange(m_closedByReload, {});
     std::optional<std::string> recovery;
     if (Document != nullptr) {
         // The reload replaces what is in memory; edits the file does not have
-        // yet are kept in a file of their own first.
-        if (Document->IsModified() && !Document->PathName().empty())
-            recovery = Document->WriteRecoveryCopy();
+        // yet are kept in a file of their own first, and stay in memory when
+        // no such file can be written.
+        if (Document->IsModified()) {
+            recovery = Document->WriteRecoveryCopy(TvDocument::Reporting::Quiet);
+            if (!recovery) {
+                KeepUnsavedEdits(closed);
+                return;
+            }
+        }
         Document->MarkEmpty();
     }
     if (!m_commandLineFile.empty())
@@ -506,6 +540,35 @@ void CTvDeskApp::ReloadDocument() {
                              Document != nullptr ? "The data file has been read again."
                                                  : "The data file could not be read again."));
     }
+    ShowReloadStatus(Document != nullptr ? "The data file was read again after a HotSync."
+                                         : "The data file could not be read again after a HotSync.",
+                     closed);
+}
+
+void CTvDeskApp::KeepUnsavedEdits(const QStringList& closed) {
+    Log("CTvDeskApp::KeepUnsavedEdits()");
+    const QString data = QString::fromStdString(Document->PathName());
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    ShowMessage(
+        QString("Nothing was saved: your changes could not be written before the HotSync, nor to "
+                "a recovery copy beside %1, in %2 or in %3 (%4; the disk may be full).\n\n"
+                "So that they are not lost, the data file was not read again: your changes stay "
+                "open here, without what the HotSync brought. Make room on the disk; the next "
+                "save (the next HotSync, a change of user or Exit) keeps the file the HotSync "
+                "wrote and writes your changes to a recovery file beside it.")
+            .arg(data, folder, QDir::homePath(), QString::fromStdString(Document->LastError())));
+    ShowReloadStatus("Not read again after the HotSync: your changes could not be saved.", closed);
+}
+
+void CTvDeskApp::ShowReloadStatus(const QString& outcome, const QStringList& closed) {
+    if (m_mainFrame == nullptr)
+        return;
+    QString text = outcome;
+    if (!closed.isEmpty()) {
+        text += QString(" It closed %1; what was entered there was not kept.")
+                    .arg(closed.join(QStringLiteral(", ")));
+    }
+    m_mainFrame->ShowStatusText(text);
 }
 
 std::optional<std::uint32_t>
@@ -535,10 +598,10 @@ QString CTvDeskApp::VersionText() {
 
 void CTvDeskApp::OnSettings() {
     CSettingsDialog dialog(*this, m_mainFrame.get());
-    dialog.exec();
+    ModalDialog::exec(dialog);
 }
 
 void CTvDeskApp::OnAppAbout() {
     CAboutDialog dialog(QString::fromStdString(DataFilePath), m_mainFrame.get());
-    dialog.exec();
+    ModalDialog::exec(dialog);
 }

@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -69,8 +70,11 @@ public:
     static QString UserDataErrorText(std::int32_t code);
 
     // Drops the data without saving and reads the data file again: the file
-    // the program was started on, else the Palm user's. Edits the file does
-    // not have yet go to a recovery copy first.
+    // the program was started on, else the Palm user's. Every dialog on
+    // screen closes first, as cancelled. Edits the file does not have yet go
+    // to a recovery copy first; when none can be written, nothing is read and
+    // the edits stay. Inside an open or a user switch it waits for its end.
+    // The status bar tells the outcome and which dialogs were closed.
     void ReloadDocument();
     // Answers a hand-over request; nothing drops it.
     std::optional<std::uint32_t> OnHandOverMessage(std::uint32_t message, std::uint32_t wParam,
@@ -129,6 +133,13 @@ private:
     bool ActivateRunningCopy();
     // Shows the start-up failure and marks the start as failed.
     bool FailStart(const QString& text);
+    // The reload could keep the unsaved edits nowhere: they stay open.
+    void KeepUnsavedEdits(const QStringList& closed);
+    // The one text a reload leaves in the status bar: its outcome, and the
+    // dialogs it closed.
+    void ShowReloadStatus(const QString& outcome, const QStringList& closed);
+
+    class SwitchScope;
 
     static CTvDeskApp* s_instance;
 
@@ -151,4 +162,9 @@ private:
     // The file named on the command line while the program shows it rather
     // than a Palm user's data; a reload reads it again.
     std::string m_commandLineFile;
+    // Opens and user switches under way, and a reload waiting for their end
+    // with the dialogs it closed (see SwitchScope).
+    int m_switching = 0;
+    bool m_reloadWaiting = false;
+    QStringList m_closedByReload;
 };

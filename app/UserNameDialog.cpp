@@ -1,6 +1,7 @@
 #include "UserNameDialog.h"
 
 #include "DialogButtons.h"
+#include "ModalDialog.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -24,7 +25,7 @@ QString CUserNameDialog::Name() const {
 
 std::optional<QString> CUserNameDialog::Ask(QWidget* parent, const QString& name) {
     CUserNameDialog dialog(name, parent);
-    if (dialog.exec() != QDialog::Accepted)
+    if (ModalDialog::exec(dialog) != QDialog::Accepted)
         return std::nullopt;
     return dialog.Name();
 }

@@ -49,6 +49,10 @@ bool TvDocument::OnOpenDocument(const std::string& path) {
     SetModifiedFlag(false);
     // What a killed save of this file left beside it.
     AtomicFileWriter::RemoveLeftovers(path);
+    // From here on the stores hold no file's data: nothing may be saved over
+    // the file read before, also while a failure is being reported.
+    m_pathName.clear();
+    m_fileIdentity.reset();
     std::optional<FileIdentity> identity;
     try {
         MFile file = MFile::OpenForRead(path, true);
@@ -74,12 +78,11 @@ bool TvDocument::OnOpenDocument(const std::string& path) {
         }
         file.Close();
     } catch (const MExcept& error) {
-        Fail(std::string(error.Message()) + ". " + path);
+        // Nothing read, so nothing may be saved over any file. The document
+        // is empty before the report, whose message box may let a HotSync in.
         DeleteContents();
         SetModifiedFlag(false);
-        // Nothing read, so nothing may be saved over any file.
-        m_pathName.clear();
-        m_fileIdentity.reset();
+        Fail(std::string(error.Message()) + ". " + path);
         return false;
     }
     m_pathName = path;
@@ -151,7 +154,7 @@ bool TvDocument::KeepChangedFile(const std::string& path) {
     return true;
 }
 
-std::optional<std::string> TvDocument::WriteRecoveryCopy() {
+std::optional<std::string> TvDocument::WriteRecoveryCopy(Reporting reporting) {
     Log("CTvDeskDoc::WriteRecoveryCopy()");
     if (m_pathName.empty())
         return std::nullopt;
@@ -159,8 +162,8 @@ std::optional<std::string> TvDocument::WriteRecoveryCopy() {
     const std::string name = data.stem().string() + "-unsaved-" + TimeStamp(MTime());
     std::vector<std::string> folders = {data.has_parent_path() ? data.parent_path().string()
                                                                : std::string(".")};
-    if (std::optional<std::string> fallback = RecoveryFolder())
-        folders.push_back(*fallback);
+    for (std::string& fallback : RecoveryFolders())
+        folders.push_back(std::move(fallback));
     std::string lastError;
     for (const std::string& folder : folders) {
         const std::string recovery = UnusedPath(folder, name);
@@ -173,7 +176,9 @@ std::optional<std::string> TvDocument::WriteRecoveryCopy() {
         SetModifiedFlag(false);
         return recovery;
     }
-    Fail(lastError);
+    m_lastError = lastError;
+    if (reporting == Reporting::Report)
+        ReportError(lastError);
     return std::nullopt;
 }
 
@@ -185,10 +190,15 @@ bool TvDocument::SaveModified() {
         OnSaveDocument(m_pathName))
         return true;
     // No file, a read-only one, or one that could not be saved: the data is
-    // kept where the user chooses, asking again after every failure.
+    // kept where the user chooses, asking again after every failure. Data
+    // that replaced it meanwhile (a reload inside a message box or the file
+    // dialog) is not what the user was asked about: the save stops there.
+    const std::uint64_t contents = m_contentsGeneration;
     for (;;) {
+        if (m_contentsGeneration != contents)
+            return false;
         const std::optional<std::string> chosen = AskSaveAsPath();
-        if (!chosen)
+        if (!chosen || m_contentsGeneration != contents)
             return false;
         // Checked before the chosen file becomes the document's own: it may
         // not be the data file itself, a link to it or a file of the program.
@@ -211,6 +221,7 @@ bool TvDocument::SaveModified() {
 
 void TvDocument::DeleteContents() {
     Log("CTvDeskDoc::DeleteContents()");
+    ++m_contentsGeneration;
     DropFilterReferences();
     m_vehicles.Clear();
     m_serviceTypes.Clear();
@@ -270,6 +281,6 @@ std::optional<std::string> TvDocument::AskSaveAsPath() {
     return std::nullopt;
 }
 
-std::optional<std::string> TvDocument::RecoveryFolder() {
-    return std::nullopt;
+std::vector<std::string> TvDocument::RecoveryFolders() {
+    return {};
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 class MFile;
 class TraceLog;
@@ -30,7 +31,8 @@ public:
 
     // Reads the data file; a missing or empty file becomes a new data set.
     // On failure reports "<message>. <path>", leaves every store empty and
-    // the document without a path and unmodified, and returns false.
+    // the document without a path and unmodified, and returns false. The
+    // file read before is let go of before reading begins.
     bool OnOpenDocument(const std::string& path);
     // Replaces the file at path with the five stores. On failure reports the
     // message, leaves the old file as it was and the document modified.
@@ -55,12 +57,14 @@ public:
     bool SaveModified();
     // Writes the five stores to a new file "<name>-unsaved-YYYYMMDD-HHMMSS.tv"
     // beside the data file (<name> being the data file's name without its
-    // extension, the time the local time now), or in RecoveryFolder() when
-    // that folder cannot take it; never over an existing file. The document
-    // is then not modified, its changes being safe there; path and file
-    // identity stay. Returns the file's path, or none, with the last failure
-    // reported, when no folder took it or the document has no path.
-    std::optional<std::string> WriteRecoveryCopy();
+    // extension, the time the local time now), or else in the first of
+    // RecoveryFolders() that takes it; never over an existing file. The
+    // document is then not modified, its changes being safe there; path and
+    // file identity stay. Returns the file's path, or none when no folder took
+    // it or the document has no path; the last failure is then in LastError()
+    // and, unless told to stay quiet, reported.
+    enum class Reporting { Report, Quiet };
+    std::optional<std::string> WriteRecoveryCopy(Reporting reporting = Reporting::Report);
     // Empties the five stores and lets go of every filter reference into them.
     virtual void DeleteContents();
     // Starts an empty data set: "Unfiled" in the trip and expense lists.
@@ -118,9 +122,9 @@ protected:
     virtual void ReportError(const std::string& text);
     // Asks for a file name to save to; none means the user cancelled.
     virtual std::optional<std::string> AskSaveAsPath();
-    // The folder for recovery copies that cannot go beside the data file;
-    // none: there is no such folder.
-    virtual std::optional<std::string> RecoveryFolder();
+    // The folders for recovery copies that cannot go beside the data file,
+    // in the order they are tried.
+    virtual std::vector<std::string> RecoveryFolders();
     void Log(const char* entry) const;
 
 private:
@@ -145,6 +149,9 @@ private:
     // The file at m_pathName as it was last read or written here.
     std::optional<FileIdentity> m_fileIdentity;
     bool m_modified = false;
+    // Counts the emptyings of the stores: tells a save that asked the user
+    // whether the data it was saving is still there.
+    std::uint64_t m_contentsGeneration = 0;
     TraceLog* m_traceLog = nullptr;
     std::string m_lastError;
     // The data file, as it is named now and as it was last read or

@@ -1,5 +1,7 @@
 #include "FileDialog.h"
 
+#include "ModalDialog.h"
+
 #include <QFileDialog>
 #include <QQueue>
 
@@ -15,7 +17,12 @@ QString getSaveFileName(QWidget* parent, const QString& caption, const QString& 
                         const QString& filter) {
     if (g_testMode)
         return g_nextFileNames.isEmpty() ? QString() : g_nextFileNames.dequeue();
-    return QFileDialog::getSaveFileName(parent, caption, startPath, filter);
+    QFileDialog dialog(parent, caption, startPath, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (ModalDialog::exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().front();
 }
 
 void setTestMode(bool enabled) {

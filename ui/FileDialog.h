@@ -4,8 +4,9 @@
 
 class QWidget;
 
-// File dialogs of the program, with a test seam like MessageBox: in test
-// mode the next queued file name is returned (empty: cancelled) and no window
+// File dialogs of the program, run through ModalDialog's hold (a reload
+// closes one as cancelled), with a test seam like MessageBox: in test mode
+// the next queued file name is returned (empty: cancelled) and no window
 // opens.
 namespace FileDialog {
 

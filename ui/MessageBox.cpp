@@ -1,5 +1,7 @@
 #include "MessageBox.h"
 
+#include "ModalDialog.h"
+
 #include <QQueue>
 
 namespace MessageBox {
@@ -19,7 +21,8 @@ Button Show(QWidget* parent, QMessageBox::Icon icon, const QString& caption, con
     }
     QMessageBox box(icon, caption, text, buttons, parent);
     box.setDefaultButton(static_cast<QMessageBox::StandardButton>(defaultButton));
-    return static_cast<Button>(box.exec());
+    // A box closed by a reload gives no button: no question is answered.
+    return static_cast<Button>(ModalDialog::execShown(box));
 }
 
 } // namespace

@@ -8,7 +8,8 @@ class QWidget;
 
 // Every message box of the program goes through here, so that tests can
 // answer them in advance and read what was shown instead of blocking on a
-// modal window.
+// modal window. A box runs through ModalDialog's hold: one that the document's
+// reload closes returns NoButton.
 namespace MessageBox {
 
 enum Button {

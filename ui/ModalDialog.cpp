@@ -1,6 +1,7 @@
 #include "ModalDialog.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QPointer>
 #include <deque>
 #include <vector>
@@ -35,9 +36,7 @@ private:
     Running m_entry;
 };
 
-int Run(QDialog& dialog) {
-    if (!g_testMode)
-        return dialog.exec();
+int RunHandler(QDialog& dialog) {
     ++g_runCount;
     if (g_handlers.empty())
         return QDialog::Rejected;
@@ -47,9 +46,30 @@ int Run(QDialog& dialog) {
     return handler(dialog);
 }
 
-void Cancel(QDialog& dialog) {
+int Run(QDialog& dialog, bool shown) {
+    const RunningScope running(dialog);
+    const int result = shown ? dialog.exec() : RunHandler(dialog);
+    return running.Cancelled() ? QDialog::Rejected : result;
+}
+
+// How the user knows the dialog: a message box by its text, which its
+// caption does not tell apart from the others.
+QString NameOf(const QDialog& dialog) {
+    constexpr int kShownCharacters = 80;
+    if (const auto* box = qobject_cast<const QMessageBox*>(&dialog)) {
+        QString text = box->text().simplified();
+        if (text.size() > kShownCharacters)
+            text = text.left(kShownCharacters) + QStringLiteral("\u2026");
+        return QStringLiteral("the message \u201c%1\u201d").arg(text);
+    }
+    return QStringLiteral("\u201c%1\u201d").arg(dialog.windowTitle());
+}
+
+// Closes the dialog as cancelled; returns its name.
+QString Cancel(QDialog& dialog) {
     dialog.setEnabled(false);
     dialog.reject();
+    return NameOf(dialog);
 }
 
 } // namespace
@@ -57,22 +77,28 @@ void Cancel(QDialog& dialog) {
 namespace ModalDialog {
 
 int exec(QDialog& dialog) {
-    const RunningScope running(dialog);
-    const int result = Run(dialog);
-    return running.Cancelled() ? QDialog::Rejected : result;
+    return Run(dialog, !g_testMode);
 }
 
-void cancelAll() {
+int execShown(QDialog& dialog) {
+    return Run(dialog, true);
+}
+
+QStringList cancelAll() {
+    QStringList closed;
     for (auto entry = g_running.rbegin(); entry != g_running.rend(); ++entry) {
+        if ((*entry)->cancelled)
+            continue;
         (*entry)->cancelled = true;
         if ((*entry)->dialog != nullptr)
-            Cancel(*(*entry)->dialog);
+            closed.prepend(Cancel(*(*entry)->dialog));
     }
     for (QWidget* window : QApplication::topLevelWidgets()) {
         auto* dialog = qobject_cast<QDialog*>(window);
         if (dialog != nullptr && dialog->isVisible() && dialog->isModal())
-            Cancel(*dialog);
+            closed.append(Cancel(*dialog));
     }
+    return closed;
 }
 
 void setTestMode(bool enabled) {

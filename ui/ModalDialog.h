@@ -1,23 +1,35 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 #include <functional>
 
-// Every modal dialog that a log runs goes through here, so that GUI tests can
-// fill it in and press its buttons instead of blocking on a window, and so
-// that a dialog whose records have gone can be closed (see RecordHold.h).
+// Every modal dialog and message box of the program runs through here. That
+// is the hold of the program's dialogs: when the document is emptied or
+// replaced (a HotSync reload arrives over a socket and is handled by whatever
+// loop runs), every dialog on screen closes as cancelled, so nothing typed
+// into one can be applied to data that is gone. It is also the test seam: GUI
+// tests fill a dialog in and press its buttons instead of blocking on a
+// window. scripts/check-dialogs.py keeps dialogs from being run any other way.
 namespace ModalDialog {
 
 // Runs the dialog modally and returns its result (QDialog::Accepted or
-// QDialog::Rejected). A dialog cancelled by cancelAll() while it runs gives
-// Rejected, whatever its buttons or a test handler do afterwards.
+// QDialog::Rejected, a message box's button). A dialog cancelled by
+// cancelAll() while it runs gives Rejected, whatever its buttons or a test
+// handler do afterwards: a dialog applies what it holds only once this has
+// returned Accepted.
 int exec(QDialog& dialog);
+// The same, always on screen, also in test mode: for the message boxes,
+// whose own seam answers them in tests.
+int execShown(QDialog& dialog);
 
 // Closes as cancelled every dialog running through exec(), the innermost
-// first, and every other modal dialog on screen (a message box over one of
-// them). Each is disabled, so that nothing in it can be confirmed any more,
-// and rejected.
-void cancelAll();
+// first, and every other modal dialog on screen (a progress window, a dialog
+// that Qt opens itself). Each is disabled, so that nothing in it can be
+// confirmed any more, and rejected. Returns how the user knows each dialog it
+// closed now (its title, a message box's text), outermost first; dialogs that
+// were closed before are not named again.
+QStringList cancelAll();
 
 // Test seam: while a handler is set, exec() calls it instead of showing the
 // dialog, and returns what it returns. The handler usually sets fields and

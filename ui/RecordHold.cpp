@@ -4,11 +4,10 @@
 #include "TvDeskDoc.h"
 
 CRecordHold::CRecordHold(CTvDeskDoc& document) {
-    // contentsCleared comes before the stores are emptied.
-    m_emptied = QObject::connect(&document, &CTvDeskDoc::contentsCleared, [this] {
-        m_lost = true;
-        ModalDialog::cancelAll();
-    });
+    // contentsCleared comes before the stores are emptied; the document
+    // closes the dialogs then.
+    m_emptied =
+        QObject::connect(&document, &CTvDeskDoc::contentsCleared, [this] { m_lost = true; });
 }
 
 CRecordHold::~CRecordHold() {

@@ -10,12 +10,12 @@ class QDialog;
 // over a socket and is handled by whatever loop runs, and the records the
 // command took are then freed.
 //
-// A command that holds record references takes a hold when it starts and
-// runs its dialogs while holding it. When the document is emptied during the
-// hold, every dialog running through ModalDialog::exec (nested ones too) and
-// every message box on screen closes as cancelled, and nothing in them can
-// be confirmed any more. After any modal loop the command asks Lost(); once
-// it is true, the command stops without touching a record.
+// Whenever the document is emptied, every dialog running through
+// ModalDialog::exec (nested ones too) and every message box on screen closes
+// as cancelled, and nothing in them can be confirmed any more. A command that
+// holds record references takes a hold when it starts and runs its dialogs
+// while holding it. After any modal loop the command asks Lost(); once it is
+// true, the command stops without touching a record.
 class CRecordHold {
 public:
     explicit CRecordHold(CTvDeskDoc& document);

@@ -2,6 +2,7 @@
 
 #include "FileDialog.h"
 #include "MessageBox.h"
+#include "ModalDialog.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -17,6 +18,8 @@ void CTvDeskDoc::SetModifiedFlag(bool modified) {
 
 void CTvDeskDoc::DeleteContents() {
     emit contentsCleared();
+    // No dialog may apply what it holds to the data that replaces this.
+    ModalDialog::cancelAll();
     TvDocument::DeleteContents();
 }
 
@@ -37,9 +40,13 @@ std::optional<std::string> CTvDeskDoc::AskSaveAsPath() {
     return chosen.toStdString();
 }
 
-std::optional<std::string> CTvDeskDoc::RecoveryFolder() {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    if (folder.isEmpty() || !QDir().mkpath(folder))
-        return std::nullopt;
-    return folder.toStdString();
+std::vector<std::string> CTvDeskDoc::RecoveryFolders() {
+    std::vector<std::string> folders;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (!data.isEmpty() && QDir().mkpath(data))
+        folders.push_back(data.toStdString());
+    const QString home = QDir::homePath();
+    if (!home.isEmpty() && home != QDir::rootPath())
+        folders.push_back(home.toStdString());
+    return folders;
 }

@@ -8,8 +8,9 @@ class QWidget;
 
 // The desktop side of the document: failures are shown in message boxes, a
 // missing or read-only path is asked for, recovery copies that cannot go
-// beside the data file go to the program's data folder, and changes are
-// announced to the views.
+// beside the data file go to the program's data folder or else the home
+// folder, and changes are announced to the views. Emptying the document
+// closes every dialog on screen as cancelled (see ModalDialog.h).
 class CTvDeskDoc : public QObject, public TvDocument {
     Q_OBJECT
 public:
@@ -33,8 +34,8 @@ signals:
 protected:
     void ReportError(const std::string& text) override;
     std::optional<std::string> AskSaveAsPath() override;
-    // The program's own data folder, created when missing.
-    std::optional<std::string> RecoveryFolder() override;
+    // The program's own data folder (created when missing), then the home.
+    std::vector<std::string> RecoveryFolders() override;
 
 private:
     QWidget* m_dialogParent = nullptr;

@@ -6,6 +6,7 @@
 
 #include "AppFixture.h"
 #include "FileDialog.h"
+#include "FileSizeLimit.h"
 #include "HandOverProtocol.h"
 #include "TvDeskDoc.h"
 
@@ -13,6 +14,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 #include <sys/stat.h>
 
 namespace {
@@ -125,6 +127,55 @@ TEST_F(DataSafety, AFailedUserSwitchLeavesNothingToSaveOverThePreviousFile) {
     EXPECT_FALSE(Exit()); // asked for a name, which was not given
     EXPECT_EQ(Bytes(DataFileOf("Ann")), ann);
     EXPECT_EQ(Bytes(DataFileOf("Bob")), QByteArray("not a data file"));
+}
+
+TEST_F(DataSafety, AHotSyncDuringAFailedSwitchLeavesTheOtherUsersFileAsItWas) {
+    AddUserWithData(1, "Ann");
+    AddUser(2, "Bob");
+    QDir(m_folder.path()).mkpath("Bob/Tarvenly");
+    QFile damaged(QString::fromStdString(DataFileOf("Bob")));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("not a data file");
+    damaged.close();
+    ASSERT_TRUE(Start());
+    const QByteArray ann = Bytes(DataFileOf("Ann"));
+
+    // The HotSync arrives while the switch reports Bob's damaged file.
+    MessageBox::setTestMode(false);
+    QTimer::singleShot(0, m_app->MainFrame(), [this] {
+        Request(HandOver::Save);
+        MessageBox::setTestMode(true);
+        Request(HandOver::Reload);
+    });
+    m_app->OnUserSelection("Bob");
+    MessageBox::setTestMode(true);
+    EXPECT_EQ(Bytes(DataFileOf("Ann")), ann);
+    EXPECT_EQ(Bytes(DataFileOf("Bob")), QByteArray("not a data file"));
+}
+
+TEST_F(DataSafety, AFullDiskAtTheHotSyncKeepsTheEditsOpenUntilTheyCanBeSaved) {
+    AddUserWithData(1, "Ann");
+    ASSERT_TRUE(Start());
+    AddVehicle(m_app->Doc(), "Edited here");
+    {
+        const FileSizeLimit full(1);
+        Request(HandOver::Save);
+    }
+    ConduitAdds(DataFileOf("Ann"), "Handheld");
+    const QByteArray theirs = Bytes(DataFileOf("Ann"));
+    {
+        const FileSizeLimit full(1);
+        Request(HandOver::Reload);
+    }
+    EXPECT_TRUE(m_app->Doc().IsModified());
+    EXPECT_TRUE(HasVehicle(m_app->Doc(), "Edited here"));
+    EXPECT_TRUE(RecoveryCopies("Ann").isEmpty());
+    // With room again, Exit keeps the synchronised file and the edits both.
+    EXPECT_TRUE(Exit());
+    EXPECT_EQ(Bytes(DataFileOf("Ann")), theirs);
+    ASSERT_EQ(RecoveryCopies("Ann").size(), 1);
+    EXPECT_TRUE(FileHasVehicle(RecoveryPath("Ann", RecoveryCopies("Ann").first()).toStdString(),
+                               "Edited here"));
 }
 
 TEST_F(DataSafety, AFileRewrittenBehindTheProgramsBackSurvivesTheHotSyncSaveAndExit) {

@@ -111,18 +111,17 @@ TEST_F(RecordHoldTest, ADialogOpenedOverAnotherClosesWithIt) {
     EXPECT_EQ(ModalDialog::runCount(), 2);
 }
 
-TEST_F(RecordHoldTest, OnlyAHeldCommandIsCancelled) {
+TEST_F(RecordHoldTest, EveryDialogIsCancelledAlsoWithoutAHold) {
     { CRecordHold finished(m_document); }
-    // A dialog that holds no records (settings, users) stays open when the
-    // data is read again, and its OK works.
+    // A dialog that holds no records (settings, users) closes as well.
     RecordDialog dialog(m_record);
     ModalDialog::pushHandler([this](QDialog& shown) {
         m_document.DeleteContents();
         AsRecordDialog(shown).ClickOk();
         return shown.result();
     });
-    EXPECT_EQ(ModalDialog::exec(dialog), QDialog::Accepted);
-    EXPECT_EQ(m_record, 1);
+    EXPECT_EQ(ModalDialog::exec(dialog), QDialog::Rejected);
+    EXPECT_EQ(m_record, 0);
 }
 
 TEST_F(RecordHoldTest, AReloadArrivingInTheEventLoopOfAShownDialogClosesIt) {

@@ -7,6 +7,7 @@
 
 #include "AppFixture.h"
 #include "EditCategoriesDialog.h"
+#include "FileDialog.h"
 #include "LogView.h"
 #include "TripView.h"
 #include "TvDeskDoc.h"
@@ -14,13 +15,20 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
 #include <QTimer>
+#include <sys/stat.h>
 
 namespace {
 
@@ -250,6 +258,72 @@ TEST_F(ReloadDuringDialog, TheDeleteQuestionOfEditCategoriesClosesWithoutItsYes)
     EXPECT_FALSE(answeredLate);
     EXPECT_EQ(editResult, QDialog::Rejected);
     ExpectTheFileAsItWas();
+}
+
+// Any dialog, shown for real, filled in, reloaded under, then confirmed.
+TEST_F(ReloadDuringDialog, EveryDialogClosedByTheReloadKeepsNothingAndIsNamed) {
+    const std::string data = Doc().PathName();
+    const auto bytes = [&data] {
+        QFile file(QString::fromStdString(data));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray before = bytes();
+    const QString saveAsTarget = m_folder.path() + "/Elsewhere.tv";
+    bool exitAllowed = true;
+    const struct {
+        QString named;
+        std::function<void()> open;
+        std::function<void(QDialog&)> fill;
+    } cases[] = {
+        {"Tarvenly Settings", [this] { m_app->OnSettings(); },
+         [](QDialog& dialog) {
+             Field<QLineEdit>(dialog, "rate")->setText("9");
+             for (QRadioButton* units : dialog.findChildren<QRadioButton*>())
+                 units->setChecked(units->text() == "M&etric(Kilometers)");
+         }},
+        {"About TvDesk", [this] { m_app->OnAppAbout(); }, [](QDialog&) {}},
+        // The Save As of a save that fails on the read-only data file.
+        {"Save As",
+         [&] {
+             ASSERT_EQ(::chmod(data.c_str(), 0444), 0);
+             Doc().SetModifiedFlag(true);
+             QCloseEvent exit;
+             QApplication::sendEvent(m_frame, &exit);
+             exitAllowed = exit.isAccepted();
+             ::chmod(data.c_str(), 0644);
+         },
+         [&](QDialog& dialog) { static_cast<QFileDialog&>(dialog).selectFile(saveAsTarget); }},
+        {"the message",
+         [this] {
+             SelectFirstRow();
+             TripView()->OnDeleteRecords();
+         },
+         [](QDialog&) {}},
+    };
+    for (const auto& shown : cases) {
+        SCOPED_TRACE(shown.named.toStdString());
+        ModalDialog::setTestMode(false);
+        FileDialog::setTestMode(false);
+        MessageBox::setTestMode(false);
+        QTimer::singleShot(0, m_frame, [&shown, this] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            shown.fill(*dialog);
+            MessageBox::setTestMode(true);
+            Reload();
+            dialog->accept();
+        });
+        shown.open();
+        ModalDialog::setTestMode(true);
+        FileDialog::setTestMode(true);
+        MessageBox::setTestMode(true);
+        ExpectTheFileAsItWas();
+        EXPECT_DOUBLE_EQ(m_app->Rate, 0.365);
+        EXPECT_EQ(bytes(), before);
+        EXPECT_FALSE(QFileInfo::exists(saveAsTarget));
+        EXPECT_TRUE(m_frame->statusBar()->currentMessage().contains(shown.named));
+    }
+    EXPECT_FALSE(exitAllowed);
 }
 
 } // namespace

@@ -45,7 +45,9 @@ protected:
         saveAsAnswers.pop_front();
         return answer;
     }
-    std::optional<std::string> RecoveryFolder() override { return fallbackFolder; }
+    std::vector<std::string> RecoveryFolders() override {
+        return fallbackFolder ? std::vector{*fallbackFolder} : std::vector<std::string>{};
+    }
 };
 
 bool HasTrip(const TvDocument& doc, const std::string& destination) {
