@@ -8,6 +8,7 @@
 #include "MessageBox.h"
 #include "ModalDialog.h"
 #include "PalmDesktopSettings.h"
+#include "ServiceReminder.h"
 #include "SettingsDialog.h"
 #include "TerminationSignals.h"
 #include "TvDeskDoc.h"
@@ -47,6 +48,7 @@ CTvDeskApp::CTvDeskApp(UserManagerLoader loader, QObject* parent)
 }
 
 CTvDeskApp::~CTvDeskApp() {
+    m_reminder.reset();
     // The frame refers to the document; it goes first.
     m_mainFrame.reset();
     // The socket goes while the lock still guards it.
@@ -178,6 +180,7 @@ bool CTvDeskApp::InitInstance(const QString& fileToOpen) {
     QSettings settings = ProgramSettings();
     AppSettings::Load(settings);
     m_settingsLoaded = true;
+    ReminderSettings::SetCurrent(Reminders);
 
     if (fileToOpen.isEmpty()) {
         OnFileNew();
@@ -189,6 +192,8 @@ bool CTvDeskApp::InitInstance(const QString& fileToOpen) {
         return false;
 
     m_mainFrame->show();
+    m_reminder = std::make_unique<CServiceReminder>(*this);
+    m_reminder->Check();
     m_termination = std::make_unique<TerminationSignals>();
     connect(m_termination.get(), &TerminationSignals::requested, this,
             &CTvDeskApp::OnTerminationRequest);
@@ -431,6 +436,8 @@ void CTvDeskApp::ReloadDocument() {
                              Document != nullptr ? "The data file has been read again."
                                                  : "The data file could not be read again."));
     }
+    if (m_reminder != nullptr)
+        m_reminder->Check();
 }
 
 std::optional<std::uint32_t>

@@ -16,6 +16,7 @@
 
 class CMainFrame;
 class CTvDeskDoc;
+class CServiceReminder;
 class HandOverServer;
 class TerminationSignals;
 
@@ -128,6 +129,8 @@ private:
     InstanceLock m_instanceLock{InstanceLockPath().toStdString()};
     std::unique_ptr<HandOverServer> m_server;
     std::unique_ptr<TerminationSignals> m_termination;
+    // Announces due service at start and after each reload.
+    std::unique_ptr<CServiceReminder> m_reminder;
     bool m_settingsLoaded = false;
     // The file named on the command line while the program shows it rather
     // than a Palm user's data; a reload reads it again.

@@ -1,5 +1,6 @@
 #include "ToolCommands.h"
 
+#include "DueCommand.h"
 #include "ExportCommand.h"
 #include "JsonDump.h"
 #include "ListCommand.h"
@@ -17,7 +18,7 @@ namespace {
 
 constexpr const char* kToolUsage =
     "usage: tvtool COMMAND [ARGS] (dump, check, resave, sample, list, export, report, "
-    "stats)\n";
+    "stats, due)\n";
 
 constexpr const char* kToolHelp =
     "tvtool: the Tarvenly Desktop data file from the command line.\n"
@@ -34,6 +35,7 @@ constexpr const char* kToolHelp =
     "  report LOG FILE -o OUT.pdf [...]  write a log's printed report to a PDF\n"
     "                    file\n"
     "  stats FILE [...]  print what a vehicle did and cost over a range of days\n"
+    "  due FILE [...]    list the service that is past due or due soon\n"
     "\n"
     "Run 'tvtool COMMAND --help' for a command's options.\n"
     "Exit status: 0 success, 1 the data file could not be read or written,\n"
@@ -134,6 +136,13 @@ int RunStats(const Command& command, const std::vector<std::string>& args, std::
     });
 }
 
+int RunDue(const Command& command, const std::vector<std::string>& args, std::FILE* out,
+           std::FILE* err) {
+    return DueCommand::Run(args, out, err, [&command, err](const std::string& problem) {
+        return UsageError(err, command, problem);
+    });
+}
+
 const Command kCommands[] = {
     {"dump", "tvtool dump FILE",
      "Prints the whole data file as JSON: the five stores in file order with\n"
@@ -161,6 +170,7 @@ const Command kCommands[] = {
     {"export", ExportCommand::kUsage, ExportCommand::kHelp, RunExport},
     {"report", ReportCommand::kUsage, ReportCommand::kHelp, RunReport},
     {"stats", StatsCommand::kUsage, StatsCommand::kHelp, RunStats},
+    {"due", DueCommand::kUsage, DueCommand::kHelp, RunDue},
 };
 
 int RunSample(const Command& command, const std::vector<std::string>& args, std::FILE*,
@@ -201,7 +211,7 @@ int RunSample(const Command& command, const std::vector<std::string>& args, std:
 int PositionalCount(const Command& command) {
     const std::string_view name = command.name;
     if (name == "sample" || name == "list" || name == "export" || name == "report" ||
-        name == "stats")
+        name == "stats" || name == "due")
         return -1;
     return name == "resave" ? 2 : 1;
 }
