@@ -31,16 +31,12 @@ void CServiceDueDelegate::initStyleOption(QStyleOptionViewItem* option,
 void CServiceDueDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                 const QModelIndex& index) const {
     const DueState state = m_stateOfRow(index.row());
-    if (state == DueState::NotDue) {
-        QStyledItemDelegate::paint(painter, option, index);
-        return;
-    }
     QStyleOptionViewItem item = option;
     initStyleOption(&item, index);
     const int size = MarkSize(item);
     const int gap = size / 2;
     // The row's background and selection across the whole cell, the text
-    // beside the mark.
+    // beside the mark; every row leaves room for one, so the texts line up.
     QStyle* style = item.widget != nullptr ? item.widget->style() : QApplication::style();
     const QString text = item.text;
     item.text.clear();
@@ -51,6 +47,8 @@ void CServiceDueDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     item.state &= ~QStyle::State_HasFocus;
     style->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
 
+    if (state == DueState::NotDue)
+        return;
     const QRectF mark(option.rect.left() + gap, option.rect.center().y() - size / 2.0, size, size);
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
