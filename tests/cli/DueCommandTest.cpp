@@ -6,56 +6,44 @@
 namespace {
 
 // The van's oil change is past due by date, the bus's tyres are due soon by
-// distance, the car has only a completed entry.
-class DueCommandTest : public testing::Test {
-protected:
-    void SetUp() override {
+// distance (300 miles ahead), the car has only a completed entry.
+TEST(DueCommandTest, ExitStatusTellsTheMostUrgentState) {
+    TempFolder folder;
+    const std::string path = folder.File("due.tv");
+    {
         TvDocument document;
         document.InitNewDocument();
-        AddVehicle(document, "Van", 11, 20000);
-        AddVehicle(document, "Bus", 12, 45000);
-        AddVehicle(document, "Car", 13, 1000);
+        for (const auto& [name, id, odometer] :
+             {std::tuple{"Van", 11u, 20000}, {"Bus", 12u, 45000}, {"Car", 13u, 1000}}) {
+            VehicleRecord vehicle;
+            vehicle.Name.Set(name);
+            vehicle.VehicleId = id;
+            vehicle.Odometer = odometer;
+            document.Vehicles().Append(vehicle);
+        }
         ServiceTypeRecord oil;
         oil.Name.Set("Oil change");
         oil.TimeUnit = static_cast<std::uint8_t>(TimeUnit::Months);
         oil.TimeCount = 3;
-        oil.ServiceTypeId = 0x80000002;
+        oil.ServiceTypeId = 1;
         document.ServiceTypes().Append(oil);
         ServiceTypeRecord tyres;
         tyres.Name.Set("Tyres");
-        tyres.ServiceTypeId = 0x80000003;
+        tyres.ServiceTypeId = 2;
         document.ServiceTypes().Append(tyres);
-        AddEntry(document, 11, 0x80000002, MTime(2024, 6, 1, 9, 0, 0, -1), 0, false);
-        AddEntry(document, 12, 0x80000003, MTime(2020, 1, 1, 9, 0, 0, -1), 45300, false);
-        AddEntry(document, 13, 0x80000002, MTime(2024, 6, 1, 9, 0, 0, -1), 0, true);
-        ASSERT_TRUE(document.OnSaveDocument(m_path));
+        for (const auto& [vehicle, type, date, odometer, flags] :
+             {std::tuple{11u, 1u, MTime(2024, 6, 1, 9, 0, 0, -1), 0, 0},
+              {12u, 2u, MTime(2020, 1, 1, 9, 0, 0, -1), 45300, 0},
+              {13u, 1u, MTime(2024, 6, 1, 9, 0, 0, -1), 0, 1}}) {
+            ServiceRecord entry(date);
+            entry.VehicleId = vehicle;
+            entry.ServiceTypeId = type;
+            entry.Odometer = odometer;
+            entry.ServiceFlags = static_cast<std::uint16_t>(flags);
+            document.Services().Append(std::move(entry));
+        }
+        ASSERT_TRUE(document.OnSaveDocument(path));
     }
-
-    static void AddVehicle(TvDocument& document, const char* name, std::uint32_t id,
-                           std::int32_t odometer) {
-        VehicleRecord vehicle;
-        vehicle.Name.Set(name);
-        vehicle.VehicleId = id;
-        vehicle.Odometer = odometer;
-        document.Vehicles().Append(vehicle);
-    }
-
-    static void AddEntry(TvDocument& document, std::uint32_t vehicle, std::uint32_t type,
-                         const MTime& date, std::int32_t odometer, bool completed) {
-        ServiceRecord entry(date);
-        entry.VehicleId = vehicle;
-        entry.ServiceTypeId = type;
-        entry.Odometer = odometer;
-        entry.ServiceFlags = completed ? ServiceFlagBits::Completed : 0;
-        document.Services().Append(std::move(entry));
-    }
-
-    TempFolder m_folder;
-    const std::string m_path = m_folder.File("due.tv");
-};
-
-TEST_F(DueCommandTest, ExitStatusTellsTheMostUrgentState) {
-    const std::string now = "2024-06-10 12:00:00";
     const struct {
         std::vector<std::string> options;
         int status;
@@ -70,23 +58,20 @@ TEST_F(DueCommandTest, ExitStatusTellsTheMostUrgentState) {
         {{"--vehicle", "Nobody"}, 2},
     };
     for (const auto& test : cases) {
-        std::vector<std::string> args{"due", m_path, "--now", now};
+        std::vector<std::string> args{"due", path, "--now", "2024-06-10 12:00:00"};
         args.insert(args.end(), test.options.begin(), test.options.end());
         EXPECT_EQ(RunToolCaptured(args).status, test.status) << ::testing::PrintToString(args);
     }
-    EXPECT_EQ(RunToolCaptured({"due", m_folder.File("missing.tv")}).status, 4);
-}
+    EXPECT_EQ(RunToolCaptured({"due", folder.File("missing.tv")}).status, 4);
 
-TEST_F(DueCommandTest, JsonListsPastDueBeforeDueSoon) {
-    const ToolResult result =
-        RunToolCaptured({"due", m_path, "--json", "--now", "2024-06-10 12:00:00"});
-    EXPECT_EQ(result.status, 3);
-    EXPECT_EQ(result.out, "[\n"
-                          "  {\"vehicle\": \"Van\", \"serviceType\": \"Oil change\", \"date\": "
-                          "\"2024-06-01T09:00:00\", \"odometer\": 0, \"state\": \"past due\"},\n"
-                          "  {\"vehicle\": \"Bus\", \"serviceType\": \"Tyres\", \"date\": "
-                          "\"2020-01-01T09:00:00\", \"odometer\": 45300, \"state\": \"due soon\"}\n"
-                          "]\n");
+    const ToolResult json =
+        RunToolCaptured({"due", path, "--json", "--now", "2024-06-10 12:00:00"});
+    EXPECT_EQ(json.out, "[\n"
+                        "  {\"vehicle\": \"Van\", \"serviceType\": \"Oil change\", \"date\": "
+                        "\"2024-06-01T09:00:00\", \"odometer\": 0, \"state\": \"past due\"},\n"
+                        "  {\"vehicle\": \"Bus\", \"serviceType\": \"Tyres\", \"date\": "
+                        "\"2020-01-01T09:00:00\", \"odometer\": 45300, \"state\": \"due soon\"}\n"
+                        "]\n");
 }
 
 } // namespace

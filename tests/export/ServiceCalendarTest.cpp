@@ -9,47 +9,28 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <string>
 
 namespace {
 
-struct Event {
-    std::string summary;
-    std::string description;
-    std::string date; // YYYYMMDD, all day
-};
-
-// The events of a calendar file as libical reads them, by UID.
-std::map<std::string, Event> ReadEvents(const std::string& path) {
+// The events of a calendar file as libical reads them: UID to summary, the
+// all-day date (YYYYMMDD) and the description.
+std::map<std::string, std::string> ReadEvents(const std::string& path) {
     icalcomponent* calendar = icalparser_parse_string(FileBytes(path).c_str());
-    EXPECT_NE(calendar, nullptr);
-    std::map<std::string, Event> events;
-    if (calendar == nullptr)
+    std::map<std::string, std::string> events;
+    if (calendar == nullptr || icalcomponent_check_restrictions(calendar) != 1)
         return events;
-    EXPECT_EQ(icalcomponent_check_restrictions(calendar), 1);
     for (icalcomponent* event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
          event != nullptr;
          event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
-        const icaltimetype start = icalcomponent_get_dtstart(event);
-        EXPECT_TRUE(start.is_date);
+        const icaltimetype day = icalcomponent_get_dtstart(event);
         const char* description = icalcomponent_get_description(event);
-        char date[16];
-        std::snprintf(date, sizeof(date), "%04d%02d%02d", start.year, start.month, start.day);
-        events[icalcomponent_get_uid(event)] = {icalcomponent_get_summary(event),
-                                                description != nullptr ? description : "", date};
+        events[icalcomponent_get_uid(event)] =
+            std::string(icalcomponent_get_summary(event)) + "|" +
+            (day.is_date ? std::to_string(day.year * 10000 + day.month * 100 + day.day) : "timed") +
+            "|" + (description != nullptr ? description : "");
     }
     icalcomponent_free(calendar);
     return events;
-}
-
-ServiceRecord& AddEntry(TvDocument& document, std::uint32_t type, const MTime& date,
-                        std::int32_t odometer, const char* note) {
-    ServiceRecord entry(date);
-    entry.VehicleId = 7;
-    entry.ServiceTypeId = type;
-    entry.Odometer = odometer;
-    entry.Note = note;
-    return document.Services().Append(std::move(entry));
 }
 
 TEST(ServiceCalendarTest, PlannedEntriesBecomeAllDayEventsWithStableUids) {
@@ -67,36 +48,40 @@ TEST(ServiceCalendarTest, PlannedEntriesBecomeAllDayEventsWithStableUids) {
     oil.TimeCount = 3;
     oil.ServiceTypeId = 1;
     document.ServiceTypes().Append(oil);
-    ServiceTypeRecord tyres; // by distance alone: its date is no due date
-    tyres.Name.Set("Tyres");
-    tyres.ServiceTypeId = 2;
-    document.ServiceTypes().Append(tyres);
+    const auto add = [&document](std::uint32_t type, const MTime& date, bool completed) -> auto& {
+        ServiceRecord entry(date);
+        entry.VehicleId = 7;
+        entry.ServiceTypeId = type;
+        entry.Odometer = 45000;
+        entry.ServiceFlags = completed ? ServiceFlagBits::Completed : 0;
+        return document.Services().Append(std::move(entry));
+    };
+    ServiceRecord& planned = add(1, MTime(2016, 3, 12, 23, 30, 0, -1), false);
+    planned.Note = "Synthetic, caf\xE9";
+    add(1, MTime(2015, 12, 1, 9, 0, 0, -1), true);
+    add(2, MTime(2016, 4, 1, 9, 0, 0, -1), false); // type 2 is missing: scheduled by time
+    document.ServiceTypes().Append([] {
+        ServiceTypeRecord tyres; // by distance alone: its entries' dates are no due dates
+        tyres.ServiceTypeId = 3;
+        return tyres;
+    }());
+    add(3, MTime(2016, 5, 1, 9, 0, 0, -1), false);
 
-    ServiceRecord& planned =
-        AddEntry(document, 1, MTime(2016, 3, 12, 23, 30, 0, -1), 45000, "Synthetic, caf\xE9");
-    AddEntry(document, 1, MTime(2015, 12, 1, 9, 0, 0, -1), 42000, "").ServiceFlags =
-        ServiceFlagBits::Completed;
-    AddEntry(document, 2, MTime(2016, 4, 1, 9, 0, 0, -1), 50000, "");
-    const std::string first = folder.File("first.ics");
-    ServiceCalendar::WriteCalendarFile(document, first);
-    const std::map<std::string, Event> before = ReadEvents(first);
-    ASSERT_EQ(before.size(), 1u);
-    const Event& change = before.begin()->second;
-    EXPECT_EQ(change.summary, "Oil change: Civic");
-    EXPECT_EQ(change.date, "20160312");
-    EXPECT_NE(change.description.find("45,000 miles"), std::string::npos);
-    EXPECT_NE(change.description.find("Synthetic, caf\xC3\xA9"), std::string::npos);
+    ServiceCalendar::WriteCalendarFile(document, folder.File("first.ics"));
+    const auto before = ReadEvents(folder.File("first.ics"));
+    ASSERT_EQ(before.size(), 2u);
+    EXPECT_EQ(before.begin()->second,
+              "Oil change: Civic|20160312|Due at 45,000 miles.\nSynthetic, caf\xC3\xA9");
 
-    // A new entry and a changed date: the old event keeps its UID, the new
-    // one gets another.
-    AddEntry(document, 1, MTime(2016, 6, 12, 9, 0, 0, -1), 48000, "");
+    // A new entry and a changed date: the old events keep their UIDs.
+    add(1, MTime(2016, 6, 12, 9, 0, 0, -1), false);
     planned.Date = MTime(2016, 3, 14, 9, 0, 0, -1);
-    const std::string second = folder.File("second.ics");
-    ServiceCalendar::WriteCalendarFile(document, second);
-    const std::map<std::string, Event> after = ReadEvents(second);
-    ASSERT_EQ(after.size(), 2u);
-    ASSERT_EQ(after.count(before.begin()->first), 1u);
-    EXPECT_EQ(after.at(before.begin()->first).date, "20160314");
+    ServiceCalendar::WriteCalendarFile(document, folder.File("second.ics"));
+    const auto after = ReadEvents(folder.File("second.ics"));
+    ASSERT_EQ(after.size(), 3u);
+    for (const auto& [uid, event] : before)
+        ASSERT_EQ(after.count(uid), 1u) << uid;
+    EXPECT_NE(after.at(before.begin()->first).find("|20160314|"), std::string::npos);
 }
 
 } // namespace

@@ -20,14 +20,12 @@ TEST(ServiceDueTest, DueSoonAtTheEdgesOfTheWindow) {
     van.VehicleId = 100;
     van.Odometer = 10000;
     document.Vehicles().Append(van);
-    ServiceTypeRecord timed;
+    ServiceTypeRecord timed; // type 1 every 3 months, type 2 by distance alone
     timed.ServiceTypeId = 1;
     timed.TimeUnit = static_cast<std::uint8_t>(TimeUnit::Months);
     timed.TimeCount = 3;
     document.ServiceTypes().Append(timed);
-    ServiceTypeRecord byDistance;
-    byDistance.ServiceTypeId = 2;
-    document.ServiceTypes().Append(byDistance);
+    document.ServiceTypes().Append(ServiceTypeRecord{}).ServiceTypeId = 2;
 
     const MTime later = At(2030, 1, 1, 0, 0, 0);
     const struct {
