@@ -21,14 +21,13 @@ CServiceView::CServiceView(CTvDeskDoc& document, int& sortCode, QWidget* parent)
       }) {
     setModel(&m_model);
     // Past-due and due-soon rows are marked in the Complete column.
-    setItemDelegateForColumn(ServiceColumn::kComplete, new CServiceDueDelegate(
-        [this](int row) {
-            const ServiceRecord* entry = m_model.RecordAt(row);
-            if (entry == nullptr || m_context == nullptr)
-                return DueState::NotDue;
-            return GetDueState(*entry, *m_context, ReminderSettings::Current().Window(Metric()));
-        },
-        this));
+    const auto dueState = [this](int row) {
+        const ServiceRecord* entry = m_model.RecordAt(row);
+        if (entry == nullptr || m_context == nullptr)
+            return DueState::NotDue;
+        return GetDueState(*entry, *m_context, ReminderSettings::Current().Window(Metric()));
+    };
+    setItemDelegateForColumn(ServiceColumn::kComplete, new CServiceDueDelegate(dueState, this));
 }
 
 CServiceView::~CServiceView() = default;

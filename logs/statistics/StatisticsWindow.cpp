@@ -425,8 +425,8 @@ void CStatisticsWindow::ShowUpcomingService() {
     const bool metric = m_document.Trips().UsesKilometres();
     const ServiceRowContext context(m_document);
     QStringList lines;
-    for (const DueService& due : DueServices(m_document, context,
-                                             ReminderSettings::Current().Window(metric), vehicle)) {
+    for (const DueService& due :
+         DueServices(m_document, context, ReminderSettings::Current().Window(metric), vehicle)) {
         const QString when = QString::fromStdString(DueWhenText(*due.Entry, context, metric));
         lines << QString("%1: %2%3")
                      .arg(due.State == DueState::PastDue ? "Past due" : "Due soon",
