@@ -25,6 +25,18 @@ void AppSettings::Load(QSettings& settings) {
     PrintRate = settings.value("Print Rate", 1).toInt() > 0;
     DateTimeExportFormat = settings.value("Date/Time Export Format", 0).toInt() > 0 ? 1 : 0;
     ShowExpenseLog = settings.value("Show Expense Log", 0).toInt() != 0;
+    // A reminder value that is no whole number from 0 to kMaxReminder
+    // gives the default.
+    const auto reminder = [&settings](const char* key, std::int32_t fallback) {
+        bool isNumber = false;
+        const qlonglong value = settings.value(key, fallback).toLongLong(&isNumber);
+        return isNumber && value >= 0 && value <= kMaxReminder ? static_cast<std::int32_t>(value)
+                                                               : fallback;
+    };
+    Reminders.Days = reminder("Reminder Days", ReminderSettings::kDefaultDays);
+    Reminders.Miles = reminder("Reminder Miles", ReminderSettings::kDefaultMiles);
+    Reminders.Kilometres = reminder("Reminder Kilometers", ReminderSettings::kDefaultKilometres);
+    ServiceNotifications = settings.value("Service Notifications", 1).toInt() != 0;
     settings.endGroup();
 }
 
@@ -36,6 +48,10 @@ void AppSettings::Save(QSettings& settings) const {
     settings.setValue("Print Rate", PrintRate ? 1 : 0);
     settings.setValue("Date/Time Export Format", DateTimeExportFormat);
     settings.setValue("Show Expense Log", ShowExpenseLog ? 1 : 0);
+    settings.setValue("Reminder Days", Reminders.Days);
+    settings.setValue("Reminder Miles", Reminders.Miles);
+    settings.setValue("Reminder Kilometers", Reminders.Kilometres);
+    settings.setValue("Service Notifications", ServiceNotifications ? 1 : 0);
     settings.endGroup();
     settings.sync();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ServiceDue.h"
+
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -20,6 +22,8 @@ struct AppSettings {
     static constexpr std::int32_t kDefaultStoredRate = 3650;
     static constexpr std::int32_t kLargestStoredRate = std::numeric_limits<std::int32_t>::max();
     static constexpr double kMaxRate = kLargestStoredRate / kRateScale;
+    // The largest reminder: days and distance alike.
+    static constexpr std::int32_t kMaxReminder = 9999999;
 
     // Reimbursement per distance unit. A double, so that every rate in the
     // stored range keeps its four decimals both ways.
@@ -29,6 +33,9 @@ struct AppSettings {
     int DateTimeExportFormat = 0; // 0: date and time, 1: date only
     std::string CurrentUser;      // the Palm user whose data is open
     bool ShowExpenseLog = false;  // the window offers the expense log and its exports
+    // How far ahead service counts as due soon; 0 turns a test off.
+    ReminderSettings Reminders;
+    bool ServiceNotifications = true; // a desktop notification when service is due
 
     // The stored form of a rate, within what that form holds: 0 for a
     // negative rate (or one that is not a number), the largest stored value

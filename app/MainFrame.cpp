@@ -235,6 +235,9 @@ void CMainFrame::CreateMenus() {
          "Export the expense log to a delimited text file."},
         {"Expense &Log To Excel", "actionExportExpenseExcel",
          "Export the expense log to excel spread sheet."},
+        {nullptr, nullptr, nullptr},
+        {"Service Schedule to &Calendar (.ics)...", "actionExportServiceCalendar",
+         "Export the planned service of every vehicle to a calendar file."},
     };
     for (const auto& entry : exports) {
         if (entry.text == nullptr) {
@@ -273,6 +276,10 @@ void CMainFrame::CreateMenus() {
                                              {m_app.Delimiter, m_app.DateTimeExportFormat}, this);
         });
     }
+    QAction* calendar = m_exportMenu->findChild<QAction*>("actionExportServiceCalendar");
+    calendar->setData(LogIndex::kServiceLog);
+    connect(calendar, &QAction::triggered, this,
+            [this] { ExportCommands::ExportServiceCalendar(m_app.Doc(), this); });
     // The expense log's two exports and the separator before them are shown
     // only while the window offers the expense log.
     for (const int position : {5, 6, 7})

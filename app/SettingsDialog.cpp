@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <cmath>
 #include <optional>
@@ -114,6 +115,7 @@ CSettingsDialog::CSettingsDialog(CTvDeskApp& app, QWidget* parent)
     form->addRow(delimiterBox);
     form->addRow(unitsBox);
     form->addRow(tr("&Date/Time Export Format:"), m_dateFormat);
+    form->addRow(MakeReminderBox());
     m_rootFolder->setMinimumWidth(320);
 
     QDialogButtonBox* buttons = MakeOkCancelButtons(this);
@@ -144,6 +146,11 @@ void CSettingsDialog::accept() {
     m_app.PrintRate = m_printRate->isChecked();
     m_app.Delimiter = DelimiterForButton(m_delimiters->checkedId());
     m_app.DateTimeExportFormat = m_dateFormat->currentIndex() > 0 ? 1 : 0;
+    ShowReminderUnits(m_units->checkedId() == 1);
+    m_reminders.Days = m_reminderDays->value();
+    m_app.Reminders = m_reminders;
+    m_app.ServiceNotifications = m_notifications->isChecked();
+    ReminderSettings::SetCurrent(m_reminders);
 
     CTvDeskDoc& document = m_app.Doc();
     std::uint32_t& units = document.Trips().Settings[0];
@@ -155,4 +162,47 @@ void CSettingsDialog::accept() {
     if (m_app.MainFrame() != nullptr)
         m_app.MainFrame()->RebuildActiveView();
     QDialog::accept();
+}
+
+QWidget* CSettingsDialog::MakeReminderBox() {
+    auto* box = new QGroupBox(tr("Service Reminders"), this);
+    m_reminders = m_app.Reminders;
+    m_reminderDays = new QSpinBox(box);
+    m_reminderDays->setObjectName("reminderDays");
+    m_reminderDays->setRange(0, AppSettings::kMaxReminder);
+    m_reminderDays->setValue(m_reminders.Days);
+    m_reminderDistance = new QSpinBox(box);
+    m_reminderDistance->setObjectName("reminderDistance");
+    m_reminderDistance->setRange(0, AppSettings::kMaxReminder);
+    m_reminderUnits = new QLabel(box);
+    m_notifications = new QCheckBox(tr("Show a desktop &notification when service is due"), box);
+    m_notifications->setObjectName("serviceNotifications");
+    m_notifications->setChecked(m_app.ServiceNotifications);
+    m_reminderMetric = m_units->checkedId() == 1;
+    m_reminderDistance->setValue(m_reminderMetric ? m_reminders.Kilometres : m_reminders.Miles);
+    ShowReminderUnits(m_reminderMetric);
+    connect(m_units, &QButtonGroup::idClicked, this,
+            [this](int button) { ShowReminderUnits(button == 1); });
+
+    auto* remindMe = new QLabel(tr("&Remind me"), box);
+    remindMe->setBuddy(m_reminderDays);
+    auto* line = new QHBoxLayout;
+    line->addWidget(remindMe);
+    line->addWidget(m_reminderDays);
+    line->addWidget(new QLabel(tr("days /"), box));
+    line->addWidget(m_reminderDistance);
+    line->addWidget(m_reminderUnits);
+    line->addStretch();
+    auto* layout = new QVBoxLayout(box);
+    layout->addLayout(line);
+    layout->addWidget(m_notifications);
+    return box;
+}
+
+void CSettingsDialog::ShowReminderUnits(bool metric) {
+    // The distance typed for one unit is kept for it when the units change.
+    (m_reminderMetric ? m_reminders.Kilometres : m_reminders.Miles) = m_reminderDistance->value();
+    m_reminderMetric = metric;
+    m_reminderDistance->setValue(metric ? m_reminders.Kilometres : m_reminders.Miles);
+    m_reminderUnits->setText(metric ? tr("kilometers ahead") : tr("miles ahead"));
 }

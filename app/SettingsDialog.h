@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RecordHold.h"
+#include "ServiceDue.h"
 
 #include <QDialog>
 
@@ -8,7 +9,9 @@ class CTvDeskApp;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
+class QSpinBox;
 
 // "Tarvenly Settings": the reimbursement rate, the export delimiter and date
 // format, and the distance units of the data file. OK checks the rate, then
@@ -39,4 +42,15 @@ private:
     QButtonGroup* m_delimiters;
     QButtonGroup* m_units;
     QComboBox* m_dateFormat;
+    // "Remind me N days / D miles ahead", the distance in the chosen units,
+    // and whether due service is announced on the desktop.
+    QWidget* MakeReminderBox();
+    void ShowReminderUnits(bool metric);
+    QSpinBox* m_reminderDays = nullptr;
+    QSpinBox* m_reminderDistance = nullptr;
+    QLabel* m_reminderUnits = nullptr;
+    QCheckBox* m_notifications = nullptr;
+    // The distance of each unit while the dialog is open.
+    ReminderSettings m_reminders;
+    bool m_reminderMetric = false;
 };

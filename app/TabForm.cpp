@@ -4,6 +4,7 @@
 #include "LogView.h"
 #include "MExcept.h"
 #include "MessageBox.h"
+#include "ServiceDue.h"
 #include "TvDeskDoc.h"
 #include "VehicleRows.h"
 #include "WholeDateEdit.h"
@@ -96,13 +97,16 @@ CTabForm::CTabForm(CTvDeskDoc& document, QWidget* parent)
     // Changes made elsewhere (vehicles, categories, a new data file) rebuild
     // the vehicle box; the pane's own broadcasts do not come back here.
     connect(&m_document, &CTvDeskDoc::viewsUpdated, this, [this](QObject* sender, int) {
-        if (sender != this)
+        if (sender != this) {
             RebuildVehicleBox();
+            ShowPastDueCount();
+        }
     });
     // The stores are about to be emptied: no item may keep a record.
     connect(&m_document, &CTvDeskDoc::contentsCleared, this, [this] {
         m_vehicles->clear();
         m_categories->clear();
+        m_logButtons->button(LogIndex::kServiceLog)->setText("Service Log");
     });
 
     setFixedWidth(kWidth);
@@ -237,4 +241,20 @@ CategoryEntry** CTabForm::RememberedFilterOf(int log) const {
     default:
         return nullptr;
     }
+}
+
+void CTabForm::SelectVehicle(std::uint32_t vehicleId) {
+    for (int index = 0; index < m_vehicles->count(); ++index) {
+        if (ItemPointer<VehicleRecord>(m_vehicles, index)->VehicleId == vehicleId) {
+            m_vehicles->setCurrentIndex(index);
+            ApplyFilter();
+            return;
+        }
+    }
+}
+
+void CTabForm::ShowPastDueCount() {
+    const std::size_t pastDue = CountPastDue(m_document, ServiceRowContext(m_document));
+    m_logButtons->button(LogIndex::kServiceLog)
+        ->setText(pastDue == 0 ? QString("Service Log") : QString("Service Log (%1)").arg(pastDue));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <cstdint>
 
 class CTvDeskDoc;
 class CategoryList;
@@ -40,6 +41,9 @@ public:
     // Shows or hides the "Expense Log" button; hidden while the expense log
     // is shown, the pane switches to the trip log.
     void OfferExpenseLog(bool offered);
+    // Chooses the vehicle with that identifier, when the box lists it, and
+    // applies the filter.
+    void SelectVehicle(std::uint32_t vehicleId);
 
 signals:
     // The log to show changed (delivered to the frame after this pane's own
@@ -54,6 +58,8 @@ private:
     void ShowControlsFor(int log);
     CategoryList* CategoryListOf(int log) const;
     CategoryEntry** RememberedFilterOf(int log) const;
+    // "Service Log (3)" while entries are past due, else "Service Log".
+    void ShowPastDueCount();
 
     CTvDeskDoc& m_document;
     int m_log = 0;

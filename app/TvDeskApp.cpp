@@ -10,6 +10,7 @@
 #include "ModalDialog.h"
 #include "NotifierRegistrationOffer.h"
 #include "PalmDesktopSettings.h"
+#include "ServiceReminder.h"
 #include "SettingsDialog.h"
 #include "TerminationSignals.h"
 #include "TvDeskDoc.h"
@@ -49,6 +50,7 @@ CTvDeskApp::CTvDeskApp(UserManagerLoader loader, QObject* parent)
 }
 
 CTvDeskApp::~CTvDeskApp() {
+    m_reminder.reset();
     // The frame refers to the document; it goes first.
     m_mainFrame.reset();
     // The socket goes while the lock still guards it.
@@ -237,6 +239,7 @@ bool CTvDeskApp::InitInstance(const QString& fileToOpen) {
     QSettings settings = ProgramSettings();
     AppSettings::Load(settings);
     m_settingsLoaded = true;
+    ReminderSettings::SetCurrent(Reminders);
 
     if (fileToOpen.isEmpty()) {
         OnFileNew();
@@ -254,6 +257,8 @@ bool CTvDeskApp::InitInstance(const QString& fileToOpen) {
     QTimer::singleShot(0, m_mainFrame.get(), [frame = m_mainFrame.get()] {
         OfferNotifierRegistration(frame);
     });
+    m_reminder = std::make_unique<CServiceReminder>(*this);
+    m_reminder->Check();
     m_termination = std::make_unique<TerminationSignals>();
     connect(m_termination.get(), &TerminationSignals::requested, this,
             &CTvDeskApp::OnTerminationRequest);
@@ -543,6 +548,8 @@ void CTvDeskApp::ReloadDocument() {
     ShowReloadStatus(Document != nullptr ? "The data file was read again after a HotSync."
                                          : "The data file could not be read again after a HotSync.",
                      closed);
+    if (m_reminder != nullptr)
+        m_reminder->Check();
 }
 
 void CTvDeskApp::KeepUnsavedEdits(const QStringList& closed) {

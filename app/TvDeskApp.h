@@ -18,6 +18,7 @@
 
 class CMainFrame;
 class CTvDeskDoc;
+class CServiceReminder;
 class HandOverServer;
 class TerminationSignals;
 
@@ -152,6 +153,8 @@ private:
     InstanceLock m_instanceLock{InstanceLockPath().toStdString()};
     std::unique_ptr<HandOverServer> m_server;
     std::unique_ptr<TerminationSignals> m_termination;
+    // Announces due service at start and after each reload.
+    std::unique_ptr<CServiceReminder> m_reminder;
     bool m_settingsLoaded = false;
     bool m_startFailed = false;
     // The file this copy was started on, to tell the running copy when it

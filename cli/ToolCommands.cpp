@@ -1,5 +1,6 @@
 #include "ToolCommands.h"
 
+#include "DueCommand.h"
 #include "InstanceRecord.h"
 #include "JsonDump.h"
 #include "ListCommand.h"
@@ -18,7 +19,7 @@ namespace {
 
 constexpr const char* kToolUsage =
     "usage: tvtool COMMAND [ARGS] (dump, check, resave, sample, list, export, report, "
-    "stats)\n";
+    "stats, due)\n";
 
 constexpr const char* kToolHelp =
     "tvtool: the Tarvenly Desktop data file from the command line.\n"
@@ -35,6 +36,7 @@ constexpr const char* kToolHelp =
     "  report LOG FILE -o OUT.pdf [...]  write a log's printed report to a PDF\n"
     "                    file\n"
     "  stats FILE [...]  print what a vehicle did and cost over a range of days\n"
+    "  due FILE [...]    list the service that is past due or due soon\n"
     "\n"
     "Run 'tvtool COMMAND --help' for a command's options, 'tvtool --version' for\n"
     "the version.\n"
@@ -109,6 +111,13 @@ int RunStats(const ToolCommand& command, const std::vector<std::string>& args, s
     });
 }
 
+int RunDue(const ToolCommand& command, const std::vector<std::string>& args, std::FILE* out,
+           std::FILE* err) {
+    return DueCommand::Run(args, out, err, [&command, err](const std::string& problem) {
+        return UsageError(err, command, problem);
+    });
+}
+
 const ToolCommand kCommands[] = {
     {"dump", "tvtool dump FILE",
      "Prints the whole data file as JSON: the five stores in file order with\n"
@@ -134,6 +143,7 @@ const ToolCommand kCommands[] = {
      RunSample, -1},
     {"list", ListCommand::kUsage, ListCommand::kHelp, RunList, -1},
     {"stats", StatsCommand::kUsage, StatsCommand::kHelp, RunStats, -1},
+    {"due", DueCommand::kUsage, DueCommand::kHelp, RunDue, -1},
 };
 
 int RunSample(const ToolCommand& command, const std::vector<std::string>& args, std::FILE*,

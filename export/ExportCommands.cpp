@@ -7,6 +7,7 @@
 #include "MessageBox.h"
 #include "OutputGuard.h"
 #include "RecordHold.h"
+#include "ServiceCalendar.h"
 #include "TvDeskDoc.h"
 
 #include <QFile>
@@ -169,6 +170,25 @@ void ExportToExcel(CTvDeskDoc& document, ExportLog log, QWidget* parent) {
                                                       .arg(QString::fromLocal8Bit(error.what())));
                   }
               });
+}
+
+void ExportServiceCalendar(CTvDeskDoc& document, QWidget* parent) {
+    const CRecordHold hold(document);
+    auto choice = ExportSaveDialog::Ask(parent, QStringLiteral("ServiceSchedule"),
+                                        {{"iCalendar Files (*.ics)", "ics"}});
+    if (hold.Lost())
+        return;
+    choice = RefuseDataFile(document, parent, choice);
+    if (!choice)
+        return;
+    try {
+        ServiceCalendar::WriteCalendarFile(document, LocalPath(choice->path));
+    } catch (const MExcept& error) {
+        MessageBox::warning(parent, QString("The calendar could not be written to %1. %2")
+                                        .arg(choice->path, QString::fromUtf8(error.Message())));
+    } catch (const std::bad_alloc&) {
+        MessageBox::warning(parent, MExceptOutOfMemory().Message());
+    }
 }
 
 } // namespace ExportCommands

@@ -24,4 +24,8 @@ void ExportToText(CTvDeskDoc& document, ExportLog log, const TextExportSettings&
 // name ending in .xlsx takes the .xlsx workbook.
 void ExportToExcel(CTvDeskDoc& document, ExportLog log, QWidget* parent);
 
+// File > Export > Service Schedule to Calendar: the planned service of every
+// vehicle as an iCalendar file (.ics), one all-day event per dated entry.
+void ExportServiceCalendar(CTvDeskDoc& document, QWidget* parent);
+
 } // namespace ExportCommands

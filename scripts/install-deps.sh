@@ -27,6 +27,8 @@ PACKAGES="
     poppler-utils
     libgsf-1-dev
     libxlsxwriter-dev
+    libical-dev
+    dbus-daemon
     python3-xlrd
     python3-openpyxl
     python3-xlwt

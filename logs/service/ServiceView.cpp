@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "MessageBox.h"
 #include "RecordHold.h"
+#include "ServiceDueDelegate.h"
 #include "ServiceRecordDialog.h"
 #include "ServiceReport.h"
 #include "ServiceRows.h"
@@ -19,6 +20,14 @@ CServiceView::CServiceView(CTvDeskDoc& document, int& sortCode, QWidget* parent)
           return m_context != nullptr ? ServiceCellText(entry, column, *m_context) : std::string();
       }) {
     setModel(&m_model);
+    // Past-due and due-soon rows are marked in the Complete column.
+    const auto dueState = [this](int row) {
+        const ServiceRecord* entry = m_model.RecordAt(row);
+        if (entry == nullptr || m_context == nullptr)
+            return DueState::NotDue;
+        return GetDueState(*entry, *m_context, ReminderSettings::Current().Window(Metric()));
+    };
+    setItemDelegateForColumn(ServiceColumn::kComplete, new CServiceDueDelegate(dueState, this));
 }
 
 CServiceView::~CServiceView() = default;

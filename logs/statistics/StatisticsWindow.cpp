@@ -7,6 +7,7 @@
 #include "FileDialog.h"
 #include "MessageBox.h"
 #include "OutputGuard.h"
+#include "ServiceDue.h"
 #include "TvDeskDoc.h"
 #include "VehicleStatistics.h"
 
@@ -307,6 +308,9 @@ QWidget* CStatisticsWindow::MakeFigures() {
     serviceForm->addRow("Completed in range:", m_figures.servicesCompleted);
     serviceForm->addRow("Past due now:", m_figures.servicesPastDue);
     serviceForm->addRow("Next due:", m_figures.nextDue);
+    m_figures.upcoming = MakeValue("upcomingServiceValue", page);
+    m_figures.upcoming->setWordWrap(true);
+    serviceForm->addRow("Upcoming:", m_figures.upcoming);
 
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -446,6 +450,7 @@ void CStatisticsWindow::Refresh() {
         m_heading->setText(AnsiText::ToQString(scope.Vehicle->Name.View()) + ", " + range);
     }
     ShowFigures(figures);
+    ShowUpcomingService();
     ShowEfficiencyChart(figures);
     ShowCostChart(figures);
     ShowDistanceChart(figures);
@@ -494,6 +499,26 @@ void CStatisticsWindow::ShowFigures(const VehicleStatistics& figures) {
     fill(m_distanceByCategory, figures.DistanceByCategory,
          [&units](std::int64_t distance) { return DistanceText(distance, units); });
     fill(m_costByCategory, figures.CostByCategory, AmountText);
+}
+
+void CStatisticsWindow::ShowUpcomingService() {
+    const VehicleRecord* vehicle = m_document.SelectedVehicle;
+    if (vehicle == nullptr) {
+        m_figures.upcoming->setText("None");
+        return;
+    }
+    const bool metric = m_document.Trips().UsesKilometres();
+    const ServiceRowContext context(m_document);
+    QStringList lines;
+    for (const DueService& due :
+         DueServices(m_document, context, ReminderSettings::Current().Window(metric), vehicle)) {
+        const QString when = QString::fromStdString(DueWhenText(*due.Entry, context, metric));
+        lines << QString("%1: %2%3")
+                     .arg(due.State == DueState::PastDue ? "Past due" : "Due soon",
+                          AnsiText::ToQString(context.TypeText(*due.Entry)),
+                          when.isEmpty() ? QString() : ", " + when);
+    }
+    m_figures.upcoming->setText(lines.isEmpty() ? QString("Nothing due soon") : lines.join('\n'));
 }
 
 void CStatisticsWindow::ShowEfficiencyChart(const VehicleStatistics& figures) {
@@ -630,7 +655,7 @@ void CStatisticsWindow::Drop() {
          {m_figures.trips, m_figures.distance, m_figures.expenses, m_figures.cost,
           m_figures.fillUps, m_figures.volume, m_figures.fuelCost, m_figures.efficiency,
           m_figures.costPerDistance, m_figures.costDistance, m_figures.servicesCompleted,
-          m_figures.servicesPastDue, m_figures.nextDue})
+          m_figures.servicesPastDue, m_figures.nextDue, m_figures.upcoming})
         value->clear();
     for (QFormLayout* rows : {m_distanceByCategory, m_costByCategory})
         while (rows->rowCount() > 0)

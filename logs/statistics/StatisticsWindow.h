@@ -69,11 +69,14 @@ private:
         QLabel* servicesCompleted;
         QLabel* servicesPastDue;
         QLabel* nextDue;
+        QLabel* upcoming;
     };
 
     QWidget* MakeFigures();
     QWidget* MakeChartPane(Chart chart, const QString& name, const QString& fileName);
     void ShowFigures(const VehicleStatistics& figures);
+    // The vehicle's service that is past due or due soon, one entry a line.
+    void ShowUpcomingService();
     void ShowEfficiencyChart(const VehicleStatistics& figures);
     void ShowCostChart(const VehicleStatistics& figures);
     void ShowDistanceChart(const VehicleStatistics& figures);

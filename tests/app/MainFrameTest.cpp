@@ -208,7 +208,8 @@ TEST_F(MainFrameTest, TheMenusHoldTheirEntriesWithMnemonicsAndShortcuts) {
 TEST_F(MainFrameTest, TheExportMenuOffersTheTripAndServiceExportsUntilTheExpenseLogIsShown) {
     EXPECT_EQ(EntriesOf(m_frame->findChild<QMenu*>("menuExport")),
               QStringList({"Trip Log to T&ext File", "Trip Log To E&xcel", "-",
-                           "&Service Log To Text File", "Ser&vice Log To Excel"}));
+                           "&Service Log To Text File", "Ser&vice Log To Excel", "-",
+                           "Service Schedule to &Calendar (.ics)..."}));
 }
 
 TEST_F(MainFrameTest, TheStatusBarShowsReadyAndTheLockKeysAndCanBeHidden) {

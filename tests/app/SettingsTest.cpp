@@ -106,7 +106,7 @@ TEST_F(Settings, TheDialogShowsTheValuesAndOkAppliesThem) {
     EXPECT_EQ(dialog.windowTitle(), "Tarvenly Settings");
     const QLineEdit* root = nullptr;
     for (const QLineEdit* field : dialog.findChildren<QLineEdit*>())
-        if (field->objectName() != "rate")
+        if (field->objectName() != "rate" && root == nullptr)
             root = field;
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->text(), m_folder.path() + "/");

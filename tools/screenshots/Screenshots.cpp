@@ -7,6 +7,7 @@
 
 #include "AboutDialog.h"
 #include "CategoryNameDialog.h"
+#include "Clock.h"
 #include "EditCategoriesDialog.h"
 #include "ExpenseDialog.h"
 #include "ExpenseView.h"
@@ -40,6 +41,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -267,6 +269,18 @@ int main(int argc, char** argv) {
         CServiceRecordDialog serviceDialog(*services->Rows().front(), document, metric, false,
                                            &frame);
         ok &= SaveDialog(serviceDialog, output, "dialog-service-record");
+        // A week before the newest planned entry, so that it shows as due
+        // soon beside those already past due.
+        const auto planned =
+            std::find_if(services->Rows().begin(), services->Rows().end(),
+                         [](const ServiceRecord* entry) { return !entry->IsCompleted(); });
+        if (planned != services->Rows().end()) {
+            const Clock::ScopedFix weekBefore(MTime((*planned)->Date.AsSeconds() - 7 * 86400));
+            document.UpdateAllViews(nullptr, 0);
+            QApplication::processEvents();
+            ok &= Save(frame, output, "main-1-service-log-due-soon");
+        }
+        document.UpdateAllViews(nullptr, 0);
     }
     frame.TabForm()->SwitchLog(LogIndex::kExpenseLog);
     QApplication::processEvents();
