@@ -1,6 +1,7 @@
 #include "ToolCommands.h"
 
 #include "ExportCommand.h"
+#include "ImportCommand.h"
 #include "JsonDump.h"
 #include "ListCommand.h"
 #include "MExcept.h"
@@ -16,8 +17,8 @@
 namespace {
 
 constexpr const char* kToolUsage =
-    "usage: tvtool COMMAND [ARGS] (dump, check, resave, sample, list, export, report, "
-    "stats)\n";
+    "usage: tvtool COMMAND [ARGS] (dump, check, resave, sample, list, export, import, "
+    "report, stats)\n";
 
 constexpr const char* kToolHelp =
     "tvtool: the Tarvenly Desktop data file from the command line.\n"
@@ -31,6 +32,8 @@ constexpr const char* kToolHelp =
     "  list LOG FILE [...]  print what a log's list shows for a filter\n"
     "  export LOG FILE -o OUT [...]  write a log to a text file or a workbook as\n"
     "                    the desktop program's export does\n"
+    "  import FILE.tv INPUT --log LOG [...]  add the rows of a text file or a\n"
+    "                    workbook to a log\n"
     "  report LOG FILE -o OUT.pdf [...]  write a log's printed report to a PDF\n"
     "                    file\n"
     "  stats FILE [...]  print what a vehicle did and cost over a range of days\n"
@@ -120,6 +123,13 @@ int RunExport(const Command& command, const std::vector<std::string>& args, std:
     });
 }
 
+int RunImport(const Command& command, const std::vector<std::string>& args, std::FILE* out,
+              std::FILE* err) {
+    return ImportCommand::Run(args, out, err, [&command, err](const std::string& problem) {
+        return UsageError(err, command, problem);
+    });
+}
+
 int RunReport(const Command& command, const std::vector<std::string>& args, std::FILE*,
               std::FILE* err) {
     return ReportCommand::Run(args, err, [&command, err](const std::string& problem) {
@@ -159,6 +169,7 @@ const Command kCommands[] = {
      RunSample},
     {"list", ListCommand::kUsage, ListCommand::kHelp, RunList},
     {"export", ExportCommand::kUsage, ExportCommand::kHelp, RunExport},
+    {"import", ImportCommand::kUsage, ImportCommand::kHelp, RunImport},
     {"report", ReportCommand::kUsage, ReportCommand::kHelp, RunReport},
     {"stats", StatsCommand::kUsage, StatsCommand::kHelp, RunStats},
 };
@@ -200,7 +211,8 @@ int RunSample(const Command& command, const std::vector<std::string>& args, std:
 // The positional arguments a command takes, or -1 when it parses its own.
 int PositionalCount(const Command& command) {
     const std::string_view name = command.name;
-    if (name == "sample" || name == "list" || name == "export" || name == "report" ||
+    if (name == "sample" || name == "list" || name == "export" || name == "import" ||
+        name == "report" ||
         name == "stats")
         return -1;
     return name == "resave" ? 2 : 1;

@@ -27,6 +27,9 @@ PACKAGES="
     poppler-utils
     libgsf-1-dev
     libxlsxwriter-dev
+    libcsv-dev
+    libfreexl-dev
+    libxml2-dev
     python3-xlrd
     python3-openpyxl
     python3-xlwt
