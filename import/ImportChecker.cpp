@@ -425,10 +425,6 @@ bool ImportChecker::CheckTrip(const ImportRow& row, ImportCheck& check) {
     std::string text;
     if (!FittingText(row, ImportField::Destination, kDestinationLength, "destination", text))
         return false;
-    if (text.empty()) {
-        Fail("the trip has no destination");
-        return false;
-    }
     trip.Destination.Set(text);
     if (!FittingText(row, ImportField::Note, kNoteLength, "note", trip.Note))
         return false;

@@ -189,7 +189,7 @@ DateVerdict ReadDateSerial(double serial, bool from1904, DateFields& fields) {
     const long long minuteOfDay = minutes % (24 * 60);
     // Days since 30 December 1899 to a civil date (the days-from-civil
     // algorithm run backwards, from 1 March 0000).
-    days += 693899 - 60 + 1;
+    days += 693899;
     const long long era = days / 146097;
     const long long dayOfEra = days - era * 146097;
     const long long yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
