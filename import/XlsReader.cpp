@@ -1,5 +1,6 @@
 #include "XlsReader.h"
 
+#include "Biff5Copy.h"
 #include "TextEncoding.h"
 
 #include <freexl.h>
@@ -14,8 +15,11 @@ constexpr const char* kNotAWorkbook =
 } // namespace
 
 XlsReader::XlsReader(const std::string& path, const std::string& sheet) {
-    const int opened = freexl_open(path.c_str(), &m_handle);
-    if (opened != FREEXL_OK) {
+    const Biff5Copy copy(path);
+    m_fromCodePage437 = copy.Path().has_value();
+    const int opened = freexl_open(copy.Path().value_or(path).c_str(), &m_handle);
+    // FreeXL may answer a workbook it gave up on with success and no handle.
+    if (opened != FREEXL_OK || m_handle == nullptr) {
         if (m_handle != nullptr)
             freexl_close(m_handle);
         m_handle = nullptr;
@@ -40,7 +44,10 @@ XlsReader::XlsReader(const std::string& path, const std::string& sheet) {
         std::string bytes;
         if (freexl_get_worksheet_name(m_handle, static_cast<unsigned short>(i), &name) ==
                 FREEXL_OK &&
-            name != nullptr && AppendUtf8AsCp1252(name, bytes) && bytes == sheet)
+            name != nullptr &&
+            (m_fromCodePage437 ? Biff5Copy::TakeBackText(name, bytes)
+                               : AppendUtf8AsCp1252(name, bytes)) &&
+            bytes == sheet)
             chosen = static_cast<int>(i);
     }
     if (chosen < 0 ||
@@ -83,7 +90,8 @@ bool XlsReader::Next(ImportRow& row) {
             case FREEXL_CELL_TIME: {
                 std::string bytes;
                 const char* text = value.value.text_value != nullptr ? value.value.text_value : "";
-                if (!AppendUtf8AsCp1252(text, bytes))
+                if (m_fromCodePage437 ? !Biff5Copy::TakeBackText(text, bytes)
+                                      : !AppendUtf8AsCp1252(text, bytes))
                     throw MExceptImport(kNotAWorkbook);
                 cell.SetText(bytes.data(), bytes.size());
                 break;
