@@ -160,6 +160,8 @@ void DelimitedReader::Start(const DelimitedOptions& options) {
 
 bool DelimitedReader::Next(ImportRow& row) {
     while (m_ready.empty()) {
+        if (!m_failure.empty())
+            throw MExceptImport(m_failure);
         if (!ParseBlock())
             return false;
     }
@@ -193,12 +195,13 @@ void DelimitedReader::Parse(const char* bytes, std::size_t size, bool last) {
                             csv_strerror(csv_error(m_parser.get())) + ".");
     if (last)
         csv_fini(m_parser.get(), OnField, OnRowEnd, this);
-    if (m_badLine != 0)
-        throw MExceptImport(LineText(m_badLine) +
-                            " is not UTF-8 text. Import the file as Windows-1252 text.");
-    if (csv_get_buffer_size(m_parser.get()) > kLongestField)
-        throw MExceptImport("The file cannot be read: a quoted field from " +
-                            LineText(m_current.line) + " never ends.");
+    // The rows before the fault are read first: the fault is where it is.
+    if (m_badLine != 0 && m_failure.empty())
+        m_failure = LineText(m_badLine) +
+                    " is not UTF-8 text. Import the file as Windows-1252 text.";
+    if (csv_get_buffer_size(m_parser.get()) > kLongestField && m_failure.empty())
+        m_failure = "The file cannot be read: a quoted field from " + LineText(m_current.line) +
+                    " never ends.";
 }
 
 void DelimitedReader::OnField(void* data, std::size_t size, void* self) {
@@ -225,7 +228,11 @@ void DelimitedReader::AddField(const char* data, std::size_t size) {
         if (data[i] == '\n' || (data[i] == '\r' && (i + 1 == size || data[i + 1] != '\n')))
             ++m_lines;
     }
-    if (m_encoding == TextEncoding::Cp1252 || size == 0) {
+    // Most fields are plain ASCII, the same in either encoding.
+    unsigned char high = 0;
+    for (std::size_t i = 0; i < size; ++i)
+        high |= static_cast<unsigned char>(data[i]);
+    if (m_encoding == TextEncoding::Cp1252 || high < 0x80) {
         cell.SetText(data, size);
         return;
     }

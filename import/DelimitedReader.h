@@ -85,5 +85,6 @@ private:
     std::size_t m_lines = 1;
     bool m_afterCarriageReturn = false;
     std::size_t m_badLine = 0; // a field that is not UTF-8, 0 for none
+    std::string m_failure;     // why the rest cannot be read, once the rows before are
     std::size_t m_line = 0;
 };

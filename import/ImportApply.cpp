@@ -62,15 +62,16 @@ std::vector<std::uint32_t> ResolveCategories(CategoryList& list,
 }
 
 template <typename Store, typename Record, typename Patch>
-std::size_t AddAll(Store& store, std::vector<Record>& records, Patch patch) {
-    for (Record& record : records) {
+std::size_t AddAll(Store& store, std::deque<Record>& records, Patch patch) {
+    const std::size_t added = records.size();
+    while (!records.empty()) {
+        Record& record = records.front();
         patch(record);
         record.Uid = 0;
         record.MarkModified();
         store.Append(std::move(record));
+        records.pop_front();
     }
-    const std::size_t added = records.size();
-    records.clear();
     records.shrink_to_fit();
     return added;
 }

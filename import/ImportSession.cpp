@@ -53,7 +53,7 @@ ImportSession::ImportSession(std::string path, ImportOptions options)
     m_format = magic == Magic::Zip        ? Format::Xlsx
                : magic == Magic::Compound ? Format::Xls
                                           : Format::Text;
-    const std::unique_ptr<RowReader> reader = OpenReader();
+    std::unique_ptr<RowReader> reader = OpenReader();
     if (const auto* text = dynamic_cast<const DelimitedReader*>(reader.get())) {
         m_delimiter = text->Delimiter();
         m_encoding = text->Encoding();
@@ -61,21 +61,22 @@ ImportSession::ImportSession(std::string path, ImportOptions options)
         m_options.text.delimiter = m_delimiter;
         m_options.text.encoding = m_encoding;
     }
-    ReadPreview(*reader);
+    // The header row alone tells this program's own text export, which is
+    // read with quotes off before any quote in its texts can mislead.
+    ImportRow header;
+    if (!reader->Next(header))
+        throw MExceptImport("The file holds no rows to import.");
+    m_preview.push_back(header);
     GuessFields();
     if (m_ownExport && m_format == Format::Text) {
         m_options.text.quotes = false;
-        ReadPreview(*OpenReader());
+        reader = OpenReader();
+        m_preview.clear();
     }
-}
-
-void ImportSession::ReadPreview(RowReader& reader) {
-    m_preview.clear();
     ImportRow row;
-    while (m_preview.size() < kPreviewRows && reader.Next(row))
+    while (m_preview.size() < kPreviewRows && reader->Next(row))
         m_preview.push_back(row);
-    if (m_preview.empty())
-        throw MExceptImport("The file holds no rows to import.");
+    GuessFields();
 }
 
 std::unique_ptr<RowReader> ImportSession::OpenReader() const {

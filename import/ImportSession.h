@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -76,11 +77,12 @@ struct ImportCheck {
     std::vector<std::string> unfiledCategories;
 
     // The records to add. Until Apply, a record's VehicleId, ServiceTypeId
-    // and category hold the index of its slot below.
-    std::vector<TripRecord> trips;
-    std::vector<ExpenseRecord> expenses;
-    std::vector<ServiceRecord> services;
-    std::vector<VehicleRecord> vehicles;
+    // and category hold the index of its slot below. Apply moves them into
+    // the stores block by block, so that they are not held twice.
+    std::deque<TripRecord> trips;
+    std::deque<ExpenseRecord> expenses;
+    std::deque<ServiceRecord> services;
+    std::deque<VehicleRecord> vehicles;
     std::vector<NameSlot> vehicleSlots;
     std::vector<NameSlot> serviceTypeSlots;
     std::vector<NameSlot> categorySlots;
@@ -132,7 +134,6 @@ public:
 
 private:
     std::unique_ptr<RowReader> OpenReader() const;
-    void ReadPreview(RowReader& reader);
     void GuessFields();
     // The date order of the date columns, from the rows given; none when no
     // row tells.
