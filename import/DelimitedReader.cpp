@@ -86,7 +86,8 @@ bool IsDigits(std::string_view text) {
 // "3/14/2024 9" or "2024-03-14 17": a date with an hour and no minute.
 bool EndsInHour(std::string_view text) {
     const std::size_t blank = text.rfind(' ');
-    if (blank == std::string_view::npos || text.empty() || !std::isdigit(static_cast<unsigned char>(text[0])))
+    if (blank == std::string_view::npos || text.empty() ||
+        !std::isdigit(static_cast<unsigned char>(text[0])))
         return false;
     const std::string_view hour = text.substr(blank + 1);
     return hour.size() <= 2 && IsDigits(hour) &&
@@ -125,8 +126,12 @@ DelimitedReader::~DelimitedReader() {
 
 void DelimitedReader::Start(const DelimitedOptions& options) {
     if (m_file != nullptr) {
-        m_block.resize(kSampleSize);
-        m_block.resize(std::fread(m_block.data(), 1, kSampleSize, m_file));
+        // A small file takes a small buffer (a size of 0 may be a pipe).
+        const std::size_t wanted = m_total != 0 && m_total < kSampleSize
+                                       ? static_cast<std::size_t>(m_total) + 1
+                                       : kSampleSize;
+        m_block.resize(wanted);
+        m_block.resize(std::fread(m_block.data(), 1, wanted, m_file));
         if (std::ferror(m_file))
             throw MExceptImport("The file cannot be read.");
     }
@@ -138,9 +143,9 @@ void DelimitedReader::Start(const DelimitedOptions& options) {
         throw MExceptImport("This is not a text file: it holds binary data. Import reads "
                             "delimited text (UTF-8 or Windows-1252), .xls and .xlsx files.");
     const bool marked = sample.starts_with(kByteOrderMark);
-    m_encoding = options.encoding.value_or(
-        marked || IsUtf8(sample, m_block.size() >= kSampleSize) ? TextEncoding::Utf8
-                                                                  : TextEncoding::Cp1252);
+    m_encoding = options.encoding.value_or(marked || IsUtf8(sample, m_block.size() >= kSampleSize)
+                                               ? TextEncoding::Utf8
+                                               : TextEncoding::Cp1252);
     if (marked && m_encoding == TextEncoding::Utf8) {
         m_block.erase(0, kByteOrderMark.size());
         m_done = kByteOrderMark.size();
@@ -197,8 +202,8 @@ void DelimitedReader::Parse(const char* bytes, std::size_t size, bool last) {
         csv_fini(m_parser.get(), OnField, OnRowEnd, this);
     // The rows before the fault are read first: the fault is where it is.
     if (m_badLine != 0 && m_failure.empty())
-        m_failure = LineText(m_badLine) +
-                    " is not UTF-8 text. Import the file as Windows-1252 text.";
+        m_failure =
+            LineText(m_badLine) + " is not UTF-8 text. Import the file as Windows-1252 text.";
     if (csv_get_buffer_size(m_parser.get()) > kLongestField && m_failure.empty())
         m_failure = "The file cannot be read: a quoted field from " + LineText(m_current.line) +
                     " never ends.";

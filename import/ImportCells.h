@@ -14,7 +14,7 @@ struct ImportCell {
     enum class Kind : std::uint8_t { Empty, Text, Number };
 
     Kind kind = Kind::Empty;
-    std::string text; // a Text cell's bytes, in Windows-1252 as the data file keeps them
+    std::string text;  // a Text cell's bytes, in Windows-1252 as the data file keeps them
     double number = 0; // a Number cell's value (a workbook's date is its day serial)
 
     void SetText(const char* bytes, std::size_t size) {

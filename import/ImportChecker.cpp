@@ -74,8 +74,7 @@ std::uint64_t ImportChecker::MomentKey(const MTime& moment) {
 }
 
 ImportChecker::ImportChecker(const TvDocument& document, const ImportOptions& options,
-                             const std::vector<ImportField>& fields, DateOrder order,
-                             bool date1904)
+                             const std::vector<ImportField>& fields, DateOrder order, bool date1904)
     : m_options(options), m_log(options.log), m_order(order), m_date1904(date1904) {
     m_columns.fill(-1);
     for (std::size_t column = 0; column < fields.size(); ++column)
@@ -93,11 +92,11 @@ ImportChecker::ImportChecker(const TvDocument& document, const ImportOptions& op
             m_vehicles.existing.emplace_back(std::string(vehicle.Name.View()), vehicle.VehicleId);
     for (const ServiceTypeRecord& type : document.ServiceTypes().Records())
         if (!type.IsDeleted())
-            m_serviceTypes.existing.emplace_back(std::string(type.Name.View()),
-                                                 type.ServiceTypeId);
-    const CategoryList* categories = m_log == ImportLog::Trips      ? &document.Trips().Categories
-                                     : m_log == ImportLog::Expenses ? &document.Expenses().Categories
-                                                                    : nullptr;
+            m_serviceTypes.existing.emplace_back(std::string(type.Name.View()), type.ServiceTypeId);
+    const CategoryList* categories = m_log == ImportLog::Trips ? &document.Trips().Categories
+                                     : m_log == ImportLog::Expenses
+                                         ? &document.Expenses().Categories
+                                         : nullptr;
     if (categories != nullptr) {
         for (const CategoryEntry& entry : categories->Items())
             if (!entry.IsDeleted())
@@ -268,8 +267,8 @@ bool ImportChecker::Moment(const ImportRow& row, ImportField field, MTime& momen
     return true;
 }
 
-std::size_t ImportChecker::Slot(Names& names, std::vector<NameSlot>& slots,
-                                const std::string& text, bool& known) {
+std::size_t ImportChecker::Slot(Names& names, std::vector<NameSlot>& slots, const std::string& text,
+                                bool& known) {
     const auto found = names.byText.find(text);
     if (found != names.byText.end()) {
         known = slots[found->second].id.has_value();
@@ -381,8 +380,8 @@ void ImportChecker::CheckRow(const ImportRow& row, std::size_t line, ImportCheck
 
 bool ImportChecker::CheckTrip(const ImportRow& row, ImportCheck& check) {
     TripRecord trip{MTime(std::int64_t{0})};
-    const ImportField startField = Has(row, ImportField::StartDate) ? ImportField::StartDate
-                                                                    : ImportField::Date;
+    const ImportField startField =
+        Has(row, ImportField::StartDate) ? ImportField::StartDate : ImportField::Date;
     if (!Moment(row, startField, trip.Start))
         return false;
     trip.End = trip.Start;
@@ -415,7 +414,8 @@ bool ImportChecker::CheckTrip(const ImportRow& row, ImportCheck& check) {
         start = hasDistance ? end - distance : end;
     for (const std::int32_t reading : {start, end}) {
         if (reading < 0 || reading > kMaxOdometer) {
-            Fail("odometer " + std::to_string(reading) + (reading < 0 ? " is below 0" : " is above 9,999,999"));
+            Fail("odometer " + std::to_string(reading) +
+                 (reading < 0 ? " is below 0" : " is above 9,999,999"));
             return false;
         }
     }
@@ -433,8 +433,8 @@ bool ImportChecker::CheckTrip(const ImportRow& row, ImportCheck& check) {
         return false;
     trip.VehicleId = vehicle;
     if (check.vehicleSlots[vehicle].id)
-        TV_DUPLICATE_CHECK((Key{*check.vehicleSlots[vehicle].id, MomentKey(trip.Start),
-                                trip.StartOdometer, 0}));
+        TV_DUPLICATE_CHECK(
+            (Key{*check.vehicleSlots[vehicle].id, MomentKey(trip.Start), trip.StartOdometer, 0}));
     trip.Category = CategorySlot(Text(row, ImportField::Category), check);
     trip.Flags = RecordFlags::Modified;
     check.trips.push_back(std::move(trip));

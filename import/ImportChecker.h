@@ -44,7 +44,9 @@ private:
     struct KeyHash {
         std::size_t operator()(const Key& key) const {
             std::uint64_t h = key.moment * 0x9E3779B97F4A7C15ull;
-            h ^= (static_cast<std::uint64_t>(key.vehicle) << 32 | static_cast<std::uint32_t>(key.odometer)) + 0x7F4A7C15 + (h << 6) + (h >> 2);
+            h ^= (static_cast<std::uint64_t>(key.vehicle) << 32 |
+                  static_cast<std::uint32_t>(key.odometer)) +
+                 0x7F4A7C15 + (h << 6) + (h >> 2);
             h ^= key.extra + (h << 6) + (h >> 2);
             return static_cast<std::size_t>(h);
         }

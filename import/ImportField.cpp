@@ -87,8 +87,7 @@ const HeaderRule kRules[] = {
     {ImportField::Vehicle, {"vehicle", "car", "truck", "auto"}},
     {ImportField::Note, {"note", "notes", "comment", "comments", "memo", "remarks", "remark"}},
     {ImportField::Completed, {"completed", "complete", "done", "status"}},
-    {ImportField::License,
-     {"license", "licence", "plate", "registration", "tag", "license plate"}},
+    {ImportField::License, {"license", "licence", "plate", "registration", "tag", "license plate"}},
     {ImportField::Vin, {"vin", "chassis", "vehicle identification number"}},
     {ImportField::Insurance, {"insurance", "insurer", "policy"}},
 };
@@ -163,15 +162,14 @@ std::optional<ImportField> ImportFieldNamed(std::string_view name) {
 
 const std::vector<ImportField>& FieldsOfLog(ImportLog log) {
     using F = ImportField;
-    static const std::vector<F> trips = {F::Ignore,      F::StartDate,   F::EndDate,
-                                         F::Date,        F::StartOdometer, F::EndOdometer,
-                                         F::Odometer,    F::Distance,    F::Destination,
-                                         F::Category,    F::Vehicle,     F::Note};
-    static const std::vector<F> expenses = {F::Ignore,   F::Date,   F::Vendor,   F::Description,
-                                            F::Category, F::Odometer, F::Cost,   F::Volume,
-                                            F::PricePerUnit, F::Vehicle, F::Note};
-    static const std::vector<F> services = {F::Ignore,      F::Date,      F::Odometer,
-                                            F::ServiceType, F::Completed, F::Vehicle, F::Note};
+    static const std::vector<F> trips = {F::Ignore,        F::StartDate,   F::EndDate,  F::Date,
+                                         F::StartOdometer, F::EndOdometer, F::Odometer, F::Distance,
+                                         F::Destination,   F::Category,    F::Vehicle,  F::Note};
+    static const std::vector<F> expenses = {F::Ignore,       F::Date,     F::Vendor, F::Description,
+                                            F::Category,     F::Odometer, F::Cost,   F::Volume,
+                                            F::PricePerUnit, F::Vehicle,  F::Note};
+    static const std::vector<F> services = {F::Ignore,    F::Date,    F::Odometer, F::ServiceType,
+                                            F::Completed, F::Vehicle, F::Note};
     static const std::vector<F> vehicles = {F::Ignore, F::Name,      F::License,
                                             F::Vin,    F::Insurance, F::Odometer};
     switch (log) {
@@ -204,8 +202,8 @@ ImportField GuessField(ImportLog log, std::string_view header,
 
 HeaderUnits UnitsOfHeader(std::string_view header) {
     const std::string words = Words(header);
-    for (const char* metric : {"kilometers", "kilometres", "km", "liters", "litres", "litre",
-                               "liter", "l", "kms"})
+    for (const char* metric :
+         {"kilometers", "kilometres", "km", "liters", "litres", "litre", "liter", "l", "kms"})
         if (HasPhrase(words, metric))
             return HeaderUnits::Metric;
     for (const char* us : {"miles", "mi", "gallons", "gallon", "gal", "mpg"})

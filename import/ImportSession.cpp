@@ -147,9 +147,8 @@ void ImportSession::SetField(std::size_t column, ImportField field) {
 }
 
 std::optional<std::size_t> ImportSession::ColumnNamed(std::string_view name) const {
-    if (!name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
-            return c >= '0' && c <= '9';
-        })) {
+    if (!name.empty() &&
+        std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         const std::size_t number = name.size() > 6 ? 0 : std::stoul(std::string(name));
         if (number >= 1)
             return number - 1;
@@ -226,10 +225,10 @@ ImportCheck ImportSession::Check(const TvDocument& document, ImportProgress* pro
     if (NeedsDateOrder())
         throw MExceptImport("Every date of the file reads both as month/day and as day/month. "
                             "Choose the order of the dates.");
-    const DateOrder order = m_options.dateOrder   ? *m_options.dateOrder
-                            : m_ownExport         ? DateOrder::MonthDayYear
-                            : m_fileDateOrder     ? *m_fileDateOrder
-                                                  : DateOrder::MonthDayYear;
+    const DateOrder order = m_options.dateOrder ? *m_options.dateOrder
+                            : m_ownExport       ? DateOrder::MonthDayYear
+                            : m_fileDateOrder   ? *m_fileDateOrder
+                                                : DateOrder::MonthDayYear;
     const std::unique_ptr<RowReader> reader = OpenReader();
     ImportChecker checker(document, m_options, m_fields, order, reader->UsesDate1904());
     checker.LearnNumberStyles(m_preview, m_hasHeader ? 1 : 0);

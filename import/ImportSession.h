@@ -26,8 +26,8 @@ class TvDocument;
 
 struct ImportOptions {
     ImportLog log = ImportLog::Trips;
-    DelimitedOptions text;   // delimited text only
-    std::string sheet;       // workbooks: the sheet's name; empty for the first
+    DelimitedOptions text; // delimited text only
+    std::string sheet;     // workbooks: the sheet's name; empty for the first
     std::optional<DateOrder> dateOrder;
     // The units of the file's distances and volumes (true: kilometres and
     // litres); none: what the headers say, else the data file's own units.

@@ -192,7 +192,8 @@ DateVerdict ReadDateSerial(double serial, bool from1904, DateFields& fields) {
     days += 693899;
     const long long era = days / 146097;
     const long long dayOfEra = days - era * 146097;
-    const long long yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const long long yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
     const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
     const long long monthIndex = (5 * dayOfYear + 2) / 153;
     fields.day = static_cast<int>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
@@ -236,7 +237,7 @@ std::optional<double> ReadNumber(std::string_view text, NumberStyle style) {
     const auto isPart = [](char c) {
         return IsDigit(c) || c == '-' || c == '+' || c == '.' || c == ',';
     };
-    while (!text.empty() && !isPart(text.front()) && text.front() != '(' )
+    while (!text.empty() && !isPart(text.front()) && text.front() != '(')
         text.remove_prefix(1);
     while (!text.empty() && !isPart(text.back()))
         text.remove_suffix(1);
@@ -256,8 +257,7 @@ std::optional<double> ReadNumber(std::string_view text, NumberStyle style) {
         } else if (c == style.decimal && !decimals) {
             plain.push_back('.');
             decimals = true;
-        } else if ((c == grouping || c == ' ' || c == '\'' || c == '\xA0') && !decimals &&
-                   digits) {
+        } else if ((c == grouping || c == ' ' || c == '\'' || c == '\xA0') && !decimals && digits) {
             continue;
         } else {
             return std::nullopt;
@@ -270,8 +270,8 @@ std::optional<double> ReadNumber(std::string_view text, NumberStyle style) {
 }
 
 std::string GroupedNumber(long long value) {
-    const unsigned long long magnitude =
-        value < 0 ? 0ull - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    const unsigned long long magnitude = value < 0 ? 0ull - static_cast<unsigned long long>(value)
+                                                   : static_cast<unsigned long long>(value);
     const std::string digits = std::to_string(magnitude);
     std::string grouped = value < 0 ? "-" : "";
     for (std::size_t i = 0; i < digits.size(); ++i) {

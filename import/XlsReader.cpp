@@ -1,6 +1,6 @@
 #include "XlsReader.h"
 
-#include "Biff5Copy.h"
+#include "FreeXlCopy.h"
 #include "TextEncoding.h"
 
 #include <freexl.h>
@@ -15,9 +15,9 @@ constexpr const char* kNotAWorkbook =
 } // namespace
 
 XlsReader::XlsReader(const std::string& path, const std::string& sheet) {
-    const Biff5Copy copy(path);
-    m_fromCodePage437 = copy.Path().has_value();
-    const int opened = freexl_open(copy.Path().value_or(path).c_str(), &m_handle);
+    const FreeXlCopy copy(path);
+    m_fromCodePage437 = copy.IsExcel5();
+    const int opened = freexl_open(copy.Path().c_str(), &m_handle);
     // FreeXL may answer a workbook it gave up on with success and no handle.
     if (opened != FREEXL_OK || m_handle == nullptr) {
         if (m_handle != nullptr)
@@ -45,7 +45,7 @@ XlsReader::XlsReader(const std::string& path, const std::string& sheet) {
         if (freexl_get_worksheet_name(m_handle, static_cast<unsigned short>(i), &name) ==
                 FREEXL_OK &&
             name != nullptr &&
-            (m_fromCodePage437 ? Biff5Copy::TakeBackText(name, bytes)
+            (m_fromCodePage437 ? FreeXlCopy::TakeBackText(name, bytes)
                                : AppendUtf8AsCp1252(name, bytes)) &&
             bytes == sheet)
             chosen = static_cast<int>(i);
@@ -90,7 +90,7 @@ bool XlsReader::Next(ImportRow& row) {
             case FREEXL_CELL_TIME: {
                 std::string bytes;
                 const char* text = value.value.text_value != nullptr ? value.value.text_value : "";
-                if (m_fromCodePage437 ? !Biff5Copy::TakeBackText(text, bytes)
+                if (m_fromCodePage437 ? !FreeXlCopy::TakeBackText(text, bytes)
                                       : !AppendUtf8AsCp1252(text, bytes))
                     throw MExceptImport(kNotAWorkbook);
                 cell.SetText(bytes.data(), bytes.size());

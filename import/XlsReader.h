@@ -5,7 +5,7 @@
 #include <string>
 
 // Reads one sheet of an Excel 5 or Excel 97-2003 workbook (.xls) through
-// FreeXL (an Excel 5 workbook through a Biff5Copy): the first sheet, or the
+// FreeXL (through a FreeXlCopy of the workbook): the first sheet, or the
 // one named. Numbers come as numbers, texts
 // converted to Windows-1252, and cells that the workbook formats as dates as
 // "YYYY-MM-DD HH:MM:SS" texts (FreeXL reads the formats).
@@ -30,5 +30,5 @@ private:
     unsigned short m_columns = 0;
     unsigned int m_next = 0; // the row Next reads, counted from 0
     bool m_date1904 = false;
-    bool m_fromCodePage437 = false; // read from a Biff5Copy
+    bool m_fromCodePage437 = false; // a BIFF5 FreeXlCopy
 };

@@ -57,9 +57,9 @@ int KeepPart(void*) {
 
 // A streaming reader over a part of the container, which stays the caller's.
 xmlTextReader* OpenXml(GsfInput* part) {
-    xmlTextReader* reader = xmlReaderForIO(ReadPart, KeepPart, part, nullptr, nullptr,
-                                           XML_PARSE_NONET | XML_PARSE_NOERROR |
-                                               XML_PARSE_NOWARNING);
+    xmlTextReader* reader =
+        xmlReaderForIO(ReadPart, KeepPart, part, nullptr, nullptr,
+                       XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
     if (reader == nullptr)
         Damaged();
     xmlTextReaderSetErrorHandler(reader, IgnoreXmlError, nullptr);
@@ -247,9 +247,9 @@ std::string XlsxReader::FindSheet(const std::string& sheet) {
             }
         }
         if (!found)
-            throw MExceptImport(sheet.empty() ? kNotAWorkbook
-                                              : "The workbook has no sheet named \"" + sheet +
-                                                    "\".");
+            throw MExceptImport(sheet.empty()
+                                    ? kNotAWorkbook
+                                    : "The workbook has no sheet named \"" + sheet + "\".");
     }
     GsfInput* part = Part(m_zip, "xl/_rels/workbook.xml.rels");
     if (part == nullptr || gsf_input_size(part) > kMostPartBytes) {

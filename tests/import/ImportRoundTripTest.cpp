@@ -83,9 +83,9 @@ struct ExportKind {
 // written: the same cells).
 TEST(ImportRoundTrip, EachExportReadsBackToTheSameFile) {
     const ExportKind kinds[] = {
-        {"comma", TextExportSettings{',', 0}},    {"semicolon", TextExportSettings{';', 0}},
-        {"tab", TextExportSettings{'\t', 0}},     {"colon", TextExportSettings{':', 0}},
-        {"date only", TextExportSettings{',', 1}}, {"xls", std::nullopt, WorkbookFormat::Excel5},
+        {"comma", TextExportSettings{',', 0}},        {"semicolon", TextExportSettings{';', 0}},
+        {"tab", TextExportSettings{'\t', 0}},         {"colon", TextExportSettings{':', 0}},
+        {"date only", TextExportSettings{',', 1}},    {"xls", std::nullopt, WorkbookFormat::Excel5},
         {"xlsx", std::nullopt, WorkbookFormat::Xlsx},
     };
     ImportFolder folder;

@@ -55,7 +55,8 @@ TEST(DelimitedReader, ReadsEachDelimiterAndEncodingWithQuotedLineBreaks) {
         {file("\xEF\xBB\xBF", ';'), ';', TextEncoding::Utf8},
         {file("", '\t'), '\t', TextEncoding::Utf8},
         {file("\xEF\xBB\xBF", ':'), ':', TextEncoding::Utf8},
-        {"Date;Note;Vendor\r\n3/4/2024;\"two\r\nlines, \"\"quoted\"\"\";Caf\xE9\r\n\r\n5/6/2024;x;y",
+        {"Date;Note;Vendor\r\n3/4/2024;\"two\r\nlines, "
+         "\"\"quoted\"\"\";Caf\xE9\r\n\r\n5/6/2024;x;y",
          ';', TextEncoding::Cp1252},
     };
     for (const Case& c : cases) {
@@ -79,7 +80,7 @@ TEST(DelimitedReader, ReadsEachDelimiterAndEncodingWithQuotedLineBreaks) {
 
 TEST(DelimitedReader, RefusesWhatIsNoText) {
     for (const std::string& bytes : {std::string(), std::string("PK\0\0binary", 10),
-                                    std::string("a,\"never closed") + std::string(1 << 21, 'x')}) {
+                                     std::string("a,\"never closed") + std::string(1 << 21, 'x')}) {
         EXPECT_THROW(ReadRows(bytes), MExceptImport);
     }
     // Not UTF-8 when UTF-8 is chosen.
@@ -95,10 +96,8 @@ TEST(ImportSession, DateOrderComesFromTheWholeColumn) {
         int month; // of the first row's date
     };
     const Case cases[] = {
-        {{"12/01/2020", "11/02/2020"}, true, 0},
-        {{"12/01/2020", "13/02/2020"}, false, 1},
-        {{"12/01/2020", "01/13/2020"}, false, 12},
-        {{"2020-12-01 07:30", "2020-11-02"}, false, 12},
+        {{"12/01/2020", "11/02/2020"}, true, 0},   {{"12/01/2020", "13/02/2020"}, false, 1},
+        {{"12/01/2020", "01/13/2020"}, false, 12}, {{"2020-12-01 07:30", "2020-11-02"}, false, 12},
         {{"12.01.2020", "11.02.2020"}, false, 1},
     };
     for (const Case& c : cases) {
@@ -124,21 +123,21 @@ TEST(ImportSession, DateOrderComesFromTheWholeColumn) {
 TEST(ImportSession, EachKindOfBadRowIsRefusedAlone) {
     const std::string good = "3/14/2021,100,120,Work,Civic,";
     const std::string bad[] = {
-        "31/02/2019,100,120,Work,Civic,",     // no such day
-        "soon,100,120,Work,Civic,",           // no date
-        "3/14/2021,-5,120,Work,Civic,",        // below 0
-        "3/14/2021,100,10000000,Work,Civic,",  // above the highest reading
-        "3/14/2021,ten,120,Work,Civic,",       // no number
-        "3/14/2021,100,120,Work,Tractor,",     // unknown vehicle
+        "31/02/2019,100,120,Work,Civic,",                        // no such day
+        "soon,100,120,Work,Civic,",                              // no date
+        "3/14/2021,-5,120,Work,Civic,",                          // below 0
+        "3/14/2021,100,10000000,Work,Civic,",                    // above the highest reading
+        "3/14/2021,ten,120,Work,Civic,",                         // no number
+        "3/14/2021,100,120,Work,Tractor,",                       // unknown vehicle
         "3/14/2021,100,120," + std::string(40, 'w') + ",Civic,", // too long
-        "1/1/1960,100,120,Work,Civic,",       // before 1970
+        "1/1/1960,100,120,Work,Civic,",                          // before 1970
         "3/14/2021,100,120,Work,Civic," + std::string(300, 'n'), // note too long
     };
     for (const std::string& row : bad) {
         ImportDocument document;
-        const ImportCheck check = document.Check(
-            "Start,Start Miles,End Miles,Destination,Vehicle,Note\n" + good + "\n" + row + "\n" +
-            good + "\n");
+        const ImportCheck check =
+            document.Check("Start,Start Miles,End Miles,Destination,Vehicle,Note\n" + good + "\n" +
+                           row + "\n" + good + "\n");
         EXPECT_EQ(check.trips.size(), 2u) << row;
         EXPECT_EQ(check.bad, 1u) << row;
         ASSERT_EQ(check.verdicts.size(), 1u) << row;
