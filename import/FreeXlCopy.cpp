@@ -264,12 +264,12 @@ void WidenDimensions(Bytes& book, const std::vector<Record>& records) {
             rows = std::max<std::uint32_t>(rows, Word(book, record.body) + 1u);
             columns = std::max<std::uint32_t>(columns, last + 1);
         } else if (type == kEof) {
-            if (dimension) {
+            if (dimension != 0) {
                 const std::uint32_t wideRows =
-                    std::max<std::uint32_t>(Word(book, *dimension + 2), rows);
+                    std::max<std::uint32_t>(Word(book, dimension + 2), rows);
                 const std::uint32_t wideColumns =
-                    std::max<std::uint32_t>(Word(book, *dimension + 6), columns);
-                PutWord(book, *dimension + 2,
+                    std::max<std::uint32_t>(Word(book, dimension + 6), columns);
+                PutWord(book, dimension + 2,
                         static_cast<std::uint16_t>(std::min<std::uint32_t>(wideRows, 0xFFFF)));
                 PutWord(book, dimension + 6,
                         static_cast<std::uint16_t>(std::min(wideColumns, kMostColumns)));
