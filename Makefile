@@ -67,8 +67,10 @@ fuzz: deps
 	$(FUZZ_DIR)/fuzz/tvfuzz_delimited -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	    -max_len=4096 -artifact_prefix=$(FUZZ_DIR)/delimited- \
 	    $(FUZZ_DIR)/corpus-delimited fuzz/corpus-delimited
+	# FreeXL leaks a converted text on some damaged workbooks: leaks are not
+	# the workbook fuzzer's finding (memory errors are).
 	$(FUZZ_DIR)/fuzz/tvfuzz_workbook -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
-	    -max_len=16384 -rss_limit_mb=2048 -artifact_prefix=$(FUZZ_DIR)/workbook- \
+	    -max_len=16384 -rss_limit_mb=2048 -detect_leaks=0 -artifact_prefix=$(FUZZ_DIR)/workbook- \
 	    $(FUZZ_DIR)/corpus-workbook fuzz/corpus-workbook
 
 # Open and save speed and memory on a generated million-trip file, the trip
