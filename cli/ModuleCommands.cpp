@@ -1,6 +1,7 @@
 #include "ModuleCommands.h"
 
 #include "ExportCommand.h"
+#include "ImportCommand.h"
 #include "ReportCommand.h"
 
 namespace {
@@ -9,6 +10,14 @@ int RunExport(const ToolCommand& command, const std::vector<std::string>& args, 
               std::FILE* err) {
     const OutputGuard::Registration runningDesk(RunningDeskFiles);
     return ExportCommand::Run(args, err, [&command, err](const std::string& problem) {
+        return UsageError(err, command, problem);
+    });
+}
+
+int RunImport(const ToolCommand& command, const std::vector<std::string>& args, std::FILE* out,
+              std::FILE* err) {
+    const OutputGuard::Registration runningDesk(RunningDeskFiles);
+    return ImportCommand::Run(args, out, err, [&command, err](const std::string& problem) {
         return UsageError(err, command, problem);
     });
 }
@@ -24,6 +33,7 @@ int RunReport(const ToolCommand& command, const std::vector<std::string>& args, 
 // tvtool looks here for every command it does not hold itself.
 const ToolCommand kCommands[] = {
     {"export", ExportCommand::kUsage, ExportCommand::kHelp, RunExport, -1},
+    {"import", ImportCommand::kUsage, ImportCommand::kHelp, RunImport, -1},
     {"report", ReportCommand::kUsage, ReportCommand::kHelp, RunReport, -1},
 };
 

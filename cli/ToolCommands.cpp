@@ -18,8 +18,8 @@
 namespace {
 
 constexpr const char* kToolUsage =
-    "usage: tvtool COMMAND [ARGS] (dump, check, resave, sample, list, export, report, "
-    "stats, due)\n";
+    "usage: tvtool COMMAND [ARGS] (dump, check, resave, sample, list, export, import, "
+    "report, stats, due)\n";
 
 constexpr const char* kToolHelp =
     "tvtool: the Tarvenly Desktop data file from the command line.\n"
@@ -33,6 +33,8 @@ constexpr const char* kToolHelp =
     "  list LOG FILE [...]  print what a log's list shows for a filter\n"
     "  export LOG FILE -o OUT [...]  write a log to a text file or a workbook as\n"
     "                    the desktop program's export does\n"
+    "  import FILE.tv INPUT --log LOG [...]  add the rows of a text file or a\n"
+    "                    workbook to a log\n"
     "  report LOG FILE -o OUT.pdf [...]  write a log's printed report to a PDF\n"
     "                    file\n"
     "  stats FILE [...]  print what a vehicle did and cost over a range of days\n"

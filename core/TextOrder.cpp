@@ -105,4 +105,16 @@ int Compare(std::string_view a, std::string_view b) {
     return exact < 0 ? -1 : (exact > 0 ? 1 : 0);
 }
 
+bool SameLetters(std::string_view a, std::string_view b) {
+    FoldedBytes left(a);
+    FoldedBytes right(b);
+    for (;;) {
+        const int x = left.Next();
+        if (x != right.Next())
+            return false;
+        if (x < 0)
+            return true;
+    }
+}
+
 } // namespace TextOrder

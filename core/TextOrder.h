@@ -18,6 +18,10 @@ namespace TextOrder {
 // when a comes after b.
 int Compare(std::string_view a, std::string_view b);
 
+// Whether two texts are the same with letter case and accents set aside
+// ("Eclair" and "éCLAIR"): the names that the boxes cannot tell apart.
+bool SameLetters(std::string_view a, std::string_view b);
+
 inline bool Less(std::string_view a, std::string_view b) {
     return Compare(a, b) < 0;
 }

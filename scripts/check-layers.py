@@ -36,14 +36,15 @@ ALLOWED = {
     "logs": {"logs render", "logs rules", "ui", "core"},
     "export rules": {"logs rules", "core"},
     "export": {"export rules", "logs rules", "ui", "core"},
-    "app": {"logs", "logs render", "logs rules", "export", "export rules", "ui", "core",
+    "import": {"logs rules", "core"},
+    "app": {"logs", "logs render", "logs rules", "export", "export rules", "import", "ui", "core",
             "palmdesktop", "notifier"},
-    "cli": {"logs render", "logs rules", "export rules", "sample", "core"},
+    "cli": {"logs render", "logs rules", "export rules", "import", "sample", "core"},
     "uninstall": {"palmdesktop", "ui", "core"},
 }
 
 # Layers that must not include Qt.
-QT_FREE = {"core", "notifier", "sample", "logs rules", "export rules"}
+QT_FREE = {"core", "notifier", "sample", "logs rules", "export rules", "import"}
 
 # Layers that may use Qt Core and Qt Gui but none of Qt's widgets.
 WIDGET_FREE = {"cli", "logs render"}

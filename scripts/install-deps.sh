@@ -29,6 +29,9 @@ PACKAGES="
     libxlsxwriter-dev
     libical-dev
     dbus-daemon
+    libcsv-dev
+    libfreexl-dev
+    libxml2-dev
     python3-xlrd
     python3-openpyxl
     python3-xlwt
