@@ -109,6 +109,7 @@ private:
     QMenu* m_exportMenu = nullptr;
     QAction* m_exit = nullptr;
     QAction* m_undo = nullptr;
+    QAction* m_redo = nullptr;
     QAction* m_cut = nullptr;
     QAction* m_copy = nullptr;
     QAction* m_paste = nullptr;

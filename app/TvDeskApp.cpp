@@ -406,12 +406,15 @@ void CTvDeskApp::OnUserSelection(const std::string& name) {
     if (name == CurrentUser)
         return;
     std::string previous = std::exchange(CurrentUser, name);
+    m_document->SetUndoClearedText("Undo history cleared by the user switch.");
     if (!OpenUserData())
         CurrentUser = std::move(previous);
+    m_document->SetUndoClearedText({});
 }
 
 void CTvDeskApp::ReloadDocument() {
     Log("CTvDeskApp::ReloadDocument()");
+    m_document->SetUndoClearedText("Undo history cleared by the HotSync.");
     std::optional<std::string> recovery;
     if (Document != nullptr) {
         // The reload replaces what is in memory; edits the file does not have
@@ -431,6 +434,7 @@ void CTvDeskApp::ReloadDocument() {
                              Document != nullptr ? "The data file has been read again."
                                                  : "The data file could not be read again."));
     }
+    m_document->SetUndoClearedText({});
 }
 
 std::optional<std::uint32_t>

@@ -1,14 +1,25 @@
 #include "TvDeskDoc.h"
 
+#include "DocumentCommand.h"
 #include "FileDialog.h"
 #include "MessageBox.h"
 
 #include <QDir>
 #include <QStandardPaths>
 
-CTvDeskDoc::CTvDeskDoc(QObject* parent) : QObject(parent) {}
+CTvDeskDoc::CTvDeskDoc(QObject* parent) : QObject(parent) {
+    connect(&m_undoStack, &QUndoStack::cleanChanged, this, &CTvDeskDoc::UpdateModified);
+}
 
 void CTvDeskDoc::SetModifiedFlag(bool modified) {
+    if (!modified)
+        m_undoStack.setClean();
+    m_unsavedData = modified;
+    UpdateModified();
+}
+
+void CTvDeskDoc::UpdateModified() {
+    const bool modified = m_unsavedData || !m_undoStack.isClean();
     const bool changed = modified != IsModified();
     TvDocument::SetModifiedFlag(modified);
     if (changed)
@@ -17,11 +28,19 @@ void CTvDeskDoc::SetModifiedFlag(bool modified) {
 
 void CTvDeskDoc::DeleteContents() {
     emit contentsCleared();
+    const bool hadHistory = m_undoStack.count() > 0;
+    m_undoStack.clear();
     TvDocument::DeleteContents();
+    if (hadHistory)
+        emit undoHistoryCleared(m_undoClearedText);
 }
 
 void CTvDeskDoc::UpdateAllViews(QObject* sender, int hint) {
     emit viewsUpdated(sender, hint);
+}
+
+void CTvDeskDoc::Push(CDocumentCommand* command) {
+    m_undoStack.push(command);
 }
 
 void CTvDeskDoc::ReportError(const std::string& text) {

@@ -113,12 +113,13 @@ protected:
         }
     }
 
-    TripStore m_trips;
-    ExpenseStore m_expenses;
+    CTvDeskDoc m_document;
+    TripStore& m_trips = m_document.Trips();
+    ExpenseStore& m_expenses = m_document.Expenses();
 };
 
 TEST_F(CategoryDialogs, EditDialogOffersTheGivenListsAndShowsThePreselectedOne) {
-    CEditCategoriesDialog dialog(&m_trips, &m_expenses, &m_trips.Categories);
+    CEditCategoriesDialog dialog(m_document, true, true, &m_trips.Categories);
     EXPECT_EQ(dialog.windowTitle(), "Edit Categories");
     auto* lists = dialog.findChild<QComboBox*>("listBox");
     ASSERT_NE(lists, nullptr);
@@ -151,7 +152,7 @@ TEST_F(CategoryDialogs, EditDialogOffersTheGivenListsAndShowsThePreselectedOne) 
 }
 
 TEST_F(CategoryDialogs, EditDialogWithoutThePreselectedListShowsNothingAndNewDoesNothing) {
-    CEditCategoriesDialog dialog(&m_trips, nullptr, &m_expenses.Categories);
+    CEditCategoriesDialog dialog(m_document, true, false, &m_expenses.Categories);
     auto* lists = dialog.findChild<QComboBox*>("listBox");
     EXPECT_EQ(ComboTexts(lists), QStringList("Trip Category List"));
     EXPECT_EQ(lists->currentIndex(), -1);
@@ -167,14 +168,14 @@ TEST_F(CategoryDialogs, EditDialogWithoutThePreselectedListShowsNothingAndNewDoe
     EXPECT_FALSE(dialog.Changed());
 
     // The expense list alone.
-    CEditCategoriesDialog expensesOnly(nullptr, &m_expenses, &m_expenses.Categories);
+    CEditCategoriesDialog expensesOnly(m_document, false, true, &m_expenses.Categories);
     EXPECT_EQ(ComboTexts(expensesOnly.findChild<QComboBox*>("listBox")),
               QStringList("Expense Category List"));
     EXPECT_EQ(Items(expensesOnly), QStringList("Fuel"));
 }
 
 TEST_F(CategoryDialogs, NewAsksForANameAndAddsTheCategoryAtItsPlace) {
-    CEditCategoriesDialog dialog(&m_trips, &m_expenses, &m_trips.Categories);
+    CEditCategoriesDialog dialog(m_document, true, true, &m_trips.Categories);
     QStringList initialTexts;
     AnswerName("Errands", &initialTexts);
     Button(dialog, "newButton")->click();
@@ -204,7 +205,7 @@ TEST_F(CategoryDialogs, NewAsksForANameAndAddsTheCategoryAtItsPlace) {
 TEST_F(CategoryDialogs, NewOnAFullListWarnsWithoutAskingForAName) {
     for (int n = 0; m_trips.Categories.Size() < 16; ++n)
         AddCategory(m_trips.Categories, "Extra" + std::to_string(n));
-    CEditCategoriesDialog dialog(&m_trips, &m_expenses, &m_trips.Categories);
+    CEditCategoriesDialog dialog(m_document, true, true, &m_trips.Categories);
     AnswerName("Too many");
     dialog.OnNew();
     EXPECT_EQ(ModalDialog::runCount(), 0);
@@ -218,7 +219,7 @@ TEST_F(CategoryDialogs, NewOnAFullListWarnsWithoutAskingForAName) {
 }
 
 TEST_F(CategoryDialogs, ANameAlreadyInTheListIsRefusedWithItsMessage) {
-    CEditCategoriesDialog dialog(&m_trips, &m_expenses, &m_trips.Categories);
+    CEditCategoriesDialog dialog(m_document, true, true, &m_trips.Categories);
     AnswerName("Work");
     dialog.OnNew();
     EXPECT_EQ(MessageBox::shownTexts(),
@@ -237,7 +238,7 @@ TEST_F(CategoryDialogs, ANameAlreadyInTheListIsRefusedWithItsMessage) {
 }
 
 TEST_F(CategoryDialogs, RenameMovesTheItemToTheEndAndKeepsTheEntryInPlace) {
-    CEditCategoriesDialog dialog(&m_trips, &m_expenses, &m_trips.Categories);
+    CEditCategoriesDialog dialog(m_document, true, true, &m_trips.Categories);
     const CategoryEntry& business = TripEntry("Business");
     Select(dialog, "Business");
     QStringList initialTexts;
@@ -261,7 +262,7 @@ TEST_F(CategoryDialogs, RenameMovesTheItemToTheEndAndKeepsTheEntryInPlace) {
 }
 
 TEST_F(CategoryDialogs, RenameToTheSameOrATakenNameChangesNothing) {
-    CEditCategoriesDialog dialog(&m_trips, &m_expenses, &m_trips.Categories);
+    CEditCategoriesDialog dialog(m_document, true, true, &m_trips.Categories);
     const CategoryEntry& work = TripEntry("Work");
 
     // Without a selected item nothing is asked.
@@ -292,7 +293,7 @@ TEST_F(CategoryDialogs, RenameToTheSameOrATakenNameChangesNothing) {
 }
 
 TEST_F(CategoryDialogs, DoubleClickingAnItemRenamesIt) {
-    CEditCategoriesDialog dialog(&m_trips, &m_expenses, &m_trips.Categories);
+    CEditCategoriesDialog dialog(m_document, true, true, &m_trips.Categories);
     Select(dialog, "Personal");
     AnswerName("Private");
     QListWidget* list = ItemList(dialog);
@@ -308,7 +309,7 @@ TEST_F(CategoryDialogs, DeleteAsksAndOnYesMovesTheTripsToUnfiled) {
     AddTrips({work, personal, work, 0});
     m_trips.Records()[2].MarkDeleted();
 
-    CEditCategoriesDialog dialog(&m_trips, &m_expenses, &m_trips.Categories);
+    CEditCategoriesDialog dialog(m_document, true, true, &m_trips.Categories);
     std::vector<const CategoryEntry*> removing;
     QObject::connect(&dialog, &CEditCategoriesDialog::categoryRemoving,
                      [&](const CategoryEntry& entry) { removing.push_back(&entry); });
@@ -356,7 +357,7 @@ TEST_F(CategoryDialogs, DeletingAnExpenseCategoryAsksTheSameAndMovesTheExpenses)
     ExpenseRecord expense = m_expenses.CreateRecord();
     expense.Category = 1;
     m_expenses.Append(std::move(expense));
-    CEditCategoriesDialog dialog(&m_trips, &m_expenses, &m_expenses.Categories);
+    CEditCategoriesDialog dialog(m_document, true, true, &m_expenses.Categories);
     Select(dialog, "Fuel");
     MessageBox::setNextAnswer(MessageBox::Yes);
     dialog.OnDelete();
