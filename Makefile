@@ -73,6 +73,7 @@ bench: build
 	sh bench/export.sh $(BUILD_DIR)/cli/tvtool $(BUILD_DIR)/bench/tvbench_workbook
 	sh bench/report_pdf.sh $(BUILD_DIR)/cli/tvtool
 	sh bench/stats.sh $(BUILD_DIR)/cli/tvtool
+	$(BUILD_DIR)/bench/tvbench_undo
 
 # The main window once per log and every dialog it reaches, rendered offscreen
 # on sample data into build/screenshots/.

@@ -116,11 +116,20 @@ CMainFrame::CMainFrame(CTvDeskApp& app, QWidget* parent)
             statusBar()->showMessage(text);
     });
 
+    // The layout and sort codes of the last run, where there was one.
+    m_memory.SortCodes = m_app.SortCodes;
+    m_memory.Load();
+    m_app.SortCodes = m_memory.SortCodes;
     AttachView(
         m_makeView(LogIndex::kTripLog, document, m_app.SortCodes[LogIndex::kTripLog], m_splitter));
     m_splitter->setSizes({CTabForm::kWidth, 760});
     resize(960, 600);
+    if (!m_memory.Geometry.isEmpty())
+        restoreGeometry(m_memory.Geometry);
+    if (!m_memory.Splitter.isEmpty())
+        m_splitter->restoreState(m_memory.Splitter);
     m_view->OnInitialUpdate();
+    RestoreColumnWidths();
     m_view->setFocus();
     m_tabForm->RebuildVehicleBox();
 
@@ -568,9 +577,30 @@ void CMainFrame::BringToFront() {
     front->activateWindow();
 }
 
+void CMainFrame::RememberColumnWidths() {
+    if (m_view == nullptr)
+        return;
+    QList<int>& widths = m_memory.ColumnWidths[static_cast<std::size_t>(m_view->LogIndex())];
+    widths.clear();
+    for (int column = 0; column < m_view->header()->count(); ++column)
+        widths.push_back(m_view->header()->sectionSize(column));
+}
+
+void CMainFrame::RestoreColumnWidths() {
+    const QList<int>& widths = m_memory.ColumnWidths[static_cast<std::size_t>(m_view->LogIndex())];
+    // A list whose columns changed since keeps its own widths.
+    if (widths.size() != m_view->header()->count())
+        return;
+    for (int column = 0; column < widths.size(); ++column)
+        m_view->header()->resizeSection(column, widths[column]);
+}
+
 void CMainFrame::RebuildActiveView() {
-    if (m_view != nullptr)
+    if (m_view != nullptr) {
+        RememberColumnWidths();
         m_view->RebuildColumnsAndRows();
+        RestoreColumnWidths();
+    }
     // The statistics window names the units too.
     auto* statistics = findChild<CStatisticsWindow*>();
     if (statistics != nullptr && statistics->isVisible())
@@ -596,10 +626,12 @@ void CMainFrame::ShowLog(int log) {
                            QApplication::focusWidget()->window() != this;
     // The document belongs to the application, so it outlives the moment
     // without a view.
+    RememberColumnWidths();
     delete std::exchange(m_view, nullptr);
     AttachView(
         m_makeView(log, m_app.Doc(), m_app.SortCodes[static_cast<std::size_t>(log)], m_splitter));
     m_view->OnInitialUpdate();
+    RestoreColumnWidths();
     m_view->show();
     if (wasActive)
         m_view->setFocus();
@@ -686,8 +718,14 @@ void CMainFrame::OnWebSite() {
 void CMainFrame::closeEvent(QCloseEvent* event) {
     // Changes are written back without asking; a failed save keeps the
     // window open so that nothing is lost.
-    if (m_app.Doc().SaveModified())
-        event->accept();
-    else
+    if (!m_app.Doc().SaveModified()) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    RememberColumnWidths();
+    m_memory.Geometry = saveGeometry();
+    m_memory.Splitter = m_splitter->saveState();
+    m_memory.SortCodes = m_app.SortCodes;
+    m_memory.Save();
 }

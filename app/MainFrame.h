@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LockKeyState.h"
+#include "WindowMemory.h"
 
 #include <QMainWindow>
 #include <cstdint>
@@ -82,6 +83,9 @@ private:
     // Puts a new list into the right-hand pane.
     void AttachView(CLogView* view);
     void UpdateCommandStates();
+    // The shown list's column widths into m_memory, and back from it.
+    void RememberColumnWidths();
+    void RestoreColumnWidths();
     void UpdateLockIndicators();
     QLineEdit* FocusedLineEdit() const;
     void OnUserChosen(int index);
@@ -101,6 +105,7 @@ private:
     QLabel* m_numLock = nullptr;
     QLabel* m_scrollLock = nullptr;
     LockKeyState m_lockKeys;
+    WindowMemory m_memory;
     QPrinter* m_printer = nullptr;
 
     QAction* m_print = nullptr;

@@ -132,11 +132,11 @@ TEST_F(CategoryDialogs, EditDialogOffersTheGivenListsAndShowsThePreselectedOne) 
     QStringList labels;
     for (const QLabel* label : dialog.findChildren<QLabel*>())
         labels << label->text();
-    EXPECT_EQ(labels, QStringList({"Category List:", "Category Items:"}));
+    EXPECT_EQ(labels, QStringList({"Category &List:", "Category &Items:"}));
     EXPECT_EQ(Button(dialog, "newButton")->text(), "&New");
     EXPECT_EQ(Button(dialog, "renameButton")->text(), "&Rename");
-    EXPECT_EQ(Button(dialog, "deleteButton")->text(), "Delete");
-    EXPECT_EQ(Button(dialog, "okButton")->text(), "OK");
+    EXPECT_EQ(Button(dialog, "deleteButton")->text(), "&Delete");
+    EXPECT_EQ(Button(dialog, "okButton")->text(), "&OK");
     EXPECT_TRUE(Button(dialog, "okButton")->isDefault());
 
     // Another list refills the list box.
@@ -310,9 +310,8 @@ TEST_F(CategoryDialogs, DeleteAsksAndOnYesMovesTheTripsToUnfiled) {
     m_trips.Records()[2].MarkDeleted();
 
     CEditCategoriesDialog dialog(m_document, true, true, &m_trips.Categories);
-    std::vector<const CategoryEntry*> removing;
-    QObject::connect(&dialog, &CEditCategoriesDialog::categoryRemoving,
-                     [&](const CategoryEntry& entry) { removing.push_back(&entry); });
+    // A filter on the deleted category falls back to all categories.
+    m_document.TripLogFilter = &TripEntry("Work");
 
     Select(dialog, "Work");
     MessageBox::setNextAnswer(MessageBox::No);
@@ -325,17 +324,16 @@ TEST_F(CategoryDialogs, DeleteAsksAndOnYesMovesTheTripsToUnfiled) {
     EXPECT_EQ(m_trips.Categories.Size(), 4u);
     EXPECT_EQ(m_trips.Records()[0].Category, work);
     EXPECT_EQ(m_trips.Records()[0].Flags, 0u);
-    EXPECT_TRUE(removing.empty());
+    EXPECT_EQ(m_document.TripLogFilter, &TripEntry("Work"));
     EXPECT_FALSE(dialog.Changed());
 
-    const CategoryEntry* workEntry = &TripEntry("Work");
     MessageBox::setNextAnswer(MessageBox::Yes);
     dialog.OnDelete();
     EXPECT_EQ(Items(dialog), QStringList({"Business", "Personal"}));
     EXPECT_TRUE(ItemList(dialog)->selectedItems().isEmpty());
     EXPECT_EQ(Names(m_trips.Categories),
               (std::vector<std::string>{"Business", "Personal", "Unfiled"}));
-    EXPECT_EQ(removing, std::vector<const CategoryEntry*>{workEntry});
+    EXPECT_EQ(m_document.TripLogFilter, &m_document.AllCategoriesEntry);
     std::vector<std::uint32_t> categories;
     std::vector<std::uint32_t> flags;
     for (const TripRecord& trip : m_trips.Records()) {
