@@ -596,11 +596,12 @@ void CMainFrame::RestoreColumnWidths() {
 }
 
 void CMainFrame::RebuildActiveView() {
-    if (m_view != nullptr) {
-        RememberColumnWidths();
+    // The columns are named and sized for the new units: widths kept for
+    // the old ones no longer apply.
+    for (QList<int>& widths : m_memory.ColumnWidths)
+        widths.clear();
+    if (m_view != nullptr)
         m_view->RebuildColumnsAndRows();
-        RestoreColumnWidths();
-    }
     // The statistics window names the units too.
     auto* statistics = findChild<CStatisticsWindow*>();
     if (statistics != nullptr && statistics->isVisible())
