@@ -536,7 +536,8 @@ void CMainFrame::OnEditCategories() {
     if (hold.Lost())
         return;
     // The filter pane and the lists rebuild from the edited lists.
-    document.UpdateAllViews(nullptr, 0);
+    if (dialog.Changed())
+        document.UpdateAllViews(nullptr, 0);
 }
 
 void CMainFrame::OnUserChosen(int index) {
