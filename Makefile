@@ -94,6 +94,7 @@ bench: build
 	bash bench/startup.sh $(BUILD_DIR)/cli/tvtool $(BUILD_DIR)/bench/tvbench_stdonly
 	bash bench/hotsync.sh $(BUILD_DIR)
 	sh bench/import.sh $(BUILD_DIR)/cli/tvtool
+	$(BUILD_DIR)/bench/tvbench_undo
 
 # The main window once per log and every dialog it reaches, rendered offscreen
 # on sample data into build/screenshots/.

@@ -40,6 +40,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QUndoStack>
 #include <QUrl>
 #include <utility>
 
@@ -100,12 +101,35 @@ CMainFrame::CMainFrame(CTvDeskApp& app, QWidget* parent)
     // The pane tells the frame of a new log after its own work is done.
     connect(m_tabForm, &CTabForm::logChanged, this, &CMainFrame::ShowLog, Qt::QueuedConnection);
     connect(m_tabForm, &CTabForm::filterChanged, this, &CMainFrame::OnFilterChanged);
+    // The Edit menu names the steps of the history; an undone units change
+    // renames the columns again; a reload that throws history away says so.
+    QUndoStack& history = document.UndoStack();
+    connect(&history, &QUndoStack::indexChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(&history, &QUndoStack::cleanChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(&document, &CTvDeskDoc::documentChanged, this, [this](const DocumentChange& change) {
+        const StoreChange* trips = change.Find(StoreKind::Trips);
+        if (change.IsReplay() && trips != nullptr && trips->settings)
+            RebuildActiveView();
+    });
+    connect(&document, &CTvDeskDoc::undoHistoryCleared, this, [this](const QString& text) {
+        if (!text.isEmpty())
+            statusBar()->showMessage(text);
+    });
 
+    // The layout and sort codes of the last run, where there was one.
+    m_memory.SortCodes = m_app.SortCodes;
+    m_memory.Load();
+    m_app.SortCodes = m_memory.SortCodes;
     AttachView(
         m_makeView(LogIndex::kTripLog, document, m_app.SortCodes[LogIndex::kTripLog], m_splitter));
     m_splitter->setSizes({CTabForm::kWidth, 760});
     resize(960, 600);
+    if (!m_memory.Geometry.isEmpty())
+        restoreGeometry(m_memory.Geometry);
+    if (!m_memory.Splitter.isEmpty())
+        m_splitter->restoreState(m_memory.Splitter);
     m_view->OnInitialUpdate();
+    RestoreColumnWidths();
     m_view->setFocus();
     m_tabForm->RebuildVehicleBox();
 
@@ -144,13 +168,18 @@ void CMainFrame::CreateActions() {
                               "Choose the printer, the paper and the margins");
     connect(m_printSetup, &QAction::triggered, this, &CMainFrame::OnPrintSetup);
     m_exit = MakeAction(this, "E&xit", "actionExit", "Save the changes and quit");
+    m_exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(m_exit, &QAction::triggered, this, &QWidget::close);
 
-    // The menu shows Ctrl+X and Ctrl+Z, so they work as well as the classic
-    // Alt+Backspace.
+    // Undo and Redo act on a focused text field that has something to undo,
+    // else on the document's history. The menu shows Ctrl+Z, so it works as
+    // well as the classic Alt+Backspace.
     m_undo = MakeAction(this, "&Undo", "actionUndo", "Undo the last edit");
     m_undo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+    m_redo = MakeAction(this, "&Redo", "actionRedo", "Redo the edit undone last");
+    m_redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     m_cut = MakeAction(this, "Cu&t", "actionCut", "Cut the selection to the clipboard");
     m_cut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
     m_cut->setIcon(QIcon(":/icons/edit-cut.svg"));
@@ -160,13 +189,14 @@ void CMainFrame::CreateActions() {
     m_paste = MakeAction(this, "&Paste", "actionPaste", "Insert the clipboard's text");
     m_paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
     m_paste->setIcon(QIcon(":/icons/edit-paste.svg"));
-    for (QAction* action : {m_undo, m_cut, m_copy, m_paste})
+    for (QAction* action : {m_undo, m_redo, m_cut, m_copy, m_paste})
         connect(action, &QAction::triggered, this, [this, action] { OnEditCommand(action); });
 
-    m_edit = MakeAction(this, "Edit", "actionEdit", "Edit the selected record");
-    m_new = MakeAction(this, "New", "actionNew", "Add a record");
+    m_edit = MakeAction(this, "&Edit", "actionEdit", "Edit the selected record");
+    m_new = MakeAction(this, "&New", "actionNew", "Add a record");
     m_new->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    m_delete = MakeAction(this, "Delete", "actionDelete", "Delete the selected records");
+    // The list takes the Delete key itself, with the same command.
+    m_delete = MakeAction(this, "&Delete", "actionDelete", "Delete the selected records");
     m_editCategories =
         MakeAction(this, "Edit Cate&gories...", "actionEditCategories", "Edit the categories. ");
     connect(m_editCategories, &QAction::triggered, this, &CMainFrame::OnEditCategories);
@@ -183,7 +213,7 @@ void CMainFrame::CreateActions() {
         if (m_view != nullptr)
             m_view->OnDeleteRecords();
     });
-    m_editUsers = MakeAction(this, "Edit &Users", "actionEditUsers", "Edit Palm Desktop's users");
+    m_editUsers = MakeAction(this, "Edit U&sers", "actionEditUsers", "Edit Palm Desktop's users");
     connect(m_editUsers, &QAction::triggered, this, &CMainFrame::OnEditUsers);
 
     m_statusBarShown =
@@ -194,13 +224,13 @@ void CMainFrame::CreateActions() {
                                    "Show or hide the expense log and its exports");
     m_expenseLogShown->setCheckable(true);
     connect(m_expenseLogShown, &QAction::toggled, this, &CMainFrame::OfferExpenseLog);
-    m_settings = MakeAction(this, "&Settings", "actionSettings", "Edit the Tarvenly settings.");
+    m_settings = MakeAction(this, "Se&ttings...", "actionSettings", "Edit the Tarvenly settings.");
     connect(m_settings, &QAction::triggered, this, [this] { m_app.OnSettings(); });
 
     m_webSite = MakeAction(this, "Tarvenly on the &Web", "actionWebSite",
                            "Open the Tarvenly web site in your browser");
     connect(m_webSite, &QAction::triggered, this, &CMainFrame::OnWebSite);
-    m_userGuide = MakeAction(this, "User Guide...", "actionUserGuide", "Open the user guide");
+    m_userGuide = MakeAction(this, "&User Guide...", "actionUserGuide", "Open the user guide");
     m_userGuide->setShortcut(QKeySequence::HelpContents);
     connect(m_userGuide, &QAction::triggered, this, &CMainFrame::OnUserGuide);
     m_about = MakeAction(this, "&About TvDesk...", "actionAbout", "Version information.");
@@ -222,7 +252,7 @@ void CMainFrame::CreateMenus() {
         const char* name;
         const char* tip;
     } exports[] = {
-        {"Trip Log to T&ext File", "actionExportTripText", "Export the trip log to a text file."},
+        {"Trip Log to &Text File", "actionExportTripText", "Export the trip log to a text file."},
         {"Trip Log To E&xcel", "actionExportTripExcel",
          "Export the trip log to excel spread sheet."},
         {nullptr, nullptr, nullptr},
@@ -289,7 +319,7 @@ void CMainFrame::CreateMenus() {
 
     QMenu* edit = menuBar()->addMenu("&Edit");
     edit->setObjectName("menuEdit");
-    edit->addAction(m_undo);
+    edit->addActions({m_undo, m_redo});
     edit->addSeparator();
     edit->addActions({m_cut, m_copy, m_paste});
     edit->addSeparator();
@@ -404,7 +434,16 @@ void CMainFrame::UpdateCommandStates() {
 
     const QLineEdit* edit = FocusedLineEdit();
     const bool writable = edit != nullptr && !edit->isReadOnly();
-    m_undo->setEnabled(writable && edit->isUndoAvailable());
+    // The field's own undo comes first while it has one.
+    QUndoStack& history = m_app.Doc().UndoStack();
+    const bool fieldUndo = writable && edit->isUndoAvailable();
+    m_undo->setEnabled(fieldUndo || history.canUndo());
+    m_undo->setText(fieldUndo || !history.canUndo() ? QString("&Undo")
+                                                    : "&Undo " + history.undoText());
+    const bool fieldRedo = writable && edit->isRedoAvailable();
+    m_redo->setEnabled(fieldRedo || history.canRedo());
+    m_redo->setText(fieldRedo || !history.canRedo() ? QString("&Redo")
+                                                    : "&Redo " + history.redoText());
     m_cut->setEnabled(writable && edit->hasSelectedText());
     m_paste->setEnabled(writable && !QApplication::clipboard()->text().isEmpty());
     const bool listHasFocus = m_view != nullptr && m_view->hasFocus();
@@ -419,9 +458,16 @@ void CMainFrame::UpdateCommandStates() {
 }
 
 void CMainFrame::OnEditCommand(QAction* action) {
-    if (QLineEdit* edit = FocusedLineEdit()) {
+    QLineEdit* field = FocusedLineEdit();
+    if (action == m_undo && (field == nullptr || !field->isUndoAvailable())) {
+        m_app.Doc().UndoStack().undo();
+    } else if (action == m_redo && (field == nullptr || !field->isRedoAvailable())) {
+        m_app.Doc().UndoStack().redo();
+    } else if (QLineEdit* edit = field) {
         if (action == m_undo)
             edit->undo();
+        else if (action == m_redo)
+            edit->redo();
         else if (action == m_cut)
             edit->cut();
         else if (action == m_copy)
@@ -487,27 +533,18 @@ void CMainFrame::OnEditCategories() {
                               m_view->LogIndex() != LogIndex::kVehicleList);
     const CategoryList* preselect = logHasCategories ? document.CurrentCategoryList : nullptr;
     CRecordHold hold(document);
-    CEditCategoriesDialog dialog(&document.Trips(), &document.Expenses(), preselect, this);
-    // A filter on a deleted category falls back to all categories rather
-    // than keep a reference to an entry that is gone.
-    connect(&dialog, &CEditCategoriesDialog::categoryRemoving, this,
-            [&document](const CategoryEntry& entry) {
-                for (CategoryEntry** filter : {&document.TripLogFilter, &document.ServiceLogFilter,
-                                               &document.ExpenseLogFilter}) {
-                    if (*filter == &entry)
-                        *filter = &document.AllCategoriesEntry;
-                }
-            });
+    // Each change is a command of its own; a filter on a deleted category
+    // falls back to all categories.
+    CEditCategoriesDialog dialog(document, true, true, preselect, this);
     hold.Exec(dialog);
     // A reload while the dialog was open took the lists it edited: what the
     // document holds now is the file's, unchanged, and the reload has told
     // the views.
     if (hold.Lost())
         return;
-    if (dialog.Changed())
-        document.SetModifiedFlag(true);
     // The filter pane and the lists rebuild from the edited lists.
-    document.UpdateAllViews(nullptr, 0);
+    if (dialog.Changed())
+        document.UpdateAllViews(nullptr, 0);
 }
 
 void CMainFrame::OnUserChosen(int index) {
@@ -548,7 +585,29 @@ void CMainFrame::BringToFront() {
     front->activateWindow();
 }
 
+void CMainFrame::RememberColumnWidths() {
+    if (m_view == nullptr)
+        return;
+    QList<int>& widths = m_memory.ColumnWidths[static_cast<std::size_t>(m_view->LogIndex())];
+    widths.clear();
+    for (int column = 0; column < m_view->header()->count(); ++column)
+        widths.push_back(m_view->header()->sectionSize(column));
+}
+
+void CMainFrame::RestoreColumnWidths() {
+    const QList<int>& widths = m_memory.ColumnWidths[static_cast<std::size_t>(m_view->LogIndex())];
+    // A list whose columns changed since keeps its own widths.
+    if (widths.size() != m_view->header()->count())
+        return;
+    for (int column = 0; column < widths.size(); ++column)
+        m_view->header()->resizeSection(column, widths[column]);
+}
+
 void CMainFrame::RebuildActiveView() {
+    // The columns are named and sized for the new units: widths kept for
+    // the old ones no longer apply.
+    for (QList<int>& widths : m_memory.ColumnWidths)
+        widths.clear();
     if (m_view != nullptr)
         m_view->RebuildColumnsAndRows();
     // The statistics window names the units too.
@@ -576,10 +635,12 @@ void CMainFrame::ShowLog(int log) {
                            QApplication::focusWidget()->window() != this;
     // The document belongs to the application, so it outlives the moment
     // without a view.
+    RememberColumnWidths();
     delete std::exchange(m_view, nullptr);
     AttachView(
         m_makeView(log, m_app.Doc(), m_app.SortCodes[static_cast<std::size_t>(log)], m_splitter));
     m_view->OnInitialUpdate();
+    RestoreColumnWidths();
     m_view->show();
     if (wasActive)
         m_view->setFocus();
@@ -678,8 +739,14 @@ void CMainFrame::OnWebSite() {
 void CMainFrame::closeEvent(QCloseEvent* event) {
     // Changes are written back without asking; a failed save keeps the
     // window open so that nothing is lost.
-    if (m_app.Doc().SaveModified())
-        event->accept();
-    else
+    if (!m_app.Doc().SaveModified()) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    RememberColumnWidths();
+    m_memory.Geometry = saveGeometry();
+    m_memory.Splitter = m_splitter->saveState();
+    m_memory.SortCodes = m_app.SortCodes;
+    m_memory.Save();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LockKeyState.h"
+#include "WindowMemory.h"
 
 #include <QMainWindow>
 #include <cstdint>
@@ -84,6 +85,9 @@ private:
     // Puts a new list into the right-hand pane.
     void AttachView(CLogView* view);
     void UpdateCommandStates();
+    // The shown list's column widths into m_memory, and back from it.
+    void RememberColumnWidths();
+    void RestoreColumnWidths();
     void UpdateLockIndicators();
     QLineEdit* FocusedLineEdit() const;
     void OnUserChosen(int index);
@@ -103,6 +107,7 @@ private:
     QLabel* m_numLock = nullptr;
     QLabel* m_scrollLock = nullptr;
     LockKeyState m_lockKeys;
+    WindowMemory m_memory;
     QPrinter* m_printer = nullptr;
 
     QAction* m_print = nullptr;
@@ -111,6 +116,7 @@ private:
     QMenu* m_exportMenu = nullptr;
     QAction* m_exit = nullptr;
     QAction* m_undo = nullptr;
+    QAction* m_redo = nullptr;
     QAction* m_cut = nullptr;
     QAction* m_copy = nullptr;
     QAction* m_paste = nullptr;

@@ -6,6 +6,7 @@
 #include "RecordStore.h"
 #include "TvDeskApp.h"
 #include "TvDeskDoc.h"
+#include "UnitsCommand.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -21,6 +22,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <cmath>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -152,15 +154,15 @@ void CSettingsDialog::accept() {
     m_app.ServiceNotifications = m_notifications->isChecked();
     ReminderSettings::SetCurrent(m_reminders);
 
+    // The units live in the data file: a change is an edit of the data,
+    // undone as any other; an unchanged choice changes nothing.
     CTvDeskDoc& document = m_app.Doc();
-    std::uint32_t& units = document.Trips().Settings[0];
-    if (m_units->checkedId() == 1)
-        units |= RecordStore::kUnitsKilometres;
-    else
-        units &= ~RecordStore::kUnitsKilometres;
-    document.SetModifiedFlag(true);
-    if (m_app.MainFrame() != nullptr)
-        m_app.MainFrame()->RebuildActiveView();
+    auto units = std::make_unique<CUnitsCommand>(document, m_units->checkedId() == 1);
+    if (units->ChangesAnything()) {
+        document.Push(units.release());
+        if (m_app.MainFrame() != nullptr)
+            m_app.MainFrame()->RebuildActiveView();
+    }
     QDialog::accept();
 }
 

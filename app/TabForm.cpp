@@ -102,6 +102,14 @@ CTabForm::CTabForm(CTvDeskDoc& document, QWidget* parent)
             ShowPastDueCount();
         }
     });
+    // An undo or redo of a change to the vehicles or the categories rebuilds
+    // the boxes as the change itself did. The pane is made before any log
+    // view, so this runs before the views put their rows back.
+    connect(&m_document, &CTvDeskDoc::documentChanged, this, [this](const DocumentChange& change) {
+        if (change.IsReplay() &&
+            (change.Find(StoreKind::Vehicles) != nullptr || change.TouchesCategories()))
+            RebuildVehicleBox();
+    });
     // The stores are about to be emptied: no item may keep a record.
     connect(&m_document, &CTvDeskDoc::contentsCleared, this, [this] {
         m_vehicles->clear();

@@ -507,8 +507,10 @@ void CTvDeskApp::OnUserSelection(const std::string& name) {
         return;
     const SwitchScope switching(*this);
     std::string previous = std::exchange(CurrentUser, name);
+    m_document->SetUndoClearedText("Undo history cleared by the user switch.");
     if (!OpenUserData())
         CurrentUser = std::move(previous);
+    m_document->SetUndoClearedText({});
 }
 
 void CTvDeskApp::ReloadDocument() {
@@ -520,6 +522,8 @@ void CTvDeskApp::ReloadDocument() {
         return;
     }
     const QStringList closed = std::exchange(m_closedByReload, {});
+    // The history names records the reload lets go of; the status says so.
+    const bool hadHistory = m_document->UndoStack().count() > 0;
     std::optional<std::string> recovery;
     if (Document != nullptr) {
         // The reload replaces what is in memory; edits the file does not have
@@ -545,9 +549,12 @@ void CTvDeskApp::ReloadDocument() {
                              Document != nullptr ? "The data file has been read again."
                                                  : "The data file could not be read again."));
     }
-    ShowReloadStatus(Document != nullptr ? "The data file was read again after a HotSync."
-                                         : "The data file could not be read again after a HotSync.",
-                     closed);
+    QString outcome = Document != nullptr
+                          ? "The data file was read again after a HotSync."
+                          : "The data file could not be read again after a HotSync.";
+    if (hadHistory)
+        outcome += " Undo history cleared by the HotSync.";
+    ShowReloadStatus(outcome, closed);
     if (m_reminder != nullptr)
         m_reminder->Check();
 }

@@ -15,8 +15,11 @@
 // hundred allocations rather than a million. The chunks come from an arena
 // of large blocks.
 template <typename T> class RecordList {
+public:
+    // Records per chunk: the records of one chunk lie next to each other.
     static constexpr std::size_t kChunkSize = 1024;
 
+private:
     struct Chunk {
         alignas(T) unsigned char storage[sizeof(T) * kChunkSize];
         T* At(std::size_t index) { return std::launder(reinterpret_cast<T*>(storage) + index); }

@@ -10,6 +10,7 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <algorithm>
 
@@ -28,6 +29,10 @@ CLogView::CLogView(CTvDeskDoc& document, int& sortCode, QWidget* parent)
     connect(&m_document, &CTvDeskDoc::viewsUpdated, this, [this](QObject* sender, int hint) {
         if (sender != this)
             OnDocumentUpdate(hint);
+    });
+    connect(&m_document, &CTvDeskDoc::documentChanged, this, [this](const DocumentChange& change) {
+        if (change.IsReplay())
+            OnReplay(change);
     });
 }
 
@@ -120,9 +125,24 @@ std::vector<int> CLogView::SelectedRows() const {
     return rows;
 }
 
-void CLogView::NoteChange() {
-    m_document.SetModifiedFlag(true);
-    m_document.UpdateAllViews(this, 0);
+void CLogView::OnReplay(const DocumentChange&) {}
+
+void CLogView::SelectAndReveal(const QItemSelection& selection, int first) {
+    if (first < 0)
+        return;
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    selectionModel()->setCurrentIndex(model()->index(first, 0), QItemSelectionModel::NoUpdate);
+    scrollTo(model()->index(first, 0));
+}
+
+void CLogView::keyPressEvent(QKeyEvent* event) {
+    // The Delete key runs the same command as Edit > Delete.
+    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier &&
+        HasRecordCommands()) {
+        OnDeleteRecords();
+        return;
+    }
+    CListViewEx::keyPressEvent(event);
 }
 
 std::vector<int> CLogView::ConfirmedSelection(const QString& question) {

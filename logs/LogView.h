@@ -1,8 +1,12 @@
 #pragma once
 
+#include "DocumentChange.h"
 #include "ListViewEx.h"
 #include "LogColumn.h"
+#include "RecordLocator.h"
 #include "RecordTableModel.h"
+
+#include <QItemSelection>
 
 #include <memory>
 #include <vector>
@@ -27,7 +31,10 @@ constexpr int kCount = 5;
 // of one store through a table model of references, names the main window
 // after its log, refills when the document or the filter changes, and runs
 // the record commands (Edit, New, Delete, and where the log has categories,
-// Category Change) from the Edit menu, the context menu and a double-click.
+// Category Change) from the Edit menu, the context menu, a double-click and
+// the Delete key. Each command's OK pushes one command on the document's undo
+// stack and updates the rows as the log's rules say; after an undo or redo
+// the list refills and selects the records the step changed.
 class CLogView : public CListViewEx {
     Q_OBJECT
 public:
@@ -94,27 +101,68 @@ protected:
     int& SortCodeRef() { return m_sortCode; }
     // The rows selected, top to bottom.
     std::vector<int> SelectedRows() const;
-    // Marks the document modified and tells the other views.
-    void NoteChange();
+    // An undo or redo changed the document: a log whose records it touched
+    // refills and selects them.
+    virtual void OnReplay(const DocumentChange& change);
+    void keyPressEvent(QKeyEvent* event) override;
     // The shared first steps of Delete: the question (caption "Warning")
     // comes before the selection is looked at. The selected rows, top to
     // bottom, on Yes; none on No, after "Please select an item", or when the
     // document was emptied while the question was open.
     std::vector<int> ConfirmedSelection(const QString& question);
-    // Deletes the records of the rows with remove and takes the rows out.
-    template <typename Record, typename Remove>
-    static void RemoveRows(RecordTableModel<Record>& model, const std::vector<int>& rows,
-                           Remove remove) {
-        // From the bottom up, so that the rows still to go keep their numbers.
-        for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-            remove(*model.RecordAt(*row));
-            model.RemoveRecordRow(*row);
+    // The store indexes of the rows' records.
+    template <typename Record>
+    static IndexRuns IndexesOfRows(const RecordTableModel<Record>& model,
+                                   const RecordList<Record>& records,
+                                   const std::vector<int>& rows) {
+        const RecordLocator<Record> locator(records);
+        std::vector<std::uint32_t> indexes;
+        indexes.reserve(rows.size());
+        for (const int row : rows)
+            indexes.push_back(locator.IndexOf(model.RecordAt(row)));
+        return IndexRuns::FromIndexes(std::move(indexes));
+    }
+    // Takes the rows (top to bottom) out of the list in one step.
+    template <typename Record>
+    static void TakeOutRows(RecordTableModel<Record>& model, const std::vector<int>& rows) {
+        std::vector<Record*> kept;
+        kept.reserve(model.Rows().size() - rows.size());
+        auto taken = rows.begin();
+        for (int row = 0; row < static_cast<int>(model.Rows().size()); ++row) {
+            if (taken != rows.end() && *taken == row)
+                ++taken;
+            else
+                kept.push_back(model.RecordAt(row));
         }
+        model.SetRows(std::move(kept));
+    }
+    // Selects the rows of the records that the change added or changed and
+    // scrolls to the first of them.
+    template <typename Record>
+    void SelectChanged(const RecordTableModel<Record>& model, const RecordList<Record>& records,
+                       const StoreChange& change) {
+        const RecordLocator<Record> locator(records);
+        QItemSelection selection;
+        int first = -1;
+        const int last = static_cast<int>(model.Rows().size()) - 1;
+        for (int row = 0; row <= last; ++row) {
+            if (!change.Shows(locator.IndexOf(model.RecordAt(row))))
+                continue;
+            int end = row;
+            while (end < last && change.Shows(locator.IndexOf(model.RecordAt(end + 1))))
+                ++end;
+            selection.select(model.index(row, 0), model.index(end, model.columnCount() - 1));
+            if (first < 0)
+                first = row;
+            row = end;
+        }
+        SelectAndReveal(selection, first);
     }
 
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void SelectAndReveal(const QItemSelection& selection, int first);
     // The units, the document's date range and the rate of a report.
     ReportSettings ReportSettingsOf(const ReportRate& rate) const;
 

@@ -52,24 +52,50 @@ CListViewEx::CListViewEx(QWidget* parent) : QTreeView(parent) {
     setItemDelegate(new ShorteningDelegate(this));
 }
 
+bool CListViewEx::WindowHasFocus() const {
+    if (QApplication::activePopupWidget() != nullptr)
+        return true;
+    // The active window is the list's own or one of its dialogs.
+    for (const QWidget* active = QApplication::activeWindow(); active != nullptr;
+         active = active->parentWidget()) {
+        if (active->window() == window())
+            return true;
+    }
+    return false;
+}
+
 void CListViewEx::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const {
-    if (!hasFocus()) {
-        // Selected rows show only while the list has the focus: without it
-        // they are drawn in the colours of the other rows.
-        QStyleOptionViewItem unfocused = option;
-        unfocused.palette.setBrush(QPalette::Highlight, option.palette.brush(QPalette::Base));
-        unfocused.palette.setBrush(QPalette::HighlightedText, option.palette.brush(QPalette::Text));
-        QTreeView::drawRow(painter, unfocused, index);
-        return;
+    QStyleOptionViewItem look = option;
+    if (WindowHasFocus()) {
+        // While a menu or a dialog of the window is open the window is not
+        // active, yet the selection shows what a command will act on.
+        for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+            look.palette.setBrush(QPalette::Inactive, role,
+                                  option.palette.brush(QPalette::Active, role));
+    } else {
+        // Another program's window has the focus: the selection greys.
+        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+            look.palette.setBrush(group, QPalette::Highlight,
+                                  option.palette.brush(QPalette::Button));
+            look.palette.setBrush(group, QPalette::HighlightedText,
+                                  option.palette.brush(QPalette::ButtonText));
+        }
     }
-    QTreeView::drawRow(painter, option, index);
+    QTreeView::drawRow(painter, look, index);
     // Past the last column the row goes on to the window's edge.
     const int end = header()->length() - header()->offset();
     if (end >= viewport()->width() || !selectionModel()->isSelected(index))
         return;
     const QRect rest(end, option.rect.top(), viewport()->width() - end, option.rect.height());
-    painter->fillRect(rest, option.palette.brush(QPalette::Active, QPalette::Highlight));
+    painter->fillRect(rest, look.palette.brush(QPalette::Active, QPalette::Highlight));
+}
+
+void CListViewEx::changeEvent(QEvent* event) {
+    // The selection's look follows the window's activation.
+    if (event->type() == QEvent::ActivationChange)
+        viewport()->update();
+    QTreeView::changeEvent(event);
 }
 
 QString CListViewEx::SelectedRowsText() const {

@@ -32,7 +32,11 @@ public:
     // by a tab, rows ended by a line break. For the clipboard.
     QString SelectedRowsText() const;
 
+private:
+    bool WindowHasFocus() const;
+
 protected:
+    void changeEvent(QEvent* event) override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                  const QModelIndex& index) const override;
 };

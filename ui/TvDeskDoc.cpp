@@ -1,5 +1,6 @@
 #include "TvDeskDoc.h"
 
+#include "DocumentCommand.h"
 #include "FileDialog.h"
 #include "MessageBox.h"
 #include "ModalDialog.h"
@@ -7,9 +8,19 @@
 #include <QDir>
 #include <QStandardPaths>
 
-CTvDeskDoc::CTvDeskDoc(QObject* parent) : QObject(parent) {}
+CTvDeskDoc::CTvDeskDoc(QObject* parent) : QObject(parent) {
+    connect(&m_undoStack, &QUndoStack::cleanChanged, this, &CTvDeskDoc::UpdateModified);
+}
 
 void CTvDeskDoc::SetModifiedFlag(bool modified) {
+    if (!modified)
+        m_undoStack.setClean();
+    m_unsavedData = modified;
+    UpdateModified();
+}
+
+void CTvDeskDoc::UpdateModified() {
+    const bool modified = m_unsavedData || !m_undoStack.isClean();
     const bool changed = modified != IsModified();
     TvDocument::SetModifiedFlag(modified);
     if (changed)
@@ -20,11 +31,19 @@ void CTvDeskDoc::DeleteContents() {
     emit contentsCleared();
     // No dialog may apply what it holds to the data that replaces this.
     ModalDialog::cancelAll();
+    const bool hadHistory = m_undoStack.count() > 0;
+    m_undoStack.clear();
     TvDocument::DeleteContents();
+    if (hadHistory)
+        emit undoHistoryCleared(m_undoClearedText);
 }
 
 void CTvDeskDoc::UpdateAllViews(QObject* sender, int hint) {
     emit viewsUpdated(sender, hint);
+}
+
+void CTvDeskDoc::Push(CDocumentCommand* command) {
+    m_undoStack.push(command);
 }
 
 void CTvDeskDoc::ReportError(const std::string& text) {

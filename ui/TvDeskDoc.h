@@ -1,9 +1,12 @@
 #pragma once
 
+#include "DocumentChange.h"
 #include "TvDocument.h"
 
 #include <QObject>
+#include <QUndoStack>
 
+class CDocumentCommand;
 class QWidget;
 
 // The desktop side of the document: failures are shown in message boxes, a
@@ -11,16 +14,37 @@ class QWidget;
 // beside the data file go to the program's data folder or else the home
 // folder, and changes are announced to the views. Emptying the document
 // closes every dialog on screen as cancelled (see ModalDialog.h).
+//
+// Every edit of the data is a command on the document's undo stack (see
+// DocumentCommand.h). The document is modified while the stack is away from
+// its clean index (moved by every save) or while a new data set waits for
+// its first save. Emptying the stores empties the stack: its commands name
+// records that are gone.
 class CTvDeskDoc : public QObject, public TvDocument {
     Q_OBJECT
 public:
     explicit CTvDeskDoc(QObject* parent = nullptr);
 
+    // false: the data is as the file holds it (open, save); the stack's
+    // present state becomes the clean one. true: there is data to save
+    // whatever the stack says (a new data set).
     void SetModifiedFlag(bool modified) override;
-    // Lets the views drop their rows before the stores are emptied.
+    // Lets the views drop their rows before the stores are emptied, and
+    // empties the undo stack.
     void DeleteContents() override;
     // Tells every view but the sender that the data or the filter changed.
     void UpdateAllViews(QObject* sender, int hint);
+
+    // Applies the command and keeps it for Undo.
+    void Push(CDocumentCommand* command);
+    QUndoStack& UndoStack() { return m_undoStack; }
+    // Called by the commands after each apply.
+    void NotifyChange(const DocumentChange& change) { emit documentChanged(change); }
+
+    // What the status bar says when the next emptying of the stores throws
+    // commands away ("Undo history cleared by the HotSync."); empty: nothing.
+    // The caller clears it when its reload is over.
+    void SetUndoClearedText(const QString& text) { m_undoClearedText = text; }
 
     // Where message boxes and file dialogs are centred.
     void SetDialogParent(QWidget* parent) { m_dialogParent = parent; }
@@ -30,6 +54,10 @@ signals:
     void viewsUpdated(QObject* sender, int hint);
     // The records are about to go: nothing may keep a reference to them.
     void contentsCleared();
+    // A command was applied, undone or redone.
+    void documentChanged(const DocumentChange& change);
+    // Undo history was thrown away by emptying the stores; text says why.
+    void undoHistoryCleared(const QString& text);
 
 protected:
     void ReportError(const std::string& text) override;
@@ -38,5 +66,11 @@ protected:
     std::vector<std::string> RecoveryFolders() override;
 
 private:
+    void UpdateModified();
+
+    QUndoStack m_undoStack;
+    // A new data set that no save has written yet.
+    bool m_unsavedData = false;
+    QString m_undoClearedText;
     QWidget* m_dialogParent = nullptr;
 };

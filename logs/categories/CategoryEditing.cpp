@@ -58,13 +58,20 @@ RenameCategoryResult RenameCategory(CategoryList& list, CategoryEntry& entry,
     return RenameCategoryResult::Renamed;
 }
 
-bool DeleteCategory(RecordStore& owner, const CategoryEntry& entry) {
-    const CategoryList::Entries& items = owner.Categories.Items();
+bool RemoveCategoryEntry(CategoryList& list, const CategoryEntry& entry) {
+    const CategoryList::Entries& items = list.Items();
     const bool listed = std::any_of(items.begin(), items.end(),
                                     [&](const CategoryEntry& e) { return &e == &entry; });
     if (!listed || IsUnfiled(entry))
         return false;
-    owner.MoveCategoryToUnfiled(entry.Category);
-    owner.Categories.Remove(entry);
+    list.Remove(entry);
+    return true;
+}
+
+bool DeleteCategory(RecordStore& owner, const CategoryEntry& entry) {
+    const std::uint32_t index = entry.Category;
+    if (!RemoveCategoryEntry(owner.Categories, entry))
+        return false;
+    owner.MoveCategoryToUnfiled(index);
     return true;
 }

@@ -59,3 +59,7 @@ RenameCategoryResult RenameCategory(CategoryList& list, CategoryEntry& entry,
 // without it index 0 would be handed out to a new category and every unfiled
 // record would silently join it. True when the category was deleted.
 bool DeleteCategory(RecordStore& owner, const CategoryEntry& entry);
+
+// The list part of DeleteCategory: removes the entry, refusing as it does.
+// The records are left to the caller (the delete command moves them).
+bool RemoveCategoryEntry(CategoryList& list, const CategoryEntry& entry);

@@ -1,10 +1,12 @@
 #include "EditCategoriesDialog.h"
 
 #include "AnsiText.h"
+#include "CategoryCommands.h"
 #include "CategoryEditing.h"
 #include "CategoryNameDialog.h"
 #include "MessageBox.h"
 #include "RecordStore.h"
+#include "TvDeskDoc.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -33,13 +35,26 @@ QListWidgetItem* MakeItem(CategoryEntry& entry) {
     return item;
 }
 
+// The entry of copy at the place entry has in original.
+CategoryEntry& SameEntry(CategoryList& copy, const CategoryList& original,
+                         const CategoryEntry& entry) {
+    auto place = original.Items().begin();
+    auto same = copy.Items().begin();
+    while (&*place != &entry) {
+        ++place;
+        ++same;
+    }
+    return *same;
+}
+
 } // namespace
 
-CEditCategoriesDialog::CEditCategoriesDialog(TripStore* trips, ExpenseStore* expenses,
+CEditCategoriesDialog::CEditCategoriesDialog(CTvDeskDoc& document, bool trips, bool expenses,
                                              const CategoryList* preselect, QWidget* parent)
-    : QDialog(parent), m_lists(new QComboBox(this)), m_items(new QListWidget(this)),
-      m_new(new QPushButton(tr("&New"), this)), m_rename(new QPushButton(tr("&Rename"), this)),
-      m_delete(new QPushButton(tr("Delete"), this)), m_ok(new QPushButton(tr("OK"), this)) {
+    : QDialog(parent), m_document(document), m_lists(new QComboBox(this)),
+      m_items(new QListWidget(this)), m_new(new QPushButton(tr("&New"), this)),
+      m_rename(new QPushButton(tr("&Rename"), this)),
+      m_delete(new QPushButton(tr("&Delete"), this)), m_ok(new QPushButton(tr("&OK"), this)) {
     setWindowTitle(tr("Edit Categories"));
     m_lists->setObjectName("listBox");
     m_items->setObjectName("itemList");
@@ -49,10 +64,10 @@ CEditCategoriesDialog::CEditCategoriesDialog(TripStore* trips, ExpenseStore* exp
     m_ok->setObjectName("okButton");
 
     // The drop-down is sorted by name: the expense list comes first.
-    if (expenses != nullptr)
-        m_lists->addItem(tr("Expense Category List"), PointerData(expenses));
-    if (trips != nullptr)
-        m_lists->addItem(tr("Trip Category List"), PointerData(trips));
+    if (expenses)
+        m_lists->addItem(tr("Expense Category List"), PointerData(&document.Expenses()));
+    if (trips)
+        m_lists->addItem(tr("Trip Category List"), PointerData(&document.Trips()));
     int preselected = -1;
     for (int item = 0; item < m_lists->count(); ++item) {
         if (&PointerOf<RecordStore>(m_lists->itemData(item))->Categories == preselect)
@@ -63,9 +78,9 @@ CEditCategoriesDialog::CEditCategoriesDialog(TripStore* trips, ExpenseStore* exp
     m_items->setSelectionMode(QAbstractItemView::SingleSelection);
     m_items->setMinimumSize(kMinimumListWidth, kMinimumListHeight);
 
-    auto* listLabel = new QLabel(tr("Category List:"), this);
+    auto* listLabel = new QLabel(tr("Category &List:"), this);
     listLabel->setBuddy(m_lists);
-    auto* itemsLabel = new QLabel(tr("Category Items:"), this);
+    auto* itemsLabel = new QLabel(tr("Category &Items:"), this);
     itemsLabel->setBuddy(m_items);
 
     auto* lists = new QVBoxLayout;
@@ -103,6 +118,10 @@ CEditCategoriesDialog::CEditCategoriesDialog(TripStore* trips, ExpenseStore* exp
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
 
     FillItems();
+}
+
+StoreKind CEditCategoriesDialog::KindOf(const RecordStore& store) const {
+    return &store == &m_document.Trips() ? StoreKind::Trips : StoreKind::Expenses;
 }
 
 RecordStore* CEditCategoriesDialog::SelectedStore() const {
@@ -160,8 +179,11 @@ void CEditCategoriesDialog::OnNew() {
     if (!name)
         return;
     const std::string bytes = AnsiText::FromQString(*name);
-    switch (AddCategory(store->Categories, bytes).Result) {
+    // The edit is made on a copy, which the command then puts in place.
+    CategoryList edited = store->Categories;
+    switch (AddCategory(edited, bytes).Result) {
     case AddCategoryResult::Added:
+        m_document.Push(new CNewCategoryCommand(m_document, KindOf(*store), edited));
         FillItems();
         m_changed = true;
         break;
@@ -185,8 +207,11 @@ void CEditCategoriesDialog::OnRename() {
     if (!name)
         return;
     const std::string bytes = AnsiText::FromQString(*name);
-    switch (RenameCategory(store->Categories, *entry, bytes)) {
+    CategoryList edited = store->Categories;
+    switch (RenameCategory(edited, SameEntry(edited, store->Categories, *entry), bytes)) {
     case RenameCategoryResult::Renamed:
+        // The entry stays where it lies; only its fields change.
+        m_document.Push(new CRenameCategoryCommand(m_document, KindOf(*store), edited));
         // The renamed category goes to the end of the list box; the entry
         // keeps its place in the list.
         delete item;
@@ -214,9 +239,13 @@ void CEditCategoriesDialog::OnDelete() {
                              tr("Warning")) != MessageBox::Yes)
         return;
     const CategoryEntry& entry = *PointerOf<CategoryEntry>(item->data(Qt::UserRole));
-    emit categoryRemoving(entry);
-    if (DeleteCategory(*store, entry)) {
+    const std::uint32_t index = entry.Index();
+    CategoryList edited = store->Categories;
+    if (RemoveCategoryEntry(edited, SameEntry(edited, store->Categories, entry))) {
         delete item;
+        // Takes the entry away and files its records under "Unfiled"; a
+        // filter on it falls back to all categories.
+        m_document.Push(new CDeleteCategoryCommand(m_document, KindOf(*store), edited, index));
         ClearSelection();
         m_changed = true;
     }

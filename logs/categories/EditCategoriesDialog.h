@@ -1,28 +1,29 @@
 #pragma once
 
+#include "DocumentChange.h"
+
 #include <QDialog>
 #include <string>
 
 class CategoryList;
-class ExpenseStore;
+class CTvDeskDoc;
 class QComboBox;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
 class RecordStore;
-class TripStore;
 struct CategoryEntry;
 
-// "Edit Categories": adds, renames and deletes the categories of the trip
-// and expense stores it is given. Every change is made at once on the lists
-// and records; there is nothing to cancel.
+// "Edit Categories": adds, renames and deletes the categories of the
+// document's trip and expense stores. Every change is made at once, as one
+// command on the document's undo stack; there is nothing to cancel.
 class CEditCategoriesDialog : public QDialog {
     Q_OBJECT
 public:
-    // Either store may be null; the list of preselect's store is shown first
-    // (none when that store was not given).
-    CEditCategoriesDialog(TripStore* trips, ExpenseStore* expenses, const CategoryList* preselect,
-                          QWidget* parent = nullptr);
+    // trips, expenses: whether that store's list is offered; the list
+    // preselect is shown first (none when its store is not offered).
+    CEditCategoriesDialog(CTvDeskDoc& document, bool trips, bool expenses,
+                          const CategoryList* preselect, QWidget* parent = nullptr);
 
     // Whether any category was added, renamed or deleted.
     bool Changed() const { return m_changed; }
@@ -31,12 +32,8 @@ public:
     void OnRename();
     void OnDelete();
 
-signals:
-    // The entry is about to be removed from its list: any reference to it
-    // must be dropped now.
-    void categoryRemoving(const CategoryEntry& entry);
-
 private:
+    StoreKind KindOf(const RecordStore& store) const;
     RecordStore* SelectedStore() const;
     QListWidgetItem* SelectedItem() const;
     // Lists the selected store's categories in list order, "Unfiled" left out.
@@ -46,6 +43,7 @@ private:
     void ReportListFull();
     void ReportNameInUse(const std::string& name);
 
+    CTvDeskDoc& m_document;
     QComboBox* m_lists;
     QListWidget* m_items;
     QPushButton* m_new;

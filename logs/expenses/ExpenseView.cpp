@@ -1,6 +1,7 @@
 #include "ExpenseView.h"
 
 #include "Clock.h"
+#include "ExpenseCommands.h"
 #include "ExpenseDialog.h"
 #include "ExpenseReport.h"
 #include "ExpenseRows.h"
@@ -8,6 +9,8 @@
 #include "RecordHold.h"
 #include "SelectCategoryDialog.h"
 #include "TvDeskDoc.h"
+
+#include <utility>
 
 namespace {
 
@@ -68,9 +71,8 @@ void CExpenseView::OnNewRecord() {
     CExpenseDialog dialog(expense, document, vehicle, document.ExpenseLogFilter, Metric(), this);
     if (hold.Exec(dialog) != QDialog::Accepted)
         return;
-    document.Expenses().Append(std::move(expense));
+    document.Push(new CNewExpenseCommand(document, std::move(expense)));
     Fill();
-    NoteChange();
 }
 
 void CExpenseView::OnEditRecord() {
@@ -88,16 +90,23 @@ void CExpenseView::OnEditRow(int row) {
         return;
     CTvDeskDoc& document = Document();
     CRecordHold hold(document);
+    // The dialog tells the stored expense from the others by its address (the
+    // previous fill-up), so it works on the stored one and writes it at OK;
+    // the old value goes back and the command puts the new one in place.
+    const ExpenseRecord before = *expense;
     CExpenseDialog dialog(*expense, document, nullptr, nullptr, Metric(), this);
     if (hold.Exec(dialog) != QDialog::Accepted)
         return;
+    ExpenseRecord after = std::exchange(*expense, before);
+    const std::uint32_t index =
+        RecordLocator<ExpenseRecord>(document.Expenses().Records()).IndexOf(expense);
+    document.Push(new CEditExpenseCommand(document, index, before, std::move(after)));
     // An expense moved to another vehicle or category leaves the list at
     // once; a new date is seen at the next refill.
     if (!ExpenseFilter::FromDocument(document).PassesVehicleAndCategory(*expense))
         m_model.RemoveRecordRow(row);
     else
         m_model.RecordChanged(row);
-    NoteChange();
 }
 
 void CExpenseView::OnDeleteRecords() {
@@ -105,8 +114,10 @@ void CExpenseView::OnDeleteRecords() {
         ConfirmedSelection("Are you sure you want to delete the selected items?");
     if (rows.empty())
         return;
-    RemoveRows(m_model, rows, [](ExpenseRecord& expense) { expense.MarkDeleted(); });
-    NoteChange();
+    CTvDeskDoc& document = Document();
+    document.Push(new CDeleteExpensesCommand(
+        document, IndexesOfRows(m_model, document.Expenses().Records(), rows)));
+    TakeOutRows(m_model, rows);
 }
 
 void CExpenseView::OnCategoryChange() {
@@ -119,11 +130,17 @@ void CExpenseView::OnCategoryChange() {
     CSelectCategoryDialog dialog(Document().Expenses().Categories, this);
     if (hold.Exec(dialog) != QDialog::Accepted)
         return;
-    for (const int row : rows) {
-        ExpenseRecord* expense = m_model.RecordAt(row);
-        expense->Category = static_cast<std::uint32_t>(dialog.SelectedIndex());
-        expense->MarkModified();
+    CTvDeskDoc& document = Document();
+    document.Push(new CChangeExpenseCategoryCommand(
+        document, IndexesOfRows(m_model, document.Expenses().Records(), rows),
+        static_cast<std::uint32_t>(dialog.SelectedIndex())));
+    for (const int row : rows)
         m_model.RecordChanged(row);
+}
+
+void CExpenseView::OnReplay(const DocumentChange& change) {
+    if (const StoreChange* expenses = change.Find(StoreKind::Expenses)) {
+        Fill();
+        SelectChanged(m_model, Document().Expenses().Records(), *expenses);
     }
-    Document().SetModifiedFlag(true);
 }

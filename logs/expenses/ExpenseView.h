@@ -32,6 +32,7 @@ protected:
     void OnEditRow(int row) override;
     std::unique_ptr<LogReport> MakeReport(const ReportSettings& settings) override;
     bool HasCategoryChange() const override { return true; }
+    void OnReplay(const DocumentChange& change) override;
 
 private:
     // Tells the user when there is no vehicle to file an expense under.

@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "MessageBox.h"
 #include "RecordHold.h"
+#include "ServiceCommands.h"
 #include "ServiceDueDelegate.h"
 #include "ServiceRecordDialog.h"
 #include "ServiceReport.h"
@@ -96,9 +97,8 @@ void CServiceView::OnNewRecord() {
     CServiceRecordDialog dialog(entry, document, Metric(), true, this);
     if (hold.Exec(dialog) != QDialog::Accepted)
         return;
-    document.Services().Append(std::move(entry));
+    document.Push(new CNewServiceCommand(document, std::move(entry)));
     Fill();
-    NoteChange();
 }
 
 void CServiceView::OnEditRecord() {
@@ -114,12 +114,16 @@ void CServiceView::OnEditRow(int row) {
     ServiceRecord* entry = m_model.RecordAt(row);
     if (entry == nullptr || !CanEdit("You must first create a vehicle, before using this option."))
         return;
-    CRecordHold hold(Document());
-    CServiceRecordDialog dialog(*entry, Document(), Metric(), false, this);
+    CTvDeskDoc& document = Document();
+    CRecordHold hold(document);
+    ServiceRecord edited = *entry;
+    CServiceRecordDialog dialog(edited, document, Metric(), false, this);
     if (hold.Exec(dialog) != QDialog::Accepted)
         return;
+    const std::uint32_t index =
+        RecordLocator<ServiceRecord>(document.Services().Records()).IndexOf(entry);
+    document.Push(new CEditServiceCommand(document, index, *entry, std::move(edited)));
     Fill();
-    NoteChange();
 }
 
 void CServiceView::OnDeleteRecords() {
@@ -127,6 +131,15 @@ void CServiceView::OnDeleteRecords() {
         ConfirmedSelection("Are you sure you want to delete the selected items?");
     if (rows.empty())
         return;
-    RemoveRows(m_model, rows, [](ServiceRecord& entry) { entry.MarkDeleted(); });
-    NoteChange();
+    CTvDeskDoc& document = Document();
+    document.Push(new CDeleteServicesCommand(
+        document, IndexesOfRows(m_model, document.Services().Records(), rows)));
+    TakeOutRows(m_model, rows);
+}
+
+void CServiceView::OnReplay(const DocumentChange& change) {
+    // The statuses follow the trips, vehicles and types as well.
+    Fill();
+    if (const StoreChange* entries = change.Find(StoreKind::Services))
+        SelectChanged(m_model, Document().Services().Records(), *entries);
 }

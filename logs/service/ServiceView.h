@@ -36,6 +36,7 @@ protected:
     void DropRows() override;
     void OnEditRow(int row) override;
     std::unique_ptr<LogReport> MakeReport(const ReportSettings& settings) override;
+    void OnReplay(const DocumentChange& change) override;
 
 private:
     // Whether the stores hold what an entry needs; says what is missing.

@@ -2,9 +2,12 @@
 
 #include "MessageBox.h"
 #include "RecordHold.h"
+#include "ServiceTypeCommands.h"
 #include "ServiceTypeDialog.h"
 #include "ServiceTypeRows.h"
 #include "TvDeskDoc.h"
+
+#include <utility>
 
 namespace {
 
@@ -24,13 +27,9 @@ std::vector<ListColumn> CServiceTypeView::MakeColumns(bool) const {
     return ToListColumns(ServiceTypeColumns());
 }
 
-void CServiceTypeView::FillInStoreOrder() {
+void CServiceTypeView::Fill() {
     m_model.SetRows(ServiceTypeRows(Document().ServiceTypes()));
     m_rowsDropped = false;
-}
-
-void CServiceTypeView::Fill() {
-    FillInStoreOrder();
     SortRows();
 }
 
@@ -53,16 +52,22 @@ void CServiceTypeView::OnDocumentUpdate(int) {
 }
 
 void CServiceTypeView::OnNewRecord() {
-    CRecordHold hold(Document());
-    ServiceTypeStore& store = Document().ServiceTypes();
+    CTvDeskDoc& document = Document();
+    CRecordHold hold(document);
+    ServiceTypeStore& store = document.ServiceTypes();
     ServiceTypeRecord type = store.CreateRecord();
+    const std::uint32_t idCounterBefore = store.IdCounter;
     type.ServiceTypeId = store.NewId();
     CServiceTypeDialog dialog(type, store, Metric(), this);
-    if (hold.Exec(dialog) != QDialog::Accepted)
+    if (hold.Exec(dialog) != QDialog::Accepted) {
+        // A cancelled New leaves the stored state as it was.
+        if (!hold.Lost())
+            store.IdCounter = idCounterBefore;
         return;
-    store.Append(type);
-    FillInStoreOrder();
-    NoteChange();
+    }
+    document.Push(new CNewServiceTypeCommand(document, std::move(type), idCounterBefore));
+    // The new row takes its place in the list's order.
+    Fill();
 }
 
 void CServiceTypeView::OnEditRecord() {
@@ -78,12 +83,20 @@ void CServiceTypeView::OnEditRow(int row) {
     ServiceTypeRecord* type = m_model.RecordAt(row);
     if (type == nullptr)
         return;
-    CRecordHold hold(Document());
-    CServiceTypeDialog dialog(*type, Document().ServiceTypes(), Metric(), this);
+    CTvDeskDoc& document = Document();
+    CRecordHold hold(document);
+    // The dialog tells the type from the others by its address (the name
+    // check), so it works on the stored one and writes it at OK; the old
+    // value goes back and the command puts the new one in place.
+    const ServiceTypeRecord before = *type;
+    CServiceTypeDialog dialog(*type, document.ServiceTypes(), Metric(), this);
     if (hold.Exec(dialog) != QDialog::Accepted)
         return;
+    ServiceTypeRecord after = std::exchange(*type, before);
+    const std::uint32_t index =
+        RecordLocator<ServiceTypeRecord>(document.ServiceTypes().Records()).IndexOf(type);
+    document.Push(new CEditServiceTypeCommand(document, index, before, std::move(after)));
     m_model.RecordChanged(row);
-    NoteChange();
 }
 
 void CServiceTypeView::OnDeleteRecords() {
@@ -92,7 +105,15 @@ void CServiceTypeView::OnDeleteRecords() {
                            "deleted. Are you sure you want to procede?");
     if (rows.empty())
         return;
-    RemoveRows(m_model, rows,
-               [this](ServiceTypeRecord& type) { DeleteServiceType(Document(), type); });
-    NoteChange();
+    CTvDeskDoc& document = Document();
+    document.Push(new CDeleteServiceTypesCommand(
+        document, IndexesOfRows(m_model, document.ServiceTypes().Records(), rows)));
+    TakeOutRows(m_model, rows);
+}
+
+void CServiceTypeView::OnReplay(const DocumentChange& change) {
+    if (const StoreChange* types = change.Find(StoreKind::ServiceTypes)) {
+        Fill();
+        SelectChanged(m_model, Document().ServiceTypes().Records(), *types);
+    }
 }

@@ -31,10 +31,9 @@ protected:
     // Refills only rows that a reload of the data dropped.
     void OnDocumentUpdate(int hint) override;
     void OnEditRow(int row) override;
+    void OnReplay(const DocumentChange& change) override;
 
 private:
-    void FillInStoreOrder();
-
     RecordTableModel<ServiceTypeRecord> m_model;
     bool m_rowsDropped = false;
 };

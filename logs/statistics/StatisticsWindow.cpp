@@ -237,6 +237,11 @@ CStatisticsWindow::CStatisticsWindow(CTvDeskDoc& document, QWidget* parent)
         if (isVisible())
             m_pendingRefresh->start();
     });
+    // So does every edit of the records, its undo and its redo.
+    connect(&m_document, &CTvDeskDoc::documentChanged, this, [this] {
+        if (isVisible())
+            m_pendingRefresh->start();
+    });
     connect(&m_document, &CTvDeskDoc::contentsCleared, this, &CStatisticsWindow::Drop);
 }
 

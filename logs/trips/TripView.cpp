@@ -3,6 +3,7 @@
 #include "MessageBox.h"
 #include "RecordHold.h"
 #include "SelectCategoryDialog.h"
+#include "TripCommands.h"
 #include "TripDialog.h"
 #include "TripReport.h"
 #include "TripRows.h"
@@ -70,9 +71,8 @@ void CTripView::OnNewRecord() {
                        document.TripLogFilter, Metric(), true, this);
     if (hold.Exec(dialog) != QDialog::Accepted)
         return;
-    document.Trips().Append(std::move(trip));
+    document.Push(new CNewTripCommand(document, std::move(trip)));
     Fill();
-    document.SetModifiedFlag(true);
 }
 
 void CTripView::OnEditRecord() {
@@ -90,17 +90,19 @@ void CTripView::OnEditRow(int row) {
         return;
     CTvDeskDoc& document = Document();
     CRecordHold hold(document);
-    CTripDialog dialog(*trip, document.Vehicles(), document.Trips().Categories, nullptr,
+    TripRecord edited = *trip;
+    CTripDialog dialog(edited, document.Vehicles(), document.Trips().Categories, nullptr,
                        document.TripLogFilter, Metric(), false, this);
     if (hold.Exec(dialog) != QDialog::Accepted)
         return;
+    const std::uint32_t index = RecordLocator<TripRecord>(document.Trips().Records()).IndexOf(trip);
+    document.Push(new CEditTripCommand(document, index, *trip, std::move(edited)));
     // A trip moved to another vehicle or category leaves the list at once; a
     // new date is seen at the next refill.
     if (!TripFilter::FromDocument(document).PassesVehicleAndCategory(*trip))
         m_model.RemoveRecordRow(row);
     else if (!trip->IsDeleted())
         m_model.RecordChanged(row);
-    document.SetModifiedFlag(true);
 }
 
 void CTripView::OnDeleteRecords() {
@@ -108,8 +110,10 @@ void CTripView::OnDeleteRecords() {
         ConfirmedSelection("Are you sure you want to delete the selected items?");
     if (rows.empty())
         return;
-    RemoveRows(m_model, rows, [](TripRecord& trip) { trip.MarkDeleted(); });
-    Document().SetModifiedFlag(true);
+    CTvDeskDoc& document = Document();
+    document.Push(new CDeleteTripsCommand(
+        document, IndexesOfRows(m_model, document.Trips().Records(), rows)));
+    TakeOutRows(m_model, rows);
 }
 
 void CTripView::OnCategoryChange() {
@@ -122,11 +126,17 @@ void CTripView::OnCategoryChange() {
     CSelectCategoryDialog dialog(Document().Trips().Categories, this);
     if (hold.Exec(dialog) != QDialog::Accepted)
         return;
-    for (const int row : rows) {
-        TripRecord* trip = m_model.RecordAt(row);
-        trip->Category = static_cast<std::uint32_t>(dialog.SelectedIndex());
-        trip->Flags |= RecordFlags::Modified;
+    CTvDeskDoc& document = Document();
+    document.Push(new CChangeTripCategoryCommand(
+        document, IndexesOfRows(m_model, document.Trips().Records(), rows),
+        static_cast<std::uint32_t>(dialog.SelectedIndex())));
+    for (const int row : rows)
         m_model.RecordChanged(row);
+}
+
+void CTripView::OnReplay(const DocumentChange& change) {
+    if (const StoreChange* trips = change.Find(StoreKind::Trips)) {
+        Fill();
+        SelectChanged(m_model, Document().Trips().Records(), *trips);
     }
-    Document().SetModifiedFlag(true);
 }

@@ -3,8 +3,11 @@
 #include "MessageBox.h"
 #include "RecordHold.h"
 #include "TvDeskDoc.h"
+#include "VehicleCommands.h"
 #include "VehicleDialog.h"
 #include "VehicleRows.h"
+
+#include <utility>
 
 namespace {
 
@@ -21,13 +24,9 @@ std::vector<ListColumn> CVehicleView::MakeColumns(bool metric) const {
     return ToListColumns(VehicleColumns(metric));
 }
 
-void CVehicleView::FillInStoreOrder() {
+void CVehicleView::Fill() {
     m_model.SetRows(VehicleRows(Document().Vehicles()));
     m_rowsDropped = false;
-}
-
-void CVehicleView::Fill() {
-    FillInStoreOrder();
     SortRows();
 }
 
@@ -47,16 +46,23 @@ void CVehicleView::OnDocumentUpdate(int) {
 }
 
 void CVehicleView::OnNewRecord() {
-    CRecordHold hold(Document());
-    VehicleStore& store = Document().Vehicles();
+    CTvDeskDoc& document = Document();
+    CRecordHold hold(document);
+    VehicleStore& store = document.Vehicles();
     VehicleRecord vehicle = store.CreateRecord();
+    const std::uint32_t idCounterBefore = store.IdCounter;
     vehicle.VehicleId = store.NewId();
     CVehicleDialog dialog(vehicle, store, Metric(), this);
-    if (hold.Exec(dialog) != QDialog::Accepted)
+    if (hold.Exec(dialog) != QDialog::Accepted) {
+        // A cancelled New leaves the stored state as it was.
+        if (!hold.Lost())
+            store.IdCounter = idCounterBefore;
         return;
-    store.Append(vehicle);
-    FillInStoreOrder();
-    NoteChange();
+    }
+    document.Push(new CNewVehicleCommand(document, std::move(vehicle), idCounterBefore));
+    // The new row takes its place in the list's order.
+    Fill();
+    document.UpdateAllViews(this, 0);
 }
 
 void CVehicleView::OnEditRecord() {
@@ -76,12 +82,21 @@ void CVehicleView::EditRow(int row) {
     VehicleRecord* vehicle = m_model.RecordAt(row);
     if (vehicle == nullptr)
         return;
-    CRecordHold hold(Document());
-    CVehicleDialog dialog(*vehicle, Document().Vehicles(), Metric(), this);
+    CTvDeskDoc& document = Document();
+    CRecordHold hold(document);
+    // The dialog tells the vehicle from the others by its address (the name
+    // check), so it works on the stored one and writes it at OK; the old
+    // value goes back and the command puts the new one in place.
+    const VehicleRecord before = *vehicle;
+    CVehicleDialog dialog(*vehicle, document.Vehicles(), Metric(), this);
     if (hold.Exec(dialog) != QDialog::Accepted)
         return;
+    VehicleRecord after = std::exchange(*vehicle, before);
+    const std::uint32_t index =
+        RecordLocator<VehicleRecord>(document.Vehicles().Records()).IndexOf(vehicle);
+    document.Push(new CEditVehicleCommand(document, index, before, std::move(after)));
     m_model.RecordChanged(row);
-    NoteChange();
+    document.UpdateAllViews(this, 0);
 }
 
 void CVehicleView::OnDeleteRecords() {
@@ -90,7 +105,16 @@ void CVehicleView::OnDeleteRecords() {
                            "deleted. Are you sure you want to procede?");
     if (rows.empty())
         return;
-    RemoveRows(m_model, rows,
-               [this](VehicleRecord& vehicle) { DeleteVehicle(Document(), vehicle); });
-    NoteChange();
+    CTvDeskDoc& document = Document();
+    document.Push(new CDeleteVehiclesCommand(
+        document, IndexesOfRows(m_model, document.Vehicles().Records(), rows)));
+    TakeOutRows(m_model, rows);
+    document.UpdateAllViews(this, 0);
+}
+
+void CVehicleView::OnReplay(const DocumentChange& change) {
+    if (const StoreChange* vehicles = change.Find(StoreKind::Vehicles)) {
+        Fill();
+        SelectChanged(m_model, Document().Vehicles().Records(), *vehicles);
+    }
 }

@@ -33,10 +33,9 @@ protected:
     // Refills only rows that a reload of the data dropped.
     void OnDocumentUpdate(int hint) override;
     void OnEditRow(int row) override;
+    void OnReplay(const DocumentChange& change) override;
 
 private:
-    // Lists the vehicles in store order, as after a new vehicle.
-    void FillInStoreOrder();
     // Runs the dialog on the vehicle of a row; on OK repaints the row and
     // tells the others.
     void EditRow(int row);

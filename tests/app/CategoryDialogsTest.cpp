@@ -113,12 +113,13 @@ protected:
         }
     }
 
-    TripStore m_trips;
-    ExpenseStore m_expenses;
+    CTvDeskDoc m_document;
+    TripStore& m_trips = m_document.Trips();
+    ExpenseStore& m_expenses = m_document.Expenses();
 };
 
 TEST_F(CategoryDialogs, EditDialogOffersTheGivenListsAndShowsThePreselectedOne) {
-    CEditCategoriesDialog dialog(&m_trips, &m_expenses, &m_trips.Categories);
+    CEditCategoriesDialog dialog(m_document, true, true, &m_trips.Categories);
     EXPECT_EQ(dialog.windowTitle(), "Edit Categories");
     auto* lists = dialog.findChild<QComboBox*>("listBox");
     ASSERT_NE(lists, nullptr);
@@ -131,11 +132,11 @@ TEST_F(CategoryDialogs, EditDialogOffersTheGivenListsAndShowsThePreselectedOne) 
     QStringList labels;
     for (const QLabel* label : dialog.findChildren<QLabel*>())
         labels << label->text();
-    EXPECT_EQ(labels, QStringList({"Category List:", "Category Items:"}));
+    EXPECT_EQ(labels, QStringList({"Category &List:", "Category &Items:"}));
     EXPECT_EQ(Button(dialog, "newButton")->text(), "&New");
     EXPECT_EQ(Button(dialog, "renameButton")->text(), "&Rename");
-    EXPECT_EQ(Button(dialog, "deleteButton")->text(), "Delete");
-    EXPECT_EQ(Button(dialog, "okButton")->text(), "OK");
+    EXPECT_EQ(Button(dialog, "deleteButton")->text(), "&Delete");
+    EXPECT_EQ(Button(dialog, "okButton")->text(), "&OK");
     EXPECT_TRUE(Button(dialog, "okButton")->isDefault());
 
     // Another list refills the list box.
@@ -151,7 +152,7 @@ TEST_F(CategoryDialogs, EditDialogOffersTheGivenListsAndShowsThePreselectedOne) 
 }
 
 TEST_F(CategoryDialogs, EditDialogWithoutThePreselectedListShowsNothingAndNewDoesNothing) {
-    CEditCategoriesDialog dialog(&m_trips, nullptr, &m_expenses.Categories);
+    CEditCategoriesDialog dialog(m_document, true, false, &m_expenses.Categories);
     auto* lists = dialog.findChild<QComboBox*>("listBox");
     EXPECT_EQ(ComboTexts(lists), QStringList("Trip Category List"));
     EXPECT_EQ(lists->currentIndex(), -1);
@@ -167,14 +168,14 @@ TEST_F(CategoryDialogs, EditDialogWithoutThePreselectedListShowsNothingAndNewDoe
     EXPECT_FALSE(dialog.Changed());
 
     // The expense list alone.
-    CEditCategoriesDialog expensesOnly(nullptr, &m_expenses, &m_expenses.Categories);
+    CEditCategoriesDialog expensesOnly(m_document, false, true, &m_expenses.Categories);
     EXPECT_EQ(ComboTexts(expensesOnly.findChild<QComboBox*>("listBox")),
               QStringList("Expense Category List"));
     EXPECT_EQ(Items(expensesOnly), QStringList("Fuel"));
 }
 
 TEST_F(CategoryDialogs, NewAsksForANameAndAddsTheCategoryAtItsPlace) {
-    CEditCategoriesDialog dialog(&m_trips, &m_expenses, &m_trips.Categories);
+    CEditCategoriesDialog dialog(m_document, true, true, &m_trips.Categories);
     QStringList initialTexts;
     AnswerName("Errands", &initialTexts);
     Button(dialog, "newButton")->click();
@@ -204,7 +205,7 @@ TEST_F(CategoryDialogs, NewAsksForANameAndAddsTheCategoryAtItsPlace) {
 TEST_F(CategoryDialogs, NewOnAFullListWarnsWithoutAskingForAName) {
     for (int n = 0; m_trips.Categories.Size() < 16; ++n)
         AddCategory(m_trips.Categories, "Extra" + std::to_string(n));
-    CEditCategoriesDialog dialog(&m_trips, &m_expenses, &m_trips.Categories);
+    CEditCategoriesDialog dialog(m_document, true, true, &m_trips.Categories);
     AnswerName("Too many");
     dialog.OnNew();
     EXPECT_EQ(ModalDialog::runCount(), 0);
@@ -218,7 +219,7 @@ TEST_F(CategoryDialogs, NewOnAFullListWarnsWithoutAskingForAName) {
 }
 
 TEST_F(CategoryDialogs, ANameAlreadyInTheListIsRefusedWithItsMessage) {
-    CEditCategoriesDialog dialog(&m_trips, &m_expenses, &m_trips.Categories);
+    CEditCategoriesDialog dialog(m_document, true, true, &m_trips.Categories);
     AnswerName("Work");
     dialog.OnNew();
     EXPECT_EQ(MessageBox::shownTexts(),
@@ -237,7 +238,7 @@ TEST_F(CategoryDialogs, ANameAlreadyInTheListIsRefusedWithItsMessage) {
 }
 
 TEST_F(CategoryDialogs, RenameMovesTheItemToTheEndAndKeepsTheEntryInPlace) {
-    CEditCategoriesDialog dialog(&m_trips, &m_expenses, &m_trips.Categories);
+    CEditCategoriesDialog dialog(m_document, true, true, &m_trips.Categories);
     const CategoryEntry& business = TripEntry("Business");
     Select(dialog, "Business");
     QStringList initialTexts;
@@ -261,7 +262,7 @@ TEST_F(CategoryDialogs, RenameMovesTheItemToTheEndAndKeepsTheEntryInPlace) {
 }
 
 TEST_F(CategoryDialogs, RenameToTheSameOrATakenNameChangesNothing) {
-    CEditCategoriesDialog dialog(&m_trips, &m_expenses, &m_trips.Categories);
+    CEditCategoriesDialog dialog(m_document, true, true, &m_trips.Categories);
     const CategoryEntry& work = TripEntry("Work");
 
     // Without a selected item nothing is asked.
@@ -292,7 +293,7 @@ TEST_F(CategoryDialogs, RenameToTheSameOrATakenNameChangesNothing) {
 }
 
 TEST_F(CategoryDialogs, DoubleClickingAnItemRenamesIt) {
-    CEditCategoriesDialog dialog(&m_trips, &m_expenses, &m_trips.Categories);
+    CEditCategoriesDialog dialog(m_document, true, true, &m_trips.Categories);
     Select(dialog, "Personal");
     AnswerName("Private");
     QListWidget* list = ItemList(dialog);
@@ -308,10 +309,9 @@ TEST_F(CategoryDialogs, DeleteAsksAndOnYesMovesTheTripsToUnfiled) {
     AddTrips({work, personal, work, 0});
     m_trips.Records()[2].MarkDeleted();
 
-    CEditCategoriesDialog dialog(&m_trips, &m_expenses, &m_trips.Categories);
-    std::vector<const CategoryEntry*> removing;
-    QObject::connect(&dialog, &CEditCategoriesDialog::categoryRemoving,
-                     [&](const CategoryEntry& entry) { removing.push_back(&entry); });
+    CEditCategoriesDialog dialog(m_document, true, true, &m_trips.Categories);
+    // A filter on the deleted category falls back to all categories.
+    m_document.TripLogFilter = &TripEntry("Work");
 
     Select(dialog, "Work");
     MessageBox::setNextAnswer(MessageBox::No);
@@ -324,17 +324,16 @@ TEST_F(CategoryDialogs, DeleteAsksAndOnYesMovesTheTripsToUnfiled) {
     EXPECT_EQ(m_trips.Categories.Size(), 4u);
     EXPECT_EQ(m_trips.Records()[0].Category, work);
     EXPECT_EQ(m_trips.Records()[0].Flags, 0u);
-    EXPECT_TRUE(removing.empty());
+    EXPECT_EQ(m_document.TripLogFilter, &TripEntry("Work"));
     EXPECT_FALSE(dialog.Changed());
 
-    const CategoryEntry* workEntry = &TripEntry("Work");
     MessageBox::setNextAnswer(MessageBox::Yes);
     dialog.OnDelete();
     EXPECT_EQ(Items(dialog), QStringList({"Business", "Personal"}));
     EXPECT_TRUE(ItemList(dialog)->selectedItems().isEmpty());
     EXPECT_EQ(Names(m_trips.Categories),
               (std::vector<std::string>{"Business", "Personal", "Unfiled"}));
-    EXPECT_EQ(removing, std::vector<const CategoryEntry*>{workEntry});
+    EXPECT_EQ(m_document.TripLogFilter, &m_document.AllCategoriesEntry);
     std::vector<std::uint32_t> categories;
     std::vector<std::uint32_t> flags;
     for (const TripRecord& trip : m_trips.Records()) {
@@ -356,7 +355,7 @@ TEST_F(CategoryDialogs, DeletingAnExpenseCategoryAsksTheSameAndMovesTheExpenses)
     ExpenseRecord expense = m_expenses.CreateRecord();
     expense.Category = 1;
     m_expenses.Append(std::move(expense));
-    CEditCategoriesDialog dialog(&m_trips, &m_expenses, &m_expenses.Categories);
+    CEditCategoriesDialog dialog(m_document, true, true, &m_expenses.Categories);
     Select(dialog, "Fuel");
     MessageBox::setNextAnswer(MessageBox::Yes);
     dialog.OnDelete();

@@ -171,10 +171,10 @@ TEST_F(VehicleViewTest, NewVehicleIsListedStoredModifiedAndOfferedByTheFilterPan
     EXPECT_NE(bus.VehicleId, Doc().Vehicles().Records()[1].VehicleId);
     EXPECT_TRUE(Doc().IsModified());
 
-    // Refilled in store order, not sorted again.
-    EXPECT_EQ(Column(view, 0), QStringList({"Truck", "Van", "Bus"}));
-    EXPECT_EQ(Column(view, 3), QStringList({"5000", "700", "1200"}));
-    EXPECT_EQ(Column(view, 4), QStringList({"", "", "Line1Line2"}));
+    // The new row takes its place in the list's order (by name).
+    EXPECT_EQ(Column(view, 0), QStringList({"Bus", "Truck", "Van"}));
+    EXPECT_EQ(Column(view, 3), QStringList({"1200", "5000", "700"}));
+    EXPECT_EQ(Column(view, 4), QStringList({"Line1Line2", "", ""}));
     // The pane offers the new vehicle and starts again from the first name.
     EXPECT_EQ(ComboTexts(VehicleBox()), QStringList({"Bus", "Truck", "Van"}));
     EXPECT_EQ(VehicleBox()->currentIndex(), 0);

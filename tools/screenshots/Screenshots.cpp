@@ -246,8 +246,7 @@ int main(int argc, char** argv) {
                                      document.Trips().UsesKilometres(), &frame);
         ok &= SaveDialog(vehicleDialog, output, "dialog-vehicle");
     }
-    CEditCategoriesDialog categories(&document.Trips(), &document.Expenses(),
-                                     &document.Trips().Categories, &frame);
+    CEditCategoriesDialog categories(document, true, true, &document.Trips().Categories, &frame);
     ok &= SaveDialog(categories, output, "dialog-edit-categories");
     CCategoryNameDialog categoryName("Business", &frame);
     ok &= SaveDialog(categoryName, output, "dialog-category-name");

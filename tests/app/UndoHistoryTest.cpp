@@ -1,0 +1,234 @@
+// Undo and redo of the desktop's edits: random sequences of every kind of
+// edit on generated files give back the opened file byte for byte when all
+// are undone and the edited one when all are redone; the modified state
+// follows the history; a reload throws the history away and leaves the
+// reloaded data alone.
+
+#include "AppFixture.h"
+#include "CategoryCommands.h"
+#include "CategoryEditing.h"
+#include "ExpenseCommands.h"
+#include "SampleGenerator.h"
+#include "ServiceCommands.h"
+#include "ServiceTypeCommands.h"
+#include "TripCommands.h"
+#include "TvDeskDoc.h"
+#include "UnitsCommand.h"
+#include "VehicleCommands.h"
+
+#include <QAction>
+#include <QTemporaryDir>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace {
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// Makes random edits of every kind through the commands the views push.
+class RandomEditor {
+public:
+    RandomEditor(CTvDeskDoc& document, std::uint64_t seed) : m_document(document), m_rng(seed) {}
+
+    void EditOnce() {
+        switch (Below(20)) {
+        case 0:
+            return Add<CNewTripCommand>(m_document.Trips());
+        case 1:
+            return Add<CNewServiceCommand>(m_document.Services());
+        case 2:
+            return Add<CNewExpenseCommand>(m_document.Expenses());
+        case 3:
+            return AddWithId<CNewVehicleCommand>(m_document.Vehicles());
+        case 4:
+            return AddWithId<CNewServiceTypeCommand>(m_document.ServiceTypes());
+        case 5:
+            return Edit<CEditTripCommand>(m_document.Trips());
+        case 6:
+            return Edit<CEditServiceCommand>(m_document.Services());
+        case 7:
+            return Edit<CEditExpenseCommand>(m_document.Expenses());
+        case 8:
+            return Edit<CEditVehicleCommand>(m_document.Vehicles());
+        case 9:
+            return Edit<CEditServiceTypeCommand>(m_document.ServiceTypes());
+        case 10:
+            return Select<CDeleteTripsCommand>(m_document.Trips());
+        case 11:
+            return Select<CDeleteServicesCommand>(m_document.Services());
+        case 12:
+            return Select<CDeleteExpensesCommand>(m_document.Expenses());
+        case 13:
+            return Select<CDeleteVehiclesCommand>(m_document.Vehicles());
+        case 14:
+            return Select<CDeleteServiceTypesCommand>(m_document.ServiceTypes());
+        case 15:
+            return Refile<CChangeTripCategoryCommand>(m_document.Trips());
+        case 16:
+            return Refile<CChangeExpenseCategoryCommand>(m_document.Expenses());
+        case 17:
+            return EditCategories();
+        case 18:
+            return m_document.Push(new CUnitsCommand(m_document, Below(2) == 0));
+        default:
+            // Undoing in the middle drops the steps above from the history.
+            m_document.UndoStack().undo();
+        }
+    }
+
+private:
+    std::uint32_t Below(std::size_t bound) {
+        return static_cast<std::uint32_t>(m_rng() % std::max<std::size_t>(bound, 1));
+    }
+    // A changed copy of a stored record, marked as the desktop marks it.
+    template <typename Record> Record Changed(const Record& record) {
+        Record changed = record;
+        changed.Category = Below(4);
+        changed.Flags ^= RecordFlags::Modified;
+        changed.Uid += Below(3);
+        return changed;
+    }
+    template <typename Command, typename Store> void Add(Store& store) {
+        if (store.Count() != 0)
+            m_document.Push(
+                new Command(m_document, Changed(store.Records()[Below(store.Count())])));
+    }
+    template <typename Command, typename Store> void AddWithId(Store& store) {
+        if (store.Count() == 0)
+            return;
+        auto record = Changed(store.Records()[Below(store.Count())]);
+        const std::uint32_t before = store.IdCounter;
+        if constexpr (std::is_same_v<Store, VehicleStore>)
+            record.VehicleId = store.NewId();
+        else
+            record.ServiceTypeId = store.NewId();
+        m_document.Push(new Command(m_document, std::move(record), before));
+    }
+    template <typename Command, typename Store> void Edit(Store& store) {
+        if (store.Count() == 0)
+            return;
+        const std::uint32_t index = Below(store.Count());
+        m_document.Push(new Command(m_document, index, store.Records()[index],
+                                    Changed(store.Records()[index])));
+    }
+    IndexRuns Selection(std::size_t count) {
+        std::vector<std::uint32_t> indexes;
+        for (std::uint32_t i = 0, n = 1 + Below(12); i < n; ++i)
+            indexes.push_back(Below(count));
+        return IndexRuns::FromIndexes(std::move(indexes));
+    }
+    template <typename Command, typename Store> void Select(Store& store) {
+        if (store.Count() != 0)
+            m_document.Push(new Command(m_document, Selection(store.Count())));
+    }
+    template <typename Command, typename Store> void Refile(Store& store) {
+        if (store.Count() != 0)
+            m_document.Push(new Command(m_document, Selection(store.Count()), Below(4)));
+    }
+    void EditCategories() {
+        const bool trips = Below(2) == 0;
+        const StoreKind kind = trips ? StoreKind::Trips : StoreKind::Expenses;
+        CategoryList edited =
+            trips ? m_document.Trips().Categories : m_document.Expenses().Categories;
+        const std::string name = "C" + std::to_string(Below(1000));
+        CategoryEntry& entry = *std::next(edited.Items().begin(), Below(edited.Size()));
+        const std::uint32_t index = entry.Index();
+        switch (Below(3)) {
+        case 0:
+            if (AddCategory(edited, name).Result == AddCategoryResult::Added)
+                m_document.Push(new CNewCategoryCommand(m_document, kind, edited));
+            break;
+        case 1:
+            if (RenameCategory(edited, entry, name) == RenameCategoryResult::Renamed)
+                m_document.Push(new CRenameCategoryCommand(m_document, kind, edited));
+            break;
+        default:
+            if (RemoveCategoryEntry(edited, entry))
+                m_document.Push(new CDeleteCategoryCommand(m_document, kind, edited, index));
+        }
+    }
+
+    CTvDeskDoc& m_document;
+    std::mt19937_64 m_rng;
+};
+
+TEST(UndoHistory, UndoingEveryEditGivesBackTheFileAndRedoingGivesTheEditedOne) {
+    QTemporaryDir folder;
+    const auto path = [&folder](const char* name) {
+        return (folder.path() + "/" + name).toStdString();
+    };
+    for (std::uint64_t seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE(seed);
+        {
+            TvDocument generated;
+            SampleOptions options;
+            options.Vehicles = 3 + seed % 3;
+            options.Trips = 80;
+            options.Services = 30;
+            options.Expenses = 40;
+            options.Seed = seed;
+            options.Metric = seed % 2 == 0;
+            GenerateSample(generated, options);
+            ASSERT_TRUE(generated.OnSaveDocument(path("opened.tv")));
+        }
+        CTvDeskDoc document;
+        ASSERT_TRUE(document.OnOpenDocument(path("opened.tv")));
+        RandomEditor editor(document, seed);
+        for (int step = 0; step < 60; ++step)
+            editor.EditOnce();
+        ASSERT_TRUE(document.OnSaveDocument(path("edited.tv")));
+        EXPECT_FALSE(document.IsModified());
+
+        // The clean state is the one of the last save.
+        document.UndoStack().undo();
+        EXPECT_EQ(document.IsModified(), document.UndoStack().count() != 0);
+        document.UndoStack().redo();
+        EXPECT_FALSE(document.IsModified());
+
+        document.UndoStack().setIndex(0);
+        ASSERT_TRUE(document.OnSaveDocument(path("undone.tv")));
+        EXPECT_EQ(FileBytes(path("undone.tv")), FileBytes(path("opened.tv")));
+        document.UndoStack().setIndex(document.UndoStack().count());
+        ASSERT_TRUE(document.OnSaveDocument(path("redone.tv")));
+        EXPECT_EQ(FileBytes(path("redone.tv")), FileBytes(path("edited.tv")));
+    }
+}
+
+TEST(UndoHistory, ANewDataSetStaysToBeSavedWhenItsEditsAreUndone) {
+    CTvDeskDoc document;
+    document.InitNewDocument();
+    document.Push(new CUnitsCommand(document, true));
+    document.UndoStack().undo();
+    EXPECT_TRUE(document.IsModified());
+}
+
+class UndoAcrossReload : public AppFixture {};
+
+TEST_F(UndoAcrossReload, AHotSyncReloadEmptiesTheHistoryAndLeavesTheReloadedDataAlone) {
+    AddUser(1, "Ann");
+    QDir(m_folder.path()).mkpath("Ann/Tarvenly");
+    {
+        TvDocument generated;
+        GenerateSample(generated, SampleOptions{});
+        ASSERT_TRUE(generated.OnSaveDocument(DataFileOf("Ann")));
+    }
+    const std::string file = FileBytes(DataFileOf("Ann"));
+    ASSERT_TRUE(Start());
+    CTvDeskDoc& document = m_app->Doc();
+    document.Push(new CDeleteVehiclesCommand(document, IndexRuns(0)));
+    auto* undo = m_app->MainFrame()->findChild<QAction*>("actionUndo");
+    ASSERT_TRUE(undo->isEnabled());
+
+    m_app->ReloadDocument();
+    EXPECT_EQ(document.UndoStack().count(), 0);
+    EXPECT_FALSE(undo->isEnabled());
+    undo->trigger();
+    ASSERT_TRUE(document.OnSaveDocument(DataFileOf("Ann")));
+    EXPECT_EQ(FileBytes(DataFileOf("Ann")), file);
+}
+
+} // namespace
