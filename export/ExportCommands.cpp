@@ -174,20 +174,28 @@ void ExportToExcel(CTvDeskDoc& document, ExportLog log, QWidget* parent) {
 
 void ExportServiceCalendar(CTvDeskDoc& document, QWidget* parent) {
     const CRecordHold hold(document);
-    auto choice = ExportSaveDialog::Ask(parent, QStringLiteral("ServiceSchedule"),
-                                        {{"iCalendar Files (*.ics)", "ics"}});
-    if (hold.Lost())
-        return;
-    choice = RefuseDataFile(document, parent, choice);
-    if (!choice)
-        return;
-    try {
-        ServiceCalendar::WriteCalendarFile(document, LocalPath(choice->path));
-    } catch (const MExcept& error) {
-        MessageBox::warning(parent, QString("The calendar could not be written to %1. %2")
-                                        .arg(choice->path, QString::fromUtf8(error.Message())));
-    } catch (const std::bad_alloc&) {
-        MessageBox::warning(parent, MExceptOutOfMemory().Message());
+    for (;;) {
+        const auto choice = ExportSaveDialog::Ask(parent, QStringLiteral("ServiceSchedule"),
+                                                  {{"iCalendar Files (*.ics)", "ics"}});
+        if (!choice || hold.Lost())
+            return;
+        try {
+            ServiceCalendar::WriteCalendarFile(document, LocalPath(choice->path));
+            return;
+        } catch (const MExceptTargetRefused& refused) {
+            MessageBox::warning(parent, QString::fromStdString(refused.AskAgainText()));
+        } catch (const MExcept& error) {
+            MessageBox::warning(parent, QString("The calendar could not be written to %1. %2")
+                                            .arg(choice->path, QString::fromUtf8(error.Message())));
+            return;
+        } catch (const std::bad_alloc&) {
+            MessageBox::warning(parent, MExceptOutOfMemory().Message());
+            return;
+        } catch (const std::exception& error) {
+            MessageBox::warning(parent, QString("The calendar could not be written to %1. %2")
+                                            .arg(choice->path, QString::fromLocal8Bit(error.what())));
+            return;
+        }
     }
 }
 

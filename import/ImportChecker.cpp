@@ -428,8 +428,10 @@ bool ImportChecker::CheckTrip(const ImportRow& row, ImportCheck& check) {
     if (!FittingText(row, ImportField::Destination, kDestinationLength, "destination", text))
         return false;
     trip.Destination.Set(text);
-    if (!FittingText(row, ImportField::Note, kNoteLength, "note", trip.Note))
+    std::string note;
+    if (!FittingText(row, ImportField::Note, kNoteLength, "note", note))
         return false;
+    trip.Note = note;
     std::uint32_t vehicle = 0;
     if (!VehicleSlot(row, check, vehicle))
         return false;
@@ -454,8 +456,10 @@ bool ImportChecker::CheckExpense(const ImportRow& row, ImportCheck& check) {
     if (!FittingText(row, ImportField::Description, kExpenseTextLength, "description", text))
         return false;
     expense.Description.Set(text);
-    if (!FittingText(row, ImportField::Note, kNoteLength, "note", expense.Note))
+    std::string note;
+    if (!FittingText(row, ImportField::Note, kNoteLength, "note", note))
         return false;
+    expense.Note = note;
     if (!Odometer(row, ImportField::Odometer, "odometer", false, expense.Odometer))
         return false;
     double volume = 0, price = 0, cost = 0;
@@ -491,8 +495,10 @@ bool ImportChecker::CheckService(const ImportRow& row, ImportCheck& check) {
         return false;
     if (!Odometer(row, ImportField::Odometer, "odometer", false, entry.Odometer))
         return false;
-    if (!FittingText(row, ImportField::Note, kNoteLength, "note", entry.Note))
+    std::string note;
+    if (!FittingText(row, ImportField::Note, kNoteLength, "note", note))
         return false;
+    entry.Note = note;
     const ImportCell* completed = Cell(row, ImportField::Completed);
     bool yes = false;
     if (completed != nullptr && !IsYes(Text(row, ImportField::Completed), yes)) {
