@@ -1,7 +1,6 @@
 #include "ServiceTypeRows.h"
 
 #include "SortCode.h"
-#include "TvDocument.h"
 
 #include <algorithm>
 #include <utility>
@@ -49,11 +48,6 @@ bool IsServiceTypeNameUsed(const ServiceTypeStore& store, std::string_view name,
         if (&type != except && !type.IsDeleted() && type.Name.View() == name)
             return true;
     return false;
-}
-
-void DeleteServiceType(TvDocument& document, ServiceTypeRecord& type) {
-    document.Services().MarkServiceTypeDeleted(type);
-    type.MarkDeleted();
 }
 
 LogColumns ServiceTypeColumns() {

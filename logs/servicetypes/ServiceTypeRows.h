@@ -7,8 +7,6 @@
 #include <string_view>
 #include <vector>
 
-class TvDocument;
-
 // What the service type list shows and how, and the rules of a type's name
 // and schedule texts. The list, the service log and tvtool share them.
 
@@ -21,10 +19,6 @@ std::string GetDistanceScheduleText(const ServiceTypeRecord& type, bool metric);
 // case-sensitive).
 bool IsServiceTypeNameUsed(const ServiceTypeStore& store, std::string_view name,
                            const ServiceTypeRecord* except);
-
-// Marks the type deleted together with every service log entry of it, of
-// every vehicle.
-void DeleteServiceType(TvDocument& document, ServiceTypeRecord& type);
 
 // "Name", "Time Schedule", "Distance Schedule".
 LogColumns ServiceTypeColumns();

@@ -2,7 +2,6 @@
 
 #include "SortCode.h"
 #include "TextOrder.h"
-#include "TvDocument.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -129,10 +128,4 @@ std::vector<const VehicleRecord*> VehiclesByName(const VehicleStore& store) {
 VehicleRecord* FirstVehicleByName(VehicleStore& store) {
     const std::vector<VehicleRecord*> vehicles = VehiclesByName(store);
     return vehicles.empty() ? nullptr : vehicles.front();
-}
-
-void DeleteVehicle(TvDocument& document, VehicleRecord& vehicle) {
-    vehicle.MarkDeleted();
-    document.Trips().MarkVehicleDeleted(vehicle);
-    document.Services().MarkVehicleDeleted(vehicle);
 }

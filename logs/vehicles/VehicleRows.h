@@ -8,8 +8,6 @@
 #include <string_view>
 #include <vector>
 
-class TvDocument;
-
 // What the vehicle list shows and the rules of a vehicle's fields, shared by
 // the desktop list and dialog and by tvtool, so that all of them agree.
 
@@ -58,7 +56,3 @@ std::vector<const VehicleRecord*> VehiclesByName(const VehicleStore& store);
 // The first of those, the vehicle the filter pane selects by itself; none
 // without live vehicles.
 VehicleRecord* FirstVehicleByName(VehicleStore& store);
-
-// Marks the vehicle deleted, and with it its trips and service entries; its
-// expenses stay as they are.
-void DeleteVehicle(TvDocument& document, VehicleRecord& vehicle);

@@ -209,16 +209,4 @@ TEST_F(ServiceRowsTest, AStatusUsesTheEntrysOwnVehicleReading) {
     EXPECT_EQ(ServiceRowContext(m_document).StatusOf(van), ServiceStatus::PastDue);
 }
 
-TEST_F(ServiceRowsTest, DeletingATypeDeletesItsEntriesOfEveryVehicle) {
-    ServiceRecord& van = AddEntry(*m_van, m_oil->ServiceTypeId, At(2023, 1, 1), 3000);
-    ServiceRecord& bus = AddEntry(*m_bus, m_oil->ServiceTypeId, At(2023, 1, 1), 3000);
-    ServiceRecord& other = AddEntry(*m_bus, m_tyres->ServiceTypeId, At(2023, 1, 1), 3000);
-    DeleteServiceType(m_document, *m_oil);
-    EXPECT_TRUE(m_oil->IsDeleted());
-    EXPECT_TRUE(van.IsDeleted());
-    EXPECT_TRUE(bus.IsDeleted());
-    EXPECT_FALSE(other.IsDeleted());
-    EXPECT_FALSE(m_tyres->IsDeleted());
-}
-
 } // namespace

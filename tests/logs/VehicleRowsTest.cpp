@@ -205,45 +205,4 @@ TEST(WholeNumber, DigitsWithinTheRangeAndNothingElse) {
     EXPECT_EQ(WholeNumber::Parse("-99999999999999999999", -10, 10).verdict, Verdict::OutOfRange);
 }
 
-TEST(DeleteVehicle, MarksTheVehicleItsTripsAndServiceEntriesAndLeavesExpenses) {
-    TvDocument document;
-    VehicleRecord& car = AddVehicle(document.Vehicles(), "Car");
-    VehicleRecord& van = AddVehicle(document.Vehicles(), "Van");
-    const auto addTrip = [&](const VehicleRecord& vehicle) -> TripRecord& {
-        TripRecord trip = document.Trips().CreateRecord();
-        trip.VehicleId = vehicle.VehicleId;
-        return document.Trips().Append(trip);
-    };
-    const auto addService = [&](const VehicleRecord& vehicle) -> ServiceRecord& {
-        ServiceRecord entry = document.Services().CreateRecord();
-        entry.VehicleId = vehicle.VehicleId;
-        return document.Services().Append(entry);
-    };
-    TripRecord& carTrip1 = addTrip(car);
-    TripRecord& vanTrip = addTrip(van);
-    TripRecord& carTrip2 = addTrip(car);
-    ServiceRecord& carService = addService(car);
-    ServiceRecord& vanService = addService(van);
-    ExpenseRecord expense = document.Expenses().CreateRecord();
-    expense.VehicleId = car.VehicleId;
-    const ExpenseRecord& carExpense = document.Expenses().Append(expense);
-
-    DeleteVehicle(document, car);
-
-    EXPECT_TRUE(car.IsDeleted());
-    EXPECT_TRUE(carTrip1.IsDeleted());
-    EXPECT_TRUE(carTrip2.IsDeleted());
-    EXPECT_TRUE(carService.IsDeleted());
-    EXPECT_FALSE(carExpense.IsDeleted());
-    EXPECT_EQ(carExpense.Flags, 0u);
-    EXPECT_FALSE(van.IsDeleted());
-    EXPECT_FALSE(vanTrip.IsDeleted());
-    EXPECT_FALSE(vanService.IsDeleted());
-    // Nothing is removed: the conduit carries the deletions to the handheld.
-    EXPECT_EQ(document.Vehicles().Count(), 2u);
-    EXPECT_EQ(document.Trips().Count(), 3u);
-    EXPECT_EQ(document.Services().Count(), 2u);
-    EXPECT_EQ(Names(VehicleRows(document.Vehicles())), NameList({"Van"}));
-}
-
 } // namespace
