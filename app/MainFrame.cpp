@@ -542,9 +542,9 @@ void CMainFrame::OnEditCategories() {
     // the views.
     if (hold.Lost())
         return;
-    // The filter pane and the lists rebuild from the edited lists.
-    if (dialog.Changed())
-        document.UpdateAllViews(nullptr, 0);
+    // The filter pane and the lists rebuild from the lists as they are now,
+    // changed or not.
+    document.UpdateAllViews(nullptr, 0);
 }
 
 void CMainFrame::OnUserChosen(int index) {
@@ -561,8 +561,7 @@ std::uint32_t CMainFrame::OnHotSyncMessage(std::uint32_t request, std::uint32_t)
     case HandOver::Probe:
         return HandOver::kHotSyncMessage;
     case HandOver::Save:
-        if (m_app.Document != nullptr && !m_app.Document->PathName().empty())
-            m_app.Document->SaveUnlessUnchanged();
+        m_app.SaveForHotSync();
         return 0;
     case HandOver::Reload:
         m_app.ReloadDocument();
