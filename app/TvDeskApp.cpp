@@ -154,7 +154,8 @@ bool CTvDeskApp::FailStart(const QString& text) {
 void CTvDeskApp::RecordInstance() {
     InstanceRecord record;
     record.Socket = HandOverPath().toStdString();
-    record.DataFile = Document != nullptr ? Document->PathName() : std::string();
+    record.DataFile =
+        Document != nullptr && !m_hotSyncInProgress ? Document->PathName() : std::string();
     record.TraceLog = m_log.IsOpen() ? m_log.Path() : std::string();
     if (!m_instanceLock.Record(record))
         Log("CTvDeskApp::RecordInstance()::failed");
@@ -254,9 +255,8 @@ bool CTvDeskApp::InitInstance(const QString& fileToOpen) {
     }
 
     m_mainFrame->show();
-    QTimer::singleShot(0, m_mainFrame.get(), [frame = m_mainFrame.get()] {
-        OfferNotifierRegistration(frame);
-    });
+    QTimer::singleShot(0, m_mainFrame.get(),
+                       [frame = m_mainFrame.get()] { OfferNotifierRegistration(frame); });
     m_reminder = std::make_unique<CServiceReminder>(*this);
     m_reminder->Check();
     m_termination = std::make_unique<TerminationSignals>();
@@ -513,8 +513,18 @@ void CTvDeskApp::OnUserSelection(const std::string& name) {
     m_document->SetUndoClearedText({});
 }
 
+void CTvDeskApp::SaveForHotSync() {
+    if (Document != nullptr && !Document->PathName().empty())
+        Document->SaveUnlessUnchanged();
+    m_hotSyncInProgress = true;
+    RecordInstance();
+}
+
 void CTvDeskApp::ReloadDocument() {
     Log("CTvDeskApp::ReloadDocument()");
+    // The conduit is done with the data file once it is read again, or kept.
+    if (std::exchange(m_hotSyncInProgress, false))
+        RecordInstance();
     // Nothing typed into a dialog may reach the data read now.
     m_closedByReload += ModalDialog::cancelAll();
     if (m_switching > 0) {

@@ -77,6 +77,10 @@ public:
     // the edits stay. Inside an open or a user switch it waits for its end.
     // The status bar tells the outcome and which dialogs were closed.
     void ReloadDocument();
+    // HotSync request 1: the data is written back and, until the reload,
+    // the data file belongs to the conduit that synchronises it (the lock
+    // file stops naming it, so tvtool may write it then).
+    void SaveForHotSync();
     // Answers a hand-over request; nothing drops it.
     std::optional<std::uint32_t> OnHandOverMessage(std::uint32_t message, std::uint32_t wParam,
                                                    std::uint32_t lParam);
@@ -169,5 +173,7 @@ private:
     // with the dialogs it closed (see SwitchScope).
     int m_switching = 0;
     bool m_reloadWaiting = false;
+    // Between HotSync requests 1 and 2.
+    bool m_hotSyncInProgress = false;
     QStringList m_closedByReload;
 };

@@ -9,7 +9,7 @@
 // keeps away from the files it uses.
 struct InstanceRecord {
     std::string Socket;
-    std::string DataFile; // empty while no data file is open
+    std::string DataFile; // empty while no data file is open or a HotSync has it
     std::string TraceLog; // empty without a trace log
 
     // The lock file's place, which depends only on the user: a folder of
