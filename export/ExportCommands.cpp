@@ -192,8 +192,9 @@ void ExportServiceCalendar(CTvDeskDoc& document, QWidget* parent) {
             MessageBox::warning(parent, MExceptOutOfMemory().Message());
             return;
         } catch (const std::exception& error) {
-            MessageBox::warning(parent, QString("The calendar could not be written to %1. %2")
-                                            .arg(choice->path, QString::fromLocal8Bit(error.what())));
+            MessageBox::warning(parent,
+                                QString("The calendar could not be written to %1. %2")
+                                    .arg(choice->path, QString::fromLocal8Bit(error.what())));
             return;
         }
     }

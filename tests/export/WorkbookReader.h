@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <sstream>
 #include <string>
@@ -33,12 +32,12 @@ struct ReadWorkbook {
     }
 };
 
-// Runs the reader, read_workbook.py beside this header; mode is "xls",
+// Runs the reader, read_workbook.py beside this header (its path comes from
+// the build, since __FILE__ may be relative); mode is "xls",
 // "xlsx" or "book" (the "Book" stream in hex, left in output).
 inline ReadWorkbook RunWorkbookReader(const std::string& mode, const std::string& path) {
     ReadWorkbook result;
-    const std::string script =
-        (std::filesystem::path(__FILE__).parent_path() / "read_workbook.py").string();
+    const std::string script = TV_WORKBOOK_READER;
     const std::string command =
         "/usr/bin/python3 '" + script + "' " + mode + " '" + path + "' 2>&1";
     std::FILE* pipe = ::popen(command.c_str(), "r");

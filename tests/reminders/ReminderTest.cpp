@@ -126,7 +126,11 @@ protected:
             entry.VehicleId = vehicle;
             document.Services().Append(entry);
         }
-        ASSERT_TRUE(document.OnSaveDocument(DataFileOf("Ann")));
+        // Written beside it and renamed into place, as the conduit of a
+        // HotSync does: the running program keeps its open file guarded.
+        const std::string data = DataFileOf("Ann");
+        ASSERT_TRUE(document.OnSaveDocument(data + ".new"));
+        ASSERT_EQ(std::rename((data + ".new").c_str(), data.c_str()), 0);
     }
 
     // Lets the bus's messages arrive until done() holds or a while has passed.
