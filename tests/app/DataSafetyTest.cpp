@@ -97,17 +97,21 @@ protected:
         ASSERT_EQ(::chmod(m_lockedFolders.back().toLocal8Bit().constData(), 0555), 0);
     }
 
+    // A user whose data file holds "not a data file".
+    void AddUserWithDamagedFile(std::int32_t id, const std::string& user) {
+        AddUser(id, user);
+        QDir(m_folder.path()).mkpath(QString::fromStdString(user + "/Tarvenly"));
+        QFile damaged(QString::fromStdString(DataFileOf(user)));
+        ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+        damaged.write("not a data file");
+    }
+
     QStringList m_lockedFolders;
 };
 
 TEST_F(DataSafety, AFailedUserSwitchLeavesNothingToSaveOverThePreviousFile) {
     AddUserWithData(1, "Ann");
-    AddUser(2, "Bob");
-    QDir(m_folder.path()).mkpath("Bob/Tarvenly");
-    QFile damaged(QString::fromStdString(DataFileOf("Bob")));
-    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
-    damaged.write("not a data file");
-    damaged.close();
+    AddUserWithDamagedFile(2, "Bob");
     ASSERT_TRUE(Start());
     AddVehicle(m_app->Doc(), "Unsaved");
 
@@ -131,12 +135,7 @@ TEST_F(DataSafety, AFailedUserSwitchLeavesNothingToSaveOverThePreviousFile) {
 
 TEST_F(DataSafety, AHotSyncDuringAFailedSwitchLeavesTheOtherUsersFileAsItWas) {
     AddUserWithData(1, "Ann");
-    AddUser(2, "Bob");
-    QDir(m_folder.path()).mkpath("Bob/Tarvenly");
-    QFile damaged(QString::fromStdString(DataFileOf("Bob")));
-    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
-    damaged.write("not a data file");
-    damaged.close();
+    AddUserWithDamagedFile(2, "Bob");
     ASSERT_TRUE(Start());
     const QByteArray ann = Bytes(DataFileOf("Ann"));
 
