@@ -4,6 +4,7 @@
 
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 CAboutDialog::CAboutDialog(const QString& dataFilePath, QWidget* parent) : QDialog(parent) {
@@ -22,6 +23,7 @@ CAboutDialog::CAboutDialog(const QString& dataFilePath, QWidget* parent) : QDial
     web->setOpenExternalLinks(true);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("&OK"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
     layout->addWidget(title);

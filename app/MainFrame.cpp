@@ -359,7 +359,7 @@ void CMainFrame::CreateToolBar() {
 
     QFont font("Arial");
     font.setPixelSize(12);
-    auto* userLabel = new QLabel("User:", toolbar);
+    auto* userLabel = new QLabel("&User:", toolbar);
     userLabel->setAlignment(Qt::AlignCenter);
     userLabel->setFixedWidth(kUserLabelWidth);
     userLabel->setFont(font);

@@ -102,7 +102,7 @@ CSettingsDialog::CSettingsDialog(CTvDeskApp& app, QWidget* parent)
 
     auto* delimiterBox =
         RadioGroup(tr("Text Export Field Delimiter"),
-                   {tr("&Tab"), tr("&Comma"), tr("Co&lon"), tr("&Semicolon")}, m_delimiters, this);
+                   {tr("&Tab"), tr("Co&mma"), tr("Co&lon"), tr("&Semicolon")}, m_delimiters, this);
     m_delimiters->button(ButtonForDelimiter(app.Delimiter))->setChecked(true);
 
     auto* unitsBox =
@@ -111,12 +111,12 @@ CSettingsDialog::CSettingsDialog(CTvDeskApp& app, QWidget* parent)
 
     // One form, so that the labels share one column.
     auto* form = new QFormLayout;
-    form->addRow(tr("R&oot Data Directory"), m_rootFolder);
-    form->addRow(tr("&Milage Reimbursement Rate:"), m_rate);
+    form->addRow(tr("Root &Data Directory"), m_rootFolder);
+    form->addRow(tr("Milage Reimbursement R&ate:"), m_rate);
     form->addRow(QString(), m_printRate);
     form->addRow(delimiterBox);
     form->addRow(unitsBox);
-    form->addRow(tr("&Date/Time Export Format:"), m_dateFormat);
+    form->addRow(tr("Date/Time E&xport Format:"), m_dateFormat);
     form->addRow(MakeReminderBox());
     m_rootFolder->setMinimumWidth(320);
 
@@ -177,6 +177,7 @@ QWidget* CSettingsDialog::MakeReminderBox() {
     m_reminderDistance->setObjectName("reminderDistance");
     m_reminderDistance->setRange(0, AppSettings::kMaxReminder);
     m_reminderUnits = new QLabel(box);
+    m_reminderUnits->setBuddy(m_reminderDistance);
     m_notifications = new QCheckBox(tr("Show a desktop &notification when service is due"), box);
     m_notifications->setObjectName("serviceNotifications");
     m_notifications->setChecked(m_app.ServiceNotifications);
@@ -206,5 +207,5 @@ void CSettingsDialog::ShowReminderUnits(bool metric) {
     (m_reminderMetric ? m_reminders.Kilometres : m_reminders.Miles) = m_reminderDistance->value();
     m_reminderMetric = metric;
     m_reminderDistance->setValue(metric ? m_reminders.Kilometres : m_reminders.Miles);
-    m_reminderUnits->setText(metric ? tr("kilometers ahead") : tr("miles ahead"));
+    m_reminderUnits->setText(metric ? tr("kilometers a&head") : tr("miles a&head"));
 }

@@ -39,19 +39,19 @@ QDateEdit* MakeDatePicker(QWidget* parent) {
 
 CTabForm::CTabForm(CTvDeskDoc& document, QWidget* parent)
     : QWidget(parent), m_document(document), m_logButtons(new QButtonGroup(this)),
-      m_vehicleLabel(new QLabel("Vehicle:", this)), m_vehicles(new QComboBox(this)),
-      m_categoryLabel(new QLabel("Category:", this)), m_categories(new QComboBox(this)),
-      m_allDates(new QCheckBox("Display All Dates", this)),
+      m_vehicleLabel(new QLabel("Vehi&cle:", this)), m_vehicles(new QComboBox(this)),
+      m_categoryLabel(new QLabel("C&ategory:", this)), m_categories(new QComboBox(this)),
+      m_allDates(new QCheckBox("&Display All Dates", this)),
       m_range(new QGroupBox("Display by range:", this)),
-      m_startLabel(new QLabel("Start Date:", m_range)), m_start(MakeDatePicker(m_range)),
-      m_endLabel(new QLabel("End Date:", m_range)), m_end(MakeDatePicker(m_range)) {
+      m_startLabel(new QLabel("Sta&rt Date:", m_range)), m_start(MakeDatePicker(m_range)),
+      m_endLabel(new QLabel("E&nd Date:", m_range)), m_end(MakeDatePicker(m_range)) {
     setObjectName("TabForm");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 10, 8, 10);
     layout->setSpacing(4);
 
-    const char* const logNames[LogIndex::kCount] = {"Trip Log", "Service Log", "Service Types",
-                                                    "Vehicle List", "Expense Log"};
+    const char* const logNames[LogIndex::kCount] = {"&Trip Log", "&Service Log", "Service T&ypes",
+                                                    "Vehicle &List", "E&xpense Log"};
     for (int log = 0; log < LogIndex::kCount; ++log) {
         auto* button = new QRadioButton(logNames[log], this);
         m_logButtons->addButton(button, log);
@@ -114,7 +114,7 @@ CTabForm::CTabForm(CTvDeskDoc& document, QWidget* parent)
     connect(&m_document, &CTvDeskDoc::contentsCleared, this, [this] {
         m_vehicles->clear();
         m_categories->clear();
-        m_logButtons->button(LogIndex::kServiceLog)->setText("Service Log");
+        m_logButtons->button(LogIndex::kServiceLog)->setText("&Service Log");
     });
 
     setFixedWidth(kWidth);
@@ -264,5 +264,6 @@ void CTabForm::SelectVehicle(std::uint32_t vehicleId) {
 void CTabForm::ShowPastDueCount() {
     const std::size_t pastDue = CountPastDue(m_document, ServiceRowContext(m_document));
     m_logButtons->button(LogIndex::kServiceLog)
-        ->setText(pastDue == 0 ? QString("Service Log") : QString("Service Log (%1)").arg(pastDue));
+        ->setText(pastDue == 0 ? QString("&Service Log")
+                               : QString("&Service Log (%1)").arg(pastDue));
 }

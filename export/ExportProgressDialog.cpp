@@ -22,7 +22,7 @@ int Scaled(std::size_t count, std::size_t total) {
 CExportProgressDialog::CExportProgressDialog(const CRecordHold& hold, QWidget* parent,
                                              const QString& text)
     : m_hold(hold),
-      m_dialog(std::make_unique<QProgressDialog>(text, QStringLiteral("Cancel"), 0, 0, parent)) {
+      m_dialog(std::make_unique<QProgressDialog>(text, QStringLiteral("&Cancel"), 0, 0, parent)) {
     m_dialog->setWindowTitle(QStringLiteral("TvDesk"));
     m_dialog->setWindowModality(Qt::WindowModal);
     m_dialog->setMinimumDuration(g_showDelay);

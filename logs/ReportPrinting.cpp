@@ -31,7 +31,7 @@ Outcome DrawWithProgress(QWidget* parent, const CRecordHold& hold, LogReport& re
                          QPainter& painter, QPrinter& printer) {
     QProgressDialog progress(parent);
     progress.setWindowTitle(QStringLiteral("Printing"));
-    progress.setCancelButtonText(QStringLiteral("Cancel"));
+    progress.setCancelButtonText(QStringLiteral("&Cancel"));
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(g_progressDelay);
     progress.setAutoClose(false);

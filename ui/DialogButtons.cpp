@@ -8,11 +8,11 @@
 QDialogButtonBox* MakeOkCancelButtons(QDialog* dialog) {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
     QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
-    ok->setText("OK");
+    ok->setText("&OK");
     ok->setObjectName("okButton");
     ok->setDefault(true);
     QPushButton* cancel = buttons->button(QDialogButtonBox::Cancel);
-    cancel->setText("Cancel");
+    cancel->setText("&Cancel");
     cancel->setObjectName("cancelButton");
     // accept() is virtual: a dialog's own checks run.
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);

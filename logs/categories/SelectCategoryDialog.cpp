@@ -41,7 +41,7 @@ CSelectCategoryDialog::CSelectCategoryDialog(const CategoryList& list, QWidget* 
     m_categories->setCurrentIndex(-1);
 
     auto* form = new QFormLayout;
-    form->addRow(tr("Categories:"), m_categories);
+    form->addRow(tr("C&ategories:"), m_categories);
     LayOutFormDialog(this, form);
     m_categories->setFocus();
 }

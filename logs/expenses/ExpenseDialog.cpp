@@ -43,8 +43,8 @@ CExpenseDialog::CExpenseDialog(ExpenseRecord& expense, const TvDocument& documen
       m_vehicle(new QComboBox(this)), m_category(new QComboBox(this)),
       m_vendor(MakeEdit("vendorEdit", this)), m_cost(MakeEdit("costEdit", this)),
       m_date(new CMomentEdit(expense.Date, this)), m_description(MakeEdit("descriptionEdit", this)),
-      m_odometer(MakeEdit("odometerEdit", this)), m_gas(new QCheckBox("Gas", this)),
-      m_volumeLabel(new QLabel(metric ? "Liters" : "Gallons", this)),
+      m_odometer(MakeEdit("odometerEdit", this)), m_gas(new QCheckBox("&Gas", this)),
+      m_volumeLabel(new QLabel(metric ? "&Liters" : "Ga&llons", this)),
       m_volume(MakeEdit("volumeEdit", this)),
       m_efficiencyLabel(new QLabel(metric ? "Km/L" : "MPG", this)),
       m_efficiency(MakeEdit("efficiencyEdit", this)),
@@ -56,6 +56,7 @@ CExpenseDialog::CExpenseDialog(ExpenseRecord& expense, const TvDocument& documen
     m_date->setObjectName("dateEdit");
     m_gas->setObjectName("gasBox");
     m_volumeLabel->setObjectName("volumeLabel");
+    m_volumeLabel->setBuddy(m_volume);
     m_efficiencyLabel->setObjectName("efficiencyLabel");
     m_efficiency->setReadOnly(true);
     m_lastFillUp->setReadOnly(true);
@@ -105,20 +106,24 @@ CExpenseDialog::CExpenseDialog(ExpenseRecord& expense, const TvDocument& documen
         m_proposedOdometer = m_odometer->text();
 
     auto* grid = new QGridLayout;
-    const auto label = [this](const char* text) { return new QLabel(text, this); };
-    grid->addWidget(label("Vehicle:"), 0, 0, Qt::AlignRight);
+    const auto label = [this](const char* text, QWidget* field) {
+        auto* label = new QLabel(text, this);
+        label->setBuddy(field);
+        return label;
+    };
+    grid->addWidget(label("&Vehicle:", m_vehicle), 0, 0, Qt::AlignRight);
     grid->addWidget(m_vehicle, 0, 1);
-    grid->addWidget(label("Category:"), 0, 2, Qt::AlignRight);
+    grid->addWidget(label("Ca&tegory:", m_category), 0, 2, Qt::AlignRight);
     grid->addWidget(m_category, 0, 3);
-    grid->addWidget(label("Vender:"), 1, 0, Qt::AlignRight);
+    grid->addWidget(label("V&ender:", m_vendor), 1, 0, Qt::AlignRight);
     grid->addWidget(m_vendor, 1, 1);
-    grid->addWidget(label("Cost:"), 1, 2, Qt::AlignRight);
+    grid->addWidget(label("Co&st:", m_cost), 1, 2, Qt::AlignRight);
     grid->addWidget(m_cost, 1, 3);
-    grid->addWidget(label("Description:"), 2, 0, Qt::AlignRight);
+    grid->addWidget(label("&Description:", m_description), 2, 0, Qt::AlignRight);
     grid->addWidget(m_description, 2, 1);
-    grid->addWidget(label("Date:"), 2, 2, Qt::AlignRight);
+    grid->addWidget(label("D&ate:", m_date), 2, 2, Qt::AlignRight);
     grid->addWidget(m_date, 2, 3);
-    grid->addWidget(label("Odometer:"), 3, 0, Qt::AlignRight);
+    grid->addWidget(label("Odo&meter:", m_odometer), 3, 0, Qt::AlignRight);
     grid->addWidget(m_odometer, 3, 1);
     grid->addWidget(m_gas, 3, 3);
     grid->addWidget(m_volumeLabel, 4, 0, Qt::AlignRight);

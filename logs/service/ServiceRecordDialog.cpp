@@ -28,8 +28,8 @@ CServiceRecordDialog::CServiceRecordDialog(ServiceRecord& entry, const TvDocumen
     : QDialog(parent), m_entry(entry), m_document(document), m_metric(metric), m_note(entry.Note),
       m_vehicle(new QComboBox(this)), m_type(new QComboBox(this)),
       m_odometer(new QLineEdit(QString::number(entry.Odometer), this)),
-      m_date(new CMomentEdit(entry.Date, this)), m_autoSet(new QPushButton("AutoSet", this)),
-      m_completed(new QCheckBox("Completed", this)), m_lastServicing(new QLabel(this)) {
+      m_date(new CMomentEdit(entry.Date, this)), m_autoSet(new QPushButton("&AutoSet", this)),
+      m_completed(new QCheckBox("Com&pleted", this)), m_lastServicing(new QLabel(this)) {
     setWindowTitle("Service Record");
     m_vehicle->setObjectName("vehicleBox");
     m_type->setObjectName("typeBox");
@@ -77,14 +77,14 @@ CServiceRecordDialog::CServiceRecordDialog(ServiceRecord& entry, const TvDocumen
 
     auto* top = new QFormLayout;
     top->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    top->addRow("Vehicle:", m_vehicle);
-    top->addRow("Service Type:", m_type);
+    top->addRow("&Vehicle:", m_vehicle);
+    top->addRow("Service &Type:", m_type);
 
     auto* serviceOn = new QGroupBox("Service On", this);
     auto* serviceForm = new QFormLayout;
     serviceForm->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    serviceForm->addRow(metric ? "Kilometers:" : "Miles:", m_odometer);
-    serviceForm->addRow("Date:", m_date);
+    serviceForm->addRow(metric ? "&Kilometers:" : "&Miles:", m_odometer);
+    serviceForm->addRow("&Date:", m_date);
     auto* serviceRow = new QHBoxLayout(serviceOn);
     serviceRow->addLayout(serviceForm, 1);
     auto* serviceButtons = new QVBoxLayout;

@@ -38,7 +38,7 @@ CServiceTypeDialog::CServiceTypeDialog(ServiceTypeRecord& type, const ServiceTyp
                                        bool metric, QWidget* parent)
     : QDialog(parent), m_type(type), m_store(store), m_count(type.TimeCount),
       m_distance(type.DistanceInterval), m_name(new QLineEdit(this)),
-      m_units(new QButtonGroup(this)), m_everyLabel(new QLabel("Every:", this)),
+      m_units(new QButtonGroup(this)), m_everyLabel(new QLabel("&Every:", this)),
       m_countEdit(MakeNumberEdit(type.TimeCount, "countEdit", this)), m_unitLabel(new QLabel(this)),
       m_distanceEdit(MakeNumberEdit(type.DistanceInterval, "distanceEdit", this)),
       m_timeSchedule(new QLabel(this)), m_distanceSchedule(new QLabel(this)), m_metric(metric) {
@@ -49,6 +49,7 @@ CServiceTypeDialog::CServiceTypeDialog(ServiceTypeRecord& type, const ServiceTyp
     m_unitLabel->setObjectName("unitLabel");
     m_unitLabel->setMinimumWidth(m_unitLabel->fontMetrics().horizontalAdvance("months") + 4);
     m_countEdit->setMaximumWidth(60);
+    m_everyLabel->setBuddy(m_countEdit);
     // The count field keeps its place whether "Every:" shows or not.
     QSizePolicy everyPolicy = m_everyLabel->sizePolicy();
     everyPolicy.setRetainSizeWhenHidden(true);
@@ -59,7 +60,7 @@ CServiceTypeDialog::CServiceTypeDialog(ServiceTypeRecord& type, const ServiceTyp
     auto* time = new QGroupBox("Repeat TIme", this);
     auto* timeLayout = new QGridLayout(time);
     for (int unit = 0; unit < 5; ++unit) {
-        auto* button = new QRadioButton(kUnitNames[unit], time);
+        auto* button = new QRadioButton(QString("&") + kUnitNames[unit], time);
         button->setObjectName(QString("unit%1Button").arg(kUnitNames[unit]));
         m_units->addButton(button, unit);
         timeLayout->addWidget(button, unit, 0);
@@ -83,7 +84,9 @@ CServiceTypeDialog::CServiceTypeDialog(ServiceTypeRecord& type, const ServiceTyp
     auto* distance = new QGroupBox("Repeat Milage", this);
     auto* distanceLayout = new QVBoxLayout(distance);
     auto* distanceRow = new QHBoxLayout;
-    distanceRow->addWidget(new QLabel("Every:", distance));
+    auto* everyDistance = new QLabel("E&very:", distance);
+    everyDistance->setBuddy(m_distanceEdit);
+    distanceRow->addWidget(everyDistance);
     distanceRow->addWidget(m_distanceEdit);
     distanceRow->addWidget(new QLabel(metric ? "Kilometers:" : "Miles", distance));
     distanceRow->addStretch(1);
@@ -91,7 +94,7 @@ CServiceTypeDialog::CServiceTypeDialog(ServiceTypeRecord& type, const ServiceTyp
     distanceLayout->addWidget(m_distanceSchedule);
 
     auto* name = new QFormLayout;
-    name->addRow("Name:", m_name);
+    name->addRow("N&ame:", m_name);
 
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);

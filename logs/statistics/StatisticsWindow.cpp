@@ -210,10 +210,14 @@ CStatisticsWindow::CStatisticsWindow(CTvDeskDoc& document, QWidget* parent)
     figures->setFixedWidth(kFiguresWidth);
 
     auto* monthly = new QHBoxLayout;
-    monthly->addWidget(MakeChartPane(kCostChart, "cost", "cost-per-month.png"));
-    monthly->addWidget(MakeChartPane(kDistanceChart, "distance", "distance-per-month.png"));
+    monthly->addWidget(
+        MakeChartPane(kCostChart, "cost", "cost-per-month.png", "Save C&ost Chart..."));
+    monthly->addWidget(MakeChartPane(kDistanceChart, "distance", "distance-per-month.png",
+                                     "Save &Distance Chart..."));
     auto* charts = new QVBoxLayout;
-    charts->addWidget(MakeChartPane(kEfficiencyChart, "efficiency", "fuel-efficiency.png"), 1);
+    charts->addWidget(MakeChartPane(kEfficiencyChart, "efficiency", "fuel-efficiency.png",
+                                    "Save &Efficiency Chart..."),
+                      1);
     charts->addLayout(monthly, 1);
 
     auto* body = new QHBoxLayout;
@@ -221,6 +225,7 @@ CStatisticsWindow::CStatisticsWindow(CTvDeskDoc& document, QWidget* parent)
     body->addLayout(charts, 1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->button(QDialogButtonBox::Close)->setText("&Close");
     connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
 
     auto* layout = new QVBoxLayout(this);
@@ -326,8 +331,8 @@ QWidget* CStatisticsWindow::MakeFigures() {
     return page;
 }
 
-QWidget* CStatisticsWindow::MakeChartPane(Chart chart, const QString& name,
-                                          const QString& fileName) {
+QWidget* CStatisticsWindow::MakeChartPane(Chart chart, const QString& name, const QString& fileName,
+                                          const QString& saveText) {
     auto* pane = new QWidget(this);
     auto* view = new QChartView(pane);
     view->setObjectName(name + "Chart");
@@ -354,7 +359,7 @@ QWidget* CStatisticsWindow::MakeChartPane(Chart chart, const QString& name,
     // Across the whole chart, so that it wraps only where the chart is narrow.
     overlay->addWidget(sentence);
 
-    auto* save = new QPushButton("Save Chart...", pane);
+    auto* save = new QPushButton(saveText, pane);
     save->setObjectName(name + "Save");
     save->setToolTip("Save the chart as a PNG image");
     connect(save, &QPushButton::clicked, this, [this, chart] { SaveChart(chart); });

@@ -73,7 +73,8 @@ private:
     };
 
     QWidget* MakeFigures();
-    QWidget* MakeChartPane(Chart chart, const QString& name, const QString& fileName);
+    QWidget* MakeChartPane(Chart chart, const QString& name, const QString& fileName,
+                           const QString& saveText);
     void ShowFigures(const VehicleStatistics& figures);
     // The vehicle's service that is past due or due soon, one entry a line.
     void ShowUpcomingService();

@@ -53,14 +53,21 @@ CTripDialog::Pickers MakePickers(const MTime& time, const char* dateName, const 
     return pickers;
 }
 
-QGroupBox* MakeEndGroup(const char* title, const QString& distanceLabel, QLineEdit* odometer,
+// The labels of one end: the two ends' fields take different access keys.
+struct EndLabels {
+    const char* distance;
+    const char* date;
+    const char* time;
+};
+
+QGroupBox* MakeEndGroup(const char* title, const EndLabels& labels, QLineEdit* odometer,
                         QDateEdit* date, QTimeEdit* time, QWidget* parent) {
     auto* group = new QGroupBox(title, parent);
     auto* form = new QFormLayout(group);
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    form->addRow(distanceLabel, odometer);
-    form->addRow("Date:", date);
-    form->addRow("Time:", time);
+    form->addRow(labels.distance, odometer);
+    form->addRow(labels.date, date);
+    form->addRow(labels.time, time);
     return group;
 }
 
@@ -138,15 +145,16 @@ CTripDialog::CTripDialog(TripRecord& trip, const VehicleStore& vehicles,
 
     auto* top = new QFormLayout;
     top->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    top->addRow("Vehicle:", m_vehicle);
-    top->addRow("Category:", m_category);
-    top->addRow("Destination:", m_destination);
+    top->addRow("&Vehicle:", m_vehicle);
+    top->addRow("Cate&gory:", m_category);
+    top->addRow("&Destination:", m_destination);
 
-    const QString distance = metric ? "Kilometers:" : "Miles:";
+    const EndLabels start{metric ? "&Kilometers:" : "&Miles:", "D&ate:", "&Time:"};
+    const EndLabels end{metric ? "Ki&lometers:" : "Mi&les:", "Dat&e:", "T&ime:"};
     auto* ends = new QHBoxLayout;
     ends->addWidget(
-        MakeEndGroup("Start", distance, m_startOdometer, m_start.date, m_start.time, this));
-    ends->addWidget(MakeEndGroup("End", distance, m_endOdometer, m_end.date, m_end.time, this));
+        MakeEndGroup("Start", start, m_startOdometer, m_start.date, m_start.time, this));
+    ends->addWidget(MakeEndGroup("End", end, m_endOdometer, m_end.date, m_end.time, this));
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);

@@ -57,11 +57,11 @@ CVehicleDialog::CVehicleDialog(VehicleRecord& record, const VehicleStore& store,
     auto* form = new QFormLayout;
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-    form->addRow("Vehicle Name:", m_name);
-    form->addRow(metric ? "Kilometers:" : "Miles", m_odometer);
-    form->addRow("License Plate:", m_license);
-    form->addRow("VIN:", m_vin);
-    form->addRow("Insurance Info:", m_insurance);
+    form->addRow("Vehicle &Name:", m_name);
+    form->addRow(metric ? "&Kilometers:" : "&Miles", m_odometer);
+    form->addRow("&License Plate:", m_license);
+    form->addRow("&VIN:", m_vin);
+    form->addRow("&Insurance Info:", m_insurance);
     m_name->setMinimumWidth(m_name->fontMetrics().averageCharWidth() * kFieldWidthInCharacters);
 
     QDialogButtonBox* buttons = MakeOkCancelButtons(this);

@@ -418,7 +418,7 @@ TEST_F(CategoryDialogs, SelectDialogListsEveryEntrySortedWithNothingChosen) {
                                             "Personal", "Unfiled", "Work"}));
     EXPECT_EQ(box->currentIndex(), -1);
     EXPECT_EQ(dialog.SelectedIndex(), -1);
-    EXPECT_EQ(dialog.findChild<QLabel*>()->text(), "Categories:");
+    EXPECT_EQ(dialog.findChild<QLabel*>()->text(), "C&ategories:");
 
     dialog.show();
     Button(dialog, "okButton")->click();

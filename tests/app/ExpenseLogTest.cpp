@@ -115,7 +115,7 @@ TEST_F(ExpenseLogTest, TheDialogShowsTheFillUpControlsWithGasAndWorksOutTheEffic
         EXPECT_TRUE(volume->isHidden());
         EXPECT_TRUE(efficiency->isHidden());
         EXPECT_TRUE(last->isHidden());
-        EXPECT_EQ(Field<QLabel>(dialog, "volumeLabel")->text(), "Gallons");
+        EXPECT_EQ(Field<QLabel>(dialog, "volumeLabel")->text(), "Ga&llons");
         EXPECT_EQ(Field<QLabel>(dialog, "efficiencyLabel")->text(), "MPG");
         // The new expense starts at the vehicle's current reading: fill-ups
         // do not raise it.
@@ -286,7 +286,7 @@ TEST_F(ExpenseLogTest, TheViewMenuOffersTheExpenseLogAndRemembersItAcrossARestar
     ASSERT_NE(toggle, nullptr);
     auto expenseButton = [this] {
         for (QRadioButton* button : m_frame->TabForm()->findChildren<QRadioButton*>())
-            if (button->text() == "Expense Log")
+            if (button->text() == "E&xpense Log")
                 return button;
         return static_cast<QRadioButton*>(nullptr);
     };

@@ -63,8 +63,8 @@ protected:
 };
 
 TEST_F(TabFormTest, TheControlsStandInOrderWithTheExpenseLogButtonHidden) {
-    const QStringList logs = {"Trip Log", "Service Log", "Service Types", "Vehicle List",
-                              "Expense Log"};
+    const QStringList logs = {"&Trip Log", "&Service Log", "Service T&ypes", "Vehicle &List",
+                              "E&xpense Log"};
     for (int log = 0; log < LogIndex::kCount; ++log)
         EXPECT_EQ(LogButton(log)->text(), logs[log]);
     EXPECT_TRUE(LogButton(LogIndex::kExpenseLog)->isHidden());
@@ -74,8 +74,8 @@ TEST_F(TabFormTest, TheControlsStandInOrderWithTheExpenseLogButtonHidden) {
     QStringList labels;
     for (const QLabel* label : m_form.findChildren<QLabel*>())
         labels << label->text();
-    EXPECT_EQ(labels, QStringList({"Vehicle:", "Category:", "Start Date:", "End Date:"}));
-    EXPECT_EQ(AllDates()->text(), "Display All Dates");
+    EXPECT_EQ(labels, QStringList({"Vehi&cle:", "C&ategory:", "Sta&rt Date:", "E&nd Date:"}));
+    EXPECT_EQ(AllDates()->text(), "&Display All Dates");
     EXPECT_EQ(m_form.findChild<QGroupBox*>()->title(), "Display by range:");
 
     // Tab walks the controls from top to bottom.

@@ -156,7 +156,7 @@ TEST_F(VehicleViewTest, NewVehicleIsListedStoredModifiedAndOfferedByTheFilterPan
     Trigger("actionNew");
 
     EXPECT_EQ(ModalDialog::runCount(), 1);
-    EXPECT_EQ(odometerLabel, "Miles");
+    EXPECT_EQ(odometerLabel, "&Miles");
     ASSERT_EQ(Doc().Vehicles().Count(), 3u);
     const VehicleRecord& bus = Doc().Vehicles().Records()[2];
     EXPECT_EQ(bus.Name.View(), "Bus");
@@ -413,7 +413,7 @@ TEST_F(VehicleViewTest, MetricDataNamesKilometers) {
         return int(QDialog::Rejected);
     });
     Trigger("actionNew");
-    EXPECT_EQ(odometerLabel, "Kilometers:");
+    EXPECT_EQ(odometerLabel, "&Kilometers:");
 }
 
 TEST_F(VehicleViewTest, AReloadWhileTheDialogIsOpenCancelsIt) {
@@ -470,10 +470,10 @@ TEST_F(VehicleDialogTest, ShowsTheRecordWithItsLabelsButtonsAndLimits) {
     for (int row = 0; row < form->rowCount(); ++row)
         labels
             << qobject_cast<QLabel*>(form->itemAt(row, QFormLayout::LabelRole)->widget())->text();
-    EXPECT_EQ(labels,
-              QStringList({"Vehicle Name:", "Miles", "License Plate:", "VIN:", "Insurance Info:"}));
-    EXPECT_EQ(Field<QPushButton>(dialog, "okButton")->text(), "OK");
-    EXPECT_EQ(Field<QPushButton>(dialog, "cancelButton")->text(), "Cancel");
+    EXPECT_EQ(labels, QStringList({"Vehicle &Name:", "&Miles",
+                                   "&License Plate:", "&VIN:", "&Insurance Info:"}));
+    EXPECT_EQ(Field<QPushButton>(dialog, "okButton")->text(), "&OK");
+    EXPECT_EQ(Field<QPushButton>(dialog, "cancelButton")->text(), "&Cancel");
     EXPECT_TRUE(Field<QPushButton>(dialog, "okButton")->isDefault());
 
     EXPECT_EQ(Field<QLineEdit>(dialog, "nameEdit")->text(), "Truck");
