@@ -134,6 +134,8 @@ int main(int argc, char** argv) {
     ::setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
     ::setenv("XDG_DATA_HOME", (root + "/data").constData(), 1);
     ::setenv("XDG_RUNTIME_DIR", (root + "/run").constData(), 1);
+    // The lock of a copy of its own: a TvDesk the user runs is left alone.
+    ::setenv("TV_INSTANCE_FOLDER", (root + "/state").constData(), 1);
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QDir(home.path()).mkpath("run");
     QFile::setPermissions(home.path() + "/run",
@@ -155,6 +157,9 @@ int main(int argc, char** argv) {
     CTvDeskApp app;
     if (!app.InitApplication() || !app.InitInstance()) {
         std::fputs("tvscreenshots: the program did not start\n", stderr);
+        // What it told the user: the messages are not shown here.
+        for (const QString& message : MessageBox::shownTexts())
+            std::fprintf(stderr, "  %s\n", message.toLocal8Bit().constData());
         return 1;
     }
     CMainFrame& frame = *app.MainFrame();
