@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -210,3 +211,39 @@ TEST_F(ServiceRowsTest, AStatusUsesTheEntrysOwnVehicleReading) {
 }
 
 } // namespace
+
+// The readings the context counts for all vehicles at once equal the
+// document's CurrentOdometer, over generated stores with shared and unknown
+// vehicle identifiers and deleted records of every kind.
+TEST(ServiceRowContextReadings, EqualCurrentOdometerOfTheEntrysVehicle) {
+    std::mt19937 random(23);
+    const auto pick = [&random](unsigned below) { return static_cast<int>(random() % below); };
+    const auto fill = [&pick](RecordHeader& record, std::uint32_t& vehicleId,
+                              std::int32_t& reading) {
+        record.Flags = pick(2) == 0 ? 0 : RecordFlags::Deleted;
+        vehicleId = static_cast<std::uint32_t>(pick(5));
+        reading = pick(1500) - 100;
+    };
+    for (int round = 0; round < 50; ++round) {
+        TvDocument document;
+        for (int i = pick(5); i > 0; --i) {
+            VehicleRecord& vehicle = document.Vehicles().Append({});
+            fill(vehicle, vehicle.VehicleId, vehicle.Odometer);
+        }
+        for (int i = pick(40); i > 0; --i) {
+            TripRecord& trip = document.Trips().Append(TripRecord(MTime(0)));
+            fill(trip, trip.VehicleId, trip.EndOdometer);
+        }
+        for (int i = pick(20); i > 0; --i) {
+            ServiceRecord& entry = document.Services().Append(ServiceRecord(MTime(0)));
+            fill(entry, entry.VehicleId, entry.Odometer);
+            entry.ServiceFlags = static_cast<std::uint16_t>(pick(2));
+        }
+        const ServiceRowContext context(document);
+        for (const ServiceRecord& entry : document.Services().Records()) {
+            const VehicleRecord* vehicle = document.Vehicles().FindVehicle(entry.VehicleId);
+            EXPECT_EQ(context.CurrentReading(entry),
+                      vehicle != nullptr ? document.CurrentOdometer(*vehicle) : 0);
+        }
+    }
+}
