@@ -50,8 +50,9 @@ TEST_F(EarlyReadTest, AnOpenTakesOverOnlyTheFileAsItIsNow) {
         TvDocument plain;
         ASSERT_TRUE(plain.OnOpenDocument(other));
         EXPECT_EQ(plain.OnOpenDocument(path), opened);
-        if (!opened)
+        if (!opened) {
             EXPECT_EQ(early.LastError(), plain.LastError());
+        }
         EXPECT_EQ(early.PathName(), plain.PathName());
         EXPECT_EQ(early.IsModified(), plain.IsModified());
         ExpectSameData(plain, early);
