@@ -212,33 +212,25 @@ TEST_F(ServiceRowsTest, AStatusUsesTheEntrysOwnVehicleReading) {
 
 } // namespace
 
-// The readings the context counts for all vehicles at once equal the
-// document's CurrentOdometer, over generated stores with shared and unknown
-// vehicle identifiers and deleted records of every kind.
 TEST(ServiceRowContextReadings, EqualCurrentOdometerOfTheEntrysVehicle) {
     std::mt19937 random(23);
     const auto pick = [&random](unsigned below) { return static_cast<int>(random() % below); };
-    const auto fill = [&pick](RecordHeader& record, std::uint32_t& vehicleId,
-                              std::int32_t& reading) {
-        record.Flags = pick(2) == 0 ? 0 : RecordFlags::Deleted;
-        vehicleId = static_cast<std::uint32_t>(pick(5));
-        reading = pick(1500) - 100;
+    // Shared and unknown vehicle identifiers, deleted records of every kind.
+    const auto add = [&pick](auto& store, auto record, auto reading, unsigned most) {
+        for (int i = pick(most); i > 0; --i) {
+            auto& added = store.Append(record);
+            added.Flags = pick(2) == 0 ? 0 : RecordFlags::Deleted;
+            added.VehicleId = static_cast<std::uint32_t>(pick(5));
+            added.*reading = pick(1500) - 100;
+        }
     };
     for (int round = 0; round < 50; ++round) {
         TvDocument document;
-        for (int i = pick(5); i > 0; --i) {
-            VehicleRecord& vehicle = document.Vehicles().Append({});
-            fill(vehicle, vehicle.VehicleId, vehicle.Odometer);
-        }
-        for (int i = pick(40); i > 0; --i) {
-            TripRecord& trip = document.Trips().Append(TripRecord(MTime(0)));
-            fill(trip, trip.VehicleId, trip.EndOdometer);
-        }
-        for (int i = pick(20); i > 0; --i) {
-            ServiceRecord& entry = document.Services().Append(ServiceRecord(MTime(0)));
-            fill(entry, entry.VehicleId, entry.Odometer);
+        add(document.Vehicles(), VehicleRecord(), &VehicleRecord::Odometer, 5);
+        add(document.Trips(), TripRecord(MTime(0)), &TripRecord::EndOdometer, 40);
+        add(document.Services(), ServiceRecord(MTime(0)), &ServiceRecord::Odometer, 20);
+        for (ServiceRecord& entry : document.Services().Records())
             entry.ServiceFlags = static_cast<std::uint16_t>(pick(2));
-        }
         const ServiceRowContext context(document);
         for (const ServiceRecord& entry : document.Services().Records()) {
             const VehicleRecord* vehicle = document.Vehicles().FindVehicle(entry.VehicleId);
