@@ -47,7 +47,7 @@ TEST_F(EarlyReadTest, AnOpenTakesOverOnlyTheFileAsItIsNow) {
         TvDocument plain;
         ASSERT_TRUE(plain.OnOpenDocument(other));
         EXPECT_EQ(plain.OnOpenDocument(path), opened);
-        EXPECT_EQ(early.LastError(), plain.LastError()); // the failure last
+        EXPECT_EQ(early.LastError(), plain.LastError()); // the failing case comes last
         EXPECT_EQ(early.PathName(), plain.PathName());
         EXPECT_EQ(early.IsModified(), plain.IsModified());
         ExpectSameData(plain, early);
