@@ -1,6 +1,7 @@
 #include "TvDeskApp.h"
 
 #include "AboutDialog.h"
+#include "DataStores.h"
 #include "FileUserManager.h"
 #include "HandOverProtocol.h"
 #include "HandOverServer.h"
@@ -213,6 +214,12 @@ bool CTvDeskApp::FirstInstance() {
             return false;
         QThread::msleep(kRetryPauseMs);
     }
+}
+
+void CTvDeskApp::ReadEarly(const QString& fileToOpen) {
+    if (!fileToOpen.isEmpty())
+        m_earlyRead =
+            std::make_unique<EarlyRead>(QFileInfo(fileToOpen).absoluteFilePath().toStdString());
 }
 
 bool CTvDeskApp::InitInstance(const QString& fileToOpen) {
@@ -474,7 +481,8 @@ CTvDeskApp::Opening CTvDeskApp::OpenDocumentFile(const std::string& path) {
         m_mainFrame = std::make_unique<CMainFrame>(*this);
         m_document->SetDialogParent(m_mainFrame.get());
     }
-    if (!m_document->OnOpenDocument(path)) {
+    const std::unique_ptr<EarlyRead> early = std::move(m_earlyRead);
+    if (!m_document->OnOpenDocument(path, early.get())) {
         if (frameCreated) {
             m_document->SetDialogParent(nullptr);
             m_mainFrame.reset();

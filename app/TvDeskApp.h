@@ -18,6 +18,7 @@
 
 class CMainFrame;
 class CTvDeskDoc;
+class EarlyRead;
 class CServiceReminder;
 class HandOverServer;
 class TerminationSignals;
@@ -47,6 +48,9 @@ public:
     // The single running copy, the settings, then the data file: fileToOpen
     // when given, else the current Palm user's. False: the program ends.
     bool InitInstance(const QString& fileToOpen = QString());
+    // Starts reading fileToOpen on a thread of its own, for InitInstance to
+    // take over once the window is built; nothing when none is given.
+    void ReadEarly(const QString& fileToOpen);
     // End: the log is closed and the settings written back.
     int ExitInstance();
     // True when this copy took the instance lock and so is the one that runs.
@@ -169,6 +173,8 @@ private:
     // The file named on the command line while the program shows it rather
     // than a Palm user's data; a reload reads it again.
     std::string m_commandLineFile;
+    // The read ReadEarly started, until the first open takes it or not.
+    std::unique_ptr<EarlyRead> m_earlyRead;
     // Opens and user switches under way, and a reload waiting for their end
     // with the dialogs it closed (see SwitchScope).
     int m_switching = 0;

@@ -42,9 +42,12 @@ int main(int argc, char** argv) {
         parser.showHelp(2);
 
     CTvDeskApp app;
+    const QString file = parser.positionalArguments().value(0);
+    // The file is read while the window is built.
+    app.ReadEarly(file);
     if (!app.InitApplication())
         return 1;
-    if (!app.InitInstance(parser.positionalArguments().value(0))) {
+    if (!app.InitInstance(file)) {
         app.ExitInstance();
         // Another copy runs (it was brought to the front), or this one
         // could not start and said why.

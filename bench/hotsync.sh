@@ -21,8 +21,9 @@
 # and ends the program with SIGTERM. Medians; targets: start <= 1.2 x check,
 # reload <= 1.1 x check, each save request <= 10 ms. Prints PASS or FAIL per
 # target and exits 1 when any fails, 2 when the measurement itself could not
-# be made. The program runs in a private home and runtime folder, with the
-# demo Palm Desktop of tvpalmsetup.
+# be made. The program runs in a private home, runtime and lock folder (so
+# that a TvDesk running already does not answer instead), with the demo Palm
+# Desktop of tvpalmsetup.
 
 set -eu
 
@@ -66,7 +67,8 @@ file=$work/TvData.tv
 mkdir -p -- "$work/home/runtime"
 chmod 700 -- "$work/home/runtime"
 export HOME=$work/home XDG_RUNTIME_DIR=$work/home/runtime XDG_CONFIG_HOME=$work/home/config \
-    XDG_DATA_HOME=$work/home/data XDG_CACHE_HOME=$work/home/cache QT_QPA_PLATFORM=offscreen
+    XDG_DATA_HOME=$work/home/data XDG_CACHE_HOME=$work/home/cache QT_QPA_PLATFORM=offscreen \
+    TV_INSTANCE_FOLDER=$work/home/state
 # TvDesk needs a Palm Desktop to start; the demo one, in the private home.
 "$palmsetup" >/dev/null || fail_setup "tvpalmsetup failed"
 

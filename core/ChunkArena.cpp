@@ -4,6 +4,7 @@
 #include <new>
 #include <sys/mman.h>
 #include <system_error>
+#include <utility>
 
 namespace {
 
@@ -19,8 +20,32 @@ std::size_t RoundUp(std::size_t value, std::size_t step) {
 
 } // namespace
 
+ChunkArena::~ChunkArena() {
+    Release();
+    Unmap(m_spares);
+}
+
+void ChunkArena::Unmap(std::vector<Block>& blocks) {
+    for (const Block& block : blocks)
+        ::munmap(block.base, block.size);
+    blocks.clear();
+}
+
 void* ChunkArena::MapBlock(std::size_t size) {
-    m_blocks.reserve(m_blocks.size() + 1); // so that the push below cannot throw
+    // So that the pushes below and in Release cannot throw.
+    m_blocks.reserve(m_blocks.size() + 1);
+    m_spares.reserve(m_blocks.size() + 1);
+    // The smallest spare that holds the block; its pages are in memory.
+    auto spare = m_spares.end();
+    for (auto it = m_spares.begin(); it != m_spares.end(); ++it)
+        if (it->size >= size && (spare == m_spares.end() || it->size < spare->size))
+            spare = it;
+    if (spare != m_spares.end()) {
+        const Block taken = *spare;
+        m_spares.erase(spare);
+        m_blocks.push_back(taken);
+        return taken.base;
+    }
     void* base = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (base == MAP_FAILED)
         throw std::bad_alloc();
@@ -46,7 +71,16 @@ void* ChunkArena::Allocate(std::size_t bytes) {
 void* ChunkArena::AllocateAhead(std::size_t bytes) {
     const std::size_t size = RoundUp(std::max<std::size_t>(bytes, 1), kPageSize);
     WaitForPrefault();
-    void* base = MapBlock(size);
+    // Spares too small for what is about to be filled go first, so that they
+    // do not stay in memory beside it. A new large block gets room for an
+    // eighth more, which is only address space until a later use of it as a
+    // spare fills it.
+    const bool spareFits = std::any_of(m_spares.begin(), m_spares.end(),
+                                       [size](const Block& spare) { return spare.size >= size; });
+    if (!spareFits)
+        Unmap(m_spares);
+    void* base =
+        MapBlock(spareFits || size < kHugePageBlock ? size : RoundUp(size + size / 8, kPageSize));
     if (size >= kHugePageBlock) {
         // Only a hint as well: an older kernel refuses it, and the pages then
         // fault in as they are first written. A thread that cannot be started
@@ -64,10 +98,27 @@ void ChunkArena::WaitForPrefault() {
         m_prefault.join();
 }
 
+void ChunkArena::Swap(ChunkArena& other) {
+    WaitForPrefault();
+    other.WaitForPrefault();
+    m_blocks.swap(other.m_blocks);
+    m_spares.swap(other.m_spares);
+    std::swap(m_next, other.m_next);
+    std::swap(m_end, other.m_end);
+    std::swap(m_nextBlockSize, other.m_nextBlockSize);
+}
+
 void ChunkArena::Release() {
     WaitForPrefault();
-    for (const Block& block : m_blocks)
-        ::munmap(block.base, block.size);
+    // Emptied again before anything was taken: the spares stay.
+    if (!m_blocks.empty())
+        Unmap(m_spares);
+    for (const Block& block : m_blocks) {
+        if (block.size >= kHugePageBlock)
+            m_spares.push_back(block);
+        else
+            ::munmap(block.base, block.size);
+    }
     m_blocks.clear();
     m_next = m_end = nullptr;
     m_nextBlockSize = kFirstBlockSize;

@@ -15,10 +15,16 @@
 // helper thread faults in ahead of the caller: the system zeroes every new
 // page, which for a large file costs about as much as reading it, and on a
 // second core that work overlaps the parsing.
+//
+// Large blocks given back stay mapped as spares until the next Release, and
+// a new block that fits in a spare takes the smallest such spare whole:
+// reading a file again (after a HotSync) then finds its pages in place
+// instead of having the system zero a hundred megabytes anew. Blocks taken
+// ahead leave room for an eighth more, which a file grown since fills.
 class ChunkArena {
 public:
     ChunkArena() = default;
-    ~ChunkArena() { Release(); }
+    ~ChunkArena();
     ChunkArena(const ChunkArena&) = delete;
     ChunkArena& operator=(const ChunkArena&) = delete;
 
@@ -27,8 +33,12 @@ public:
     // Uninitialised memory for `bytes` that will be filled from its start
     // onwards, in a block of its own; throws std::bad_alloc.
     void* AllocateAhead(std::size_t bytes);
-    // Gives back every block; what Allocate returned is gone.
+    // Gives back every block; what Allocate returned is gone. Large blocks
+    // are kept as spares for the next blocks, in place of those kept before.
     void Release();
+    // Exchanges the blocks with other's: what either handed out now belongs
+    // to the other one.
+    void Swap(ChunkArena& other);
 
 private:
     static constexpr std::size_t kFirstBlockSize = 256 << 10;
@@ -40,8 +50,10 @@ private:
 
     void* MapBlock(std::size_t size);
     void WaitForPrefault();
+    static void Unmap(std::vector<Block>& blocks);
 
     std::vector<Block> m_blocks;
+    std::vector<Block> m_spares;
     std::thread m_prefault;
     char* m_next = nullptr;
     char* m_end = nullptr;

@@ -103,6 +103,13 @@ public:
         std::destroy_at(m_chunks[m_size / kChunkSize]->At(m_size % kChunkSize));
     }
 
+    // Exchanges the records with other's; references to them stay valid.
+    void swap(RecordList& other) {
+        m_chunks.swap(other.m_chunks);
+        m_arena.Swap(other.m_arena);
+        std::swap(m_size, other.m_size);
+    }
+
     void clear() {
         for (std::size_t i = 0; i < m_size; ++i)
             std::destroy_at(&(*this)[i]);

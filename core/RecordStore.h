@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <type_traits>
+#include <utility>
 
 class MFile;
 
@@ -72,6 +73,12 @@ protected:
     // of the file can hold if that is fewer.
     virtual void ReserveRecords(std::uint32_t count, std::uint64_t bytesLeft) = 0;
     virtual void WriteRecords(MFile& file) const = 0;
+    // Exchanges IdCounter, the category list and the settings words.
+    void SwapBlockWords(RecordStore& other) {
+        std::swap(IdCounter, other.IdCounter);
+        std::swap(Categories, other.Categories);
+        std::swap(Settings, other.Settings);
+    }
 
 private:
     void ReadCategories(MFile& file);
@@ -107,6 +114,14 @@ public:
     }
     RecordRange& Records() { return m_records; }
     const RecordRange& Records() const { return m_records; }
+    // Exchanges everything read from a file with other's: records, their
+    // texts, categories, IdCounter and settings words. References to the
+    // records follow them into the other store.
+    void Swap(TypedStore& other) {
+        SwapBlockWords(other);
+        m_records.swap(other.m_records);
+        m_texts.Swap(other.m_texts);
+    }
 
 protected:
     // Calls make with what a new record of this kind is built from: the

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 const char* TextArena::Store(const char* bytes, std::size_t size) {
     if (m_next == nullptr || static_cast<std::size_t>(m_end - m_next) < size + 1) {
@@ -14,6 +15,12 @@ const char* TextArena::Store(const char* bytes, std::size_t size) {
     text[size] = '\0';
     m_next += size + 1;
     return text;
+}
+
+void TextArena::Swap(TextArena& other) {
+    m_blocks.Swap(other.m_blocks);
+    std::swap(m_next, other.m_next);
+    std::swap(m_end, other.m_end);
 }
 
 void TextArena::Release() {

@@ -11,6 +11,8 @@ public:
     // A NUL-terminated copy of size bytes; throws std::bad_alloc.
     const char* Store(const char* bytes, std::size_t size);
     void Release();
+    // Exchanges the texts with other's; pointers to them stay valid.
+    void Swap(TextArena& other);
 
 private:
     static constexpr std::size_t kBlockSize = 1 << 20;

@@ -43,7 +43,7 @@ void TvDocument::Log(const char* entry) const {
         m_traceLog->Log(entry);
 }
 
-bool TvDocument::OnOpenDocument(const std::string& path) {
+bool TvDocument::OnOpenDocument(const std::string& path, EarlyRead* early) {
     Log("CTvDeskDoc::OnOpenDocument()");
     DeleteContents();
     SetModifiedFlag(false);
@@ -53,30 +53,19 @@ bool TvDocument::OnOpenDocument(const std::string& path) {
     // the file read before, also while a failure is being reported.
     m_pathName.clear();
     m_fileIdentity.reset();
+    if (early != nullptr && early->Path() == path) {
+        DataStores* read = early->Wait();
+        if (read != nullptr && FileIdentity::OfPath(path) == early->Identity()) {
+            m_stores.Swap(*read);
+            m_pathName = path;
+            m_fileIdentity = early->Identity();
+            return true;
+        }
+    }
     std::optional<FileIdentity> identity;
     try {
-        MFile file = MFile::OpenForRead(path, true);
-        // Taken before reading: a file rewritten meanwhile counts as changed.
-        identity = FileIdentity::OfDescriptor(file.Descriptor());
-        const std::uint64_t size = file.Size();
-        if (size == 0) {
+        if (!m_stores.ReadFile(path, true, identity))
             InitNewDocument();
-        } else {
-            // A large file is read through a mapping, which saves copying it.
-            if (size >= kMapThreshold)
-                file.MapRestForReading();
-            try {
-                ReadStores(file);
-            } catch (const MExcept&) {
-                // Zeros in place of a part cut off while reading mean nothing.
-                if (file.WasCut())
-                    throw MExceptFileBadFormat();
-                throw;
-            }
-            if (file.WasCut())
-                throw MExceptFileBadFormat();
-        }
-        file.Close();
     } catch (const MExcept& error) {
         // Nothing read, so nothing may be saved over any file. The document
         // is empty before the report, whose message box may let a HotSync in.
@@ -88,14 +77,6 @@ bool TvDocument::OnOpenDocument(const std::string& path) {
     m_pathName = path;
     m_fileIdentity = identity;
     return true;
-}
-
-void TvDocument::ReadStores(MFile& file) {
-    m_vehicles.Read(file);
-    m_serviceTypes.Read(file);
-    m_services.Read(file);
-    m_trips.Read(file);
-    m_expenses.Read(file);
 }
 
 bool TvDocument::OnSaveDocument(const std::string& path) {
@@ -132,11 +113,7 @@ FileIdentity TvDocument::WriteStores(const std::string& path) {
     AtomicFileWriter writer(path, AtomicFileWriter::Durability::Always,
                             path == m_pathName ? OutputGuard::Use::OwnDataFile
                                                : OutputGuard::Use::Output);
-    m_vehicles.Write(writer.File());
-    m_serviceTypes.Write(writer.File());
-    m_services.Write(writer.File());
-    m_trips.Write(writer.File());
-    m_expenses.Write(writer.File());
+    m_stores.Write(writer.File());
     return writer.Commit();
 }
 
@@ -223,11 +200,7 @@ void TvDocument::DeleteContents() {
     Log("CTvDeskDoc::DeleteContents()");
     ++m_contentsGeneration;
     DropFilterReferences();
-    m_vehicles.Clear();
-    m_serviceTypes.Clear();
-    m_services.Clear();
-    m_trips.Clear();
-    m_expenses.Clear();
+    m_stores.Clear();
 }
 
 void TvDocument::DropFilterReferences() {
@@ -239,9 +212,9 @@ void TvDocument::DropFilterReferences() {
 
 void TvDocument::InitNewDocument() {
     Log("CTvDeskDoc::InitNewDocument()");
-    m_trips.Categories.Add(MakeUnfiledEntry());
+    m_stores.Trips.Categories.Add(MakeUnfiledEntry());
     SetModifiedFlag(true);
-    m_expenses.Categories.Add(MakeUnfiledEntry());
+    m_stores.Expenses.Categories.Add(MakeUnfiledEntry());
     SetModifiedFlag(true);
 }
 
@@ -254,7 +227,8 @@ void TvDocument::MarkEmpty() {
 }
 
 std::int32_t TvDocument::CurrentOdometer(const VehicleRecord& vehicle) const {
-    return std::max(m_trips.MaxTripOdometer(vehicle), m_services.MaxServiceOdometer(vehicle));
+    return std::max(m_stores.Trips.MaxTripOdometer(vehicle),
+                    m_stores.Services.MaxServiceOdometer(vehicle));
 }
 
 bool TvDocument::IsAllCategories(const CategoryEntry* filter) {

@@ -2,6 +2,7 @@
 
 #include "AtomicFileWriter.h"
 #include "CategoryList.h"
+#include "DataStores.h"
 #include "MTime.h"
 #include "OutputGuard.h"
 #include "RecordStore.h"
@@ -11,7 +12,6 @@
 #include <string>
 #include <vector>
 
-class MFile;
 class TraceLog;
 
 // The one data set of the program: the five stores of the user's data file,
@@ -32,8 +32,9 @@ public:
     // Reads the data file; a missing or empty file becomes a new data set.
     // On failure reports "<message>. <path>", leaves every store empty and
     // the document without a path and unmodified, and returns false. The
-    // file read before is let go of before reading begins.
-    bool OnOpenDocument(const std::string& path);
+    // file read before is let go of before reading begins. An early read of
+    // the same path, of the file as it is now, is taken over instead.
+    bool OnOpenDocument(const std::string& path, EarlyRead* early = nullptr);
     // Replaces the file at path with the five stores. On failure reports the
     // message, leaves the old file as it was and the document modified.
     //
@@ -80,16 +81,16 @@ public:
     // entry named exactly "All".
     static bool IsAllCategories(const CategoryEntry* filter);
 
-    VehicleStore& Vehicles() { return m_vehicles; }
-    ServiceTypeStore& ServiceTypes() { return m_serviceTypes; }
-    ServiceStore& Services() { return m_services; }
-    TripStore& Trips() { return m_trips; }
-    ExpenseStore& Expenses() { return m_expenses; }
-    const VehicleStore& Vehicles() const { return m_vehicles; }
-    const ServiceTypeStore& ServiceTypes() const { return m_serviceTypes; }
-    const ServiceStore& Services() const { return m_services; }
-    const TripStore& Trips() const { return m_trips; }
-    const ExpenseStore& Expenses() const { return m_expenses; }
+    VehicleStore& Vehicles() { return m_stores.Vehicles; }
+    ServiceTypeStore& ServiceTypes() { return m_stores.ServiceTypes; }
+    ServiceStore& Services() { return m_stores.Services; }
+    TripStore& Trips() { return m_stores.Trips; }
+    ExpenseStore& Expenses() { return m_stores.Expenses; }
+    const VehicleStore& Vehicles() const { return m_stores.Vehicles; }
+    const ServiceTypeStore& ServiceTypes() const { return m_stores.ServiceTypes; }
+    const ServiceStore& Services() const { return m_stores.Services; }
+    const TripStore& Trips() const { return m_stores.Trips; }
+    const ExpenseStore& Expenses() const { return m_stores.Expenses; }
 
     const std::string& PathName() const { return m_pathName; }
     // A path set by hand has no file read or written through it yet.
@@ -128,10 +129,6 @@ protected:
     void Log(const char* entry) const;
 
 private:
-    // Files this large are read through a memory mapping.
-    static constexpr std::uint64_t kMapThreshold = 4 << 20;
-
-    void ReadStores(MFile& file);
     // Writes the five stores to path; raises MExcept.
     FileIdentity WriteStores(const std::string& path);
     // The save of a file that another program changed since it was read.
@@ -139,11 +136,7 @@ private:
     void DropFilterReferences();
     void Fail(const std::string& text);
 
-    VehicleStore m_vehicles;
-    ServiceTypeStore m_serviceTypes;
-    ServiceStore m_services;
-    TripStore m_trips;
-    ExpenseStore m_expenses;
+    DataStores m_stores;
 
     std::string m_pathName;
     // The file at m_pathName as it was last read or written here.

@@ -64,6 +64,7 @@ protected:
     // Starts the program as it starts for a user: false when it would end.
     bool Start(const QString& fileToOpen = QString()) {
         CTvDeskApp& app = MakeApp();
+        app.ReadEarly(fileToOpen);
         return app.InitApplication() && app.InitInstance(fileToOpen);
     }
 

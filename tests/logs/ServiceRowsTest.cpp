@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -210,3 +211,31 @@ TEST_F(ServiceRowsTest, AStatusUsesTheEntrysOwnVehicleReading) {
 }
 
 } // namespace
+
+TEST(ServiceRowContextReadings, EqualCurrentOdometerOfTheEntrysVehicle) {
+    std::mt19937 random(23);
+    const auto pick = [&random](unsigned below) { return static_cast<int>(random() % below); };
+    // Shared and unknown vehicle identifiers, deleted records of every kind.
+    const auto add = [&pick](auto& store, auto record, auto reading, unsigned most) {
+        for (int i = pick(most); i > 0; --i) {
+            auto& added = store.Append(record);
+            added.Flags = pick(2) == 0 ? 0 : RecordFlags::Deleted;
+            added.VehicleId = static_cast<std::uint32_t>(pick(5));
+            added.*reading = pick(1500) - 100;
+        }
+    };
+    for (int round = 0; round < 50; ++round) {
+        TvDocument document;
+        add(document.Vehicles(), VehicleRecord(), &VehicleRecord::Odometer, 5);
+        add(document.Trips(), TripRecord(MTime(0)), &TripRecord::EndOdometer, 40);
+        add(document.Services(), ServiceRecord(MTime(0)), &ServiceRecord::Odometer, 20);
+        for (ServiceRecord& entry : document.Services().Records())
+            entry.ServiceFlags = static_cast<std::uint16_t>(pick(2));
+        const ServiceRowContext context(document);
+        for (const ServiceRecord& entry : document.Services().Records()) {
+            const VehicleRecord* vehicle = document.Vehicles().FindVehicle(entry.VehicleId);
+            EXPECT_EQ(context.CurrentReading(entry),
+                      vehicle != nullptr ? document.CurrentOdometer(*vehicle) : 0);
+        }
+    }
+}
