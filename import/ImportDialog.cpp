@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSplitter>
 #include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -192,31 +193,45 @@ CImportDialog::CImportDialog(CTvDeskDoc& document, const CRecordHold& hold, cons
     for (const DelimiterChoice& choice : kDelimiters)
         m_delimiterBox->addItem(choice.title, static_cast<int>(choice.delimiter));
     m_delimiterLabel->setBuddy(m_delimiterBox);
+    m_delimiterLabel->setContentsMargins(12, 0, 0, 0);
     m_encodingLabel = new QLabel("&Encoding:", source);
     m_encodingBox = new QComboBox(source);
     m_encodingBox->setObjectName("encodingBox");
     m_encodingBox->addItem("UTF-8", static_cast<int>(TextEncoding::Utf8));
     m_encodingBox->addItem("Windows-1252 (Western)", static_cast<int>(TextEncoding::Cp1252));
     m_encodingLabel->setBuddy(m_encodingBox);
+    m_encodingLabel->setContentsMargins(12, 0, 0, 0);
     m_sheetLabel = new QLabel("S&heet:", source);
     m_sheetBox = new QComboBox(source);
     m_sheetBox->setObjectName("sheetBox");
     m_sheetLabel->setBuddy(m_sheetBox);
+    m_sheetLabel->setContentsMargins(12, 0, 0, 0);
     sourceGrid->addWidget(m_delimiterLabel, 1, 2);
     sourceGrid->addWidget(m_delimiterBox, 1, 3);
     sourceGrid->addWidget(m_encodingLabel, 1, 4);
     sourceGrid->addWidget(m_encodingBox, 1, 5);
     sourceGrid->addWidget(m_sheetLabel, 1, 2);
     sourceGrid->addWidget(m_sheetBox, 1, 3, 1, 3);
+    sourceGrid->setHorizontalSpacing(12);
     sourceGrid->setColumnStretch(1, 1);
     sourceGrid->setColumnStretch(3, 1);
     sourceGrid->setColumnStretch(5, 1);
     layout->addWidget(source);
 
     // The first rows, with the field of each column.
-    m_tableLabel = new QLabel(this);
-    layout->addWidget(m_tableLabel);
-    m_table = new QTableWidget(this);
+    // The table above, the options and the check's findings below, with a
+    // splitter between them.
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->setChildrenCollapsible(false);
+    auto* top = new QWidget(splitter);
+    auto* topLayout = new QVBoxLayout(top);
+    topLayout->setContentsMargins(0, 0, 0, 0);
+    auto* bottom = new QWidget(splitter);
+    auto* bottomLayout = new QVBoxLayout(bottom);
+    bottomLayout->setContentsMargins(0, 0, 0, 0);
+    m_tableLabel = new QLabel(top);
+    topLayout->addWidget(m_tableLabel);
+    m_table = new QTableWidget(top);
     m_table->setObjectName("previewTable");
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setTabKeyNavigation(false);
@@ -225,10 +240,12 @@ CImportDialog::CImportDialog(CTvDeskDoc& document, const CRecordHold& hold, cons
     m_table->setAlternatingRowColors(true);
     m_table->horizontalHeader()->setHighlightSections(false);
     m_table->verticalHeader()->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    layout->addWidget(m_table, 3);
+    m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
+    m_table->setMinimumHeight(9 * (fontMetrics().height() + 8));
+    topLayout->addWidget(m_table);
 
     // How the rows are read.
-    auto* choices = new QGroupBox("Options", this);
+    auto* choices = new QGroupBox("Options", bottom);
     auto* choiceGrid = new QGridLayout(choices);
     m_dateOrderLabel = new QLabel("Date &order:", choices);
     m_dateOrderBox = new QComboBox(choices);
@@ -238,10 +255,10 @@ CImportDialog::CImportDialog(CTvDeskDoc& document, const CRecordHold& hold, cons
     m_dateOrderBox->addItem("Day/Month/Year (12/01 is 12 January)",
                             static_cast<int>(DateOrder::DayMonthYear));
     m_dateOrderLabel->setBuddy(m_dateOrderBox);
-    m_dateOrderHint = new QLabel("Every date of the file reads either way.", choices);
+    m_dateOrderHint = new QLabel("(every date of the file reads either way)", choices);
     choiceGrid->addWidget(m_dateOrderLabel, 0, 0);
     choiceGrid->addWidget(m_dateOrderBox, 0, 1);
-    choiceGrid->addWidget(m_dateOrderHint, 0, 2);
+    choiceGrid->addWidget(m_dateOrderHint, 0, 2, 1, 2);
 
     auto* unitsLabel = new QLabel("&Units of the file:", choices);
     m_unitsBox = new QComboBox(choices);
@@ -251,11 +268,9 @@ CImportDialog::CImportDialog(CTvDeskDoc& document, const CRecordHold& hold, cons
     unitsLabel->setBuddy(m_unitsBox);
     choiceGrid->addWidget(unitsLabel, 1, 0);
     choiceGrid->addWidget(m_unitsBox, 1, 1);
-    choiceGrid->addWidget(new QLabel(document.Trips().UsesKilometres()
-                                         ? "Other units are converted to kilometers and liters."
-                                         : "Other units are converted to miles and gallons.",
-                                     choices),
-                          1, 2);
+    m_unitsBox->setToolTip(document.Trips().UsesKilometres()
+                               ? "Other units are converted to kilometers and liters."
+                               : "Other units are converted to miles and gallons.");
 
     m_vehicleLabel = new QLabel("Default &vehicle:", choices);
     m_vehicleBox = new QComboBox(choices);
@@ -273,20 +288,21 @@ CImportDialog::CImportDialog(CTvDeskDoc& document, const CRecordHold& hold, cons
     m_vehicleLabel->setBuddy(m_vehicleBox);
     choiceGrid->addWidget(m_vehicleLabel, 2, 0);
     choiceGrid->addWidget(m_vehicleBox, 2, 1);
-    choiceGrid->addWidget(new QLabel("for the rows that name no vehicle", choices), 2, 2);
+    m_vehicleBox->setToolTip("The vehicle of the rows that name none");
 
     m_createNames =
         new QCheckBox("Create the &new vehicles and service types the file names", choices);
     m_createNames->setObjectName("createNamesBox");
     m_keepDuplicates = new QCheckBox("&Keep rows that duplicate a record of the log", choices);
     m_keepDuplicates->setObjectName("keepDuplicatesBox");
-    choiceGrid->addWidget(m_createNames, 3, 0, 1, 3);
-    choiceGrid->addWidget(m_keepDuplicates, 4, 0, 1, 3);
-    choiceGrid->setColumnStretch(2, 1);
-    layout->addWidget(choices);
+    choiceGrid->addWidget(m_createNames, 1, 3);
+    choiceGrid->addWidget(m_keepDuplicates, 2, 3);
+    choiceGrid->setColumnMinimumWidth(2, 24);
+    choiceGrid->setColumnStretch(3, 1);
+    bottomLayout->addWidget(choices);
 
     // What the check found.
-    auto* results = new QGroupBox("Check", this);
+    auto* results = new QGroupBox("Check", bottom);
     auto* resultLayout = new QVBoxLayout(results);
     m_summary = new QLabel(results);
     m_summary->setObjectName("summaryLabel");
@@ -298,21 +314,31 @@ CImportDialog::CImportDialog(CTvDeskDoc& document, const CRecordHold& hold, cons
     m_verdicts = new QListWidget(results);
     m_verdicts->setObjectName("verdictList");
     verdictLabel->setBuddy(m_verdicts);
+    m_verdicts->setMinimumHeight(4 * (fontMetrics().height() + 8));
     resultLayout->addWidget(m_summary);
     resultLayout->addWidget(m_names);
     resultLayout->addWidget(verdictLabel);
     resultLayout->addWidget(m_verdicts);
-    layout->addWidget(results, 2);
+    bottomLayout->addWidget(results, 1);
+    layout->addWidget(splitter, 1);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 2);
+    splitter->setSizes({480, 300});
 
-    auto* buttons = new QDialogButtonBox(this);
-    m_checkButton = buttons->addButton("&Check Rows", QDialogButtonBox::ActionRole);
+    // Check Rows apart on the left; Import and Cancel close the dialog.
+    auto* buttonRow = new QHBoxLayout;
+    m_checkButton = new QPushButton("&Check Rows", this);
     m_checkButton->setObjectName("checkButton");
+    buttonRow->addWidget(m_checkButton);
+    buttonRow->addStretch(1);
+    auto* buttons = new QDialogButtonBox(this);
     m_importButton = buttons->addButton("&Import", QDialogButtonBox::AcceptRole);
     m_importButton->setObjectName("importButton");
     QPushButton* cancel = buttons->addButton(QDialogButtonBox::Cancel);
     cancel->setObjectName("cancelButton");
     cancel->setText("Cancel");
-    layout->addWidget(buttons);
+    buttonRow->addWidget(buttons);
+    layout->addLayout(buttonRow);
 
     connect(browse, &QPushButton::clicked, this, [this] {
         const QString chosen = FileDialog::getOpenFileName(
@@ -338,7 +364,7 @@ CImportDialog::CImportDialog(CTvDeskDoc& document, const CRecordHold& hold, cons
             [this](QWidget*, QWidget* now) { FollowFocus(now); });
 
     ShowSession();
-    resize(940, 760);
+    resize(980, 820);
 }
 
 CImportDialog::~CImportDialog() = default;
@@ -463,8 +489,15 @@ void CImportDialog::FillTable() {
     }
     ShowFields();
     m_table->resizeColumnsToContents();
+    // Each column as wide as its cells or its field's box, within reason.
     for (int column = 0; column < m_table->columnCount(); ++column)
-        m_table->setColumnWidth(column, std::min(m_table->columnWidth(column), kMostColumnWidth));
+        m_table->setColumnWidth(
+            column,
+            std::min(std::max(m_table->columnWidth(column),
+                              m_fieldBoxes[static_cast<std::size_t>(column)]->sizeHint().width()),
+                     kMostColumnWidth));
+    if (!m_fieldBoxes.empty())
+        m_table->setRowHeight(0, m_fieldBoxes.front()->sizeHint().height() + 2);
     // The column boxes follow one another in the focus chain, after the sheet.
     QWidget* before = m_sheetBox;
     for (QComboBox* box : m_fieldBoxes) {
