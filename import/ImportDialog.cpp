@@ -446,6 +446,7 @@ void CImportDialog::ShowSession() {
 }
 
 void CImportDialog::FillTable() {
+    m_taken.reset();
     const std::vector<ImportRow>& rows = m_session->Preview();
     const std::size_t columns = m_session->Fields().size();
     m_table->clear();
@@ -525,7 +526,21 @@ void CImportDialog::ShowFields() {
 
 void CImportDialog::ChooseField(int column, int index) {
     const auto field = static_cast<ImportField>(m_fieldBoxes[column]->itemData(index).toInt());
-    m_session->SetField(static_cast<std::size_t>(column), field);
+    const auto at = static_cast<std::size_t>(column);
+    // The arrow keys choose each field of a box in turn: what the box's last
+    // choice took from another column goes back to it, so that stepping
+    // past a field does not take it away.
+    const std::vector<ImportField>& fields = m_session->Fields();
+    if (m_taken && m_taken->by == at && field != m_taken->field && at < fields.size() &&
+        fields[at] == m_taken->field && m_taken->from < fields.size() &&
+        fields[m_taken->from] == ImportField::Ignore)
+        m_session->SetField(m_taken->from, m_taken->field);
+    m_taken.reset();
+    const auto holder = std::find(fields.begin(), fields.end(), field);
+    if (field != ImportField::Ignore && holder != fields.end() &&
+        static_cast<std::size_t>(holder - fields.begin()) != at)
+        m_taken = Taken{static_cast<std::size_t>(holder - fields.begin()), at, field};
+    m_session->SetField(at, field);
     ShowFields();
     AskDateOrderIfNeeded();
     Invalidate();
@@ -638,6 +653,10 @@ void CImportDialog::ShowCheck() {
 
 void CImportDialog::FollowFocus(QWidget* now) {
     const auto found = std::find(m_fieldBoxes.begin(), m_fieldBoxes.end(), now);
+    // A field taken by a box stays taken once the box is left.
+    if (m_taken && (found == m_fieldBoxes.end() ||
+                    static_cast<std::size_t>(found - m_fieldBoxes.begin()) != m_taken->by))
+        m_taken.reset();
     if (found != m_fieldBoxes.end())
         m_table->scrollTo(m_table->model()->index(
             0, static_cast<int>(std::distance(m_fieldBoxes.begin(), found))));

@@ -69,6 +69,13 @@ private:
     QString m_fileName;
     std::unique_ptr<ImportSession> m_session;
     std::optional<ImportCheck> m_check;
+    // The field a column's box took from another column with its last choice.
+    struct Taken {
+        std::size_t from;
+        std::size_t by;
+        ImportField field;
+    };
+    std::optional<Taken> m_taken;
     bool m_unitsChosen = false;
     bool m_askDateOrder = false;
 

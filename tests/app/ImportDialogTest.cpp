@@ -5,6 +5,7 @@
 
 #include "AppFixture.h"
 #include "FileDialog.h"
+#include "ImportField.h"
 #include "LogView.h"
 #include "TvDeskDoc.h"
 
@@ -84,6 +85,16 @@ protected:
         return field;
     }
 
+    static std::vector<ImportField> FieldsShown(QDialog& dialog) {
+        std::vector<ImportField> fields;
+        for (int column = 1; column <= 6; ++column)
+            fields.push_back(static_cast<ImportField>(
+                Field<QComboBox>(dialog, ("fieldBox" + std::to_string(column)).c_str())
+                    ->currentData()
+                    .toInt()));
+        return fields;
+    }
+
     QString m_csv;
     std::string m_opened;
 };
@@ -121,6 +132,25 @@ TEST_F(ImportDialogScenario, GoodRowsGoInAsOneUndoStep) {
     EXPECT_EQ(Saved("undone.tv"), m_opened);
     Doc().UndoStack().redo();
     EXPECT_EQ(Saved("redone.tv"), imported);
+}
+
+// The arrow keys step a column's box through every field: stepping past a
+// field another column has leaves it there.
+TEST_F(ImportDialogScenario, SteppingThroughABoxTakesNoFieldOnTheWay) {
+    std::vector<ImportField> before, after;
+    Import([&](QDialog& dialog) {
+        auto* note = Field<QComboBox>(dialog, "fieldBox6");
+        before = FieldsShown(dialog);
+        note->setCurrentIndex(0);
+        for (int index = 0; index < note->count(); ++index) {
+            note->setCurrentIndex(index);
+            emit note->activated(index);
+        }
+        after = FieldsShown(dialog);
+        Field<QPushButton>(dialog, "cancelButton")->click();
+    });
+    before.back() = after.back();
+    EXPECT_EQ(after, before);
 }
 
 TEST_F(ImportDialogScenario, ACancelledDialogAddsNothing) {
