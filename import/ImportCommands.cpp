@@ -158,14 +158,19 @@ std::size_t Import(CTvDeskDoc& document, ImportLog log, QWidget* parent) {
 
     const ImportMark mark(document);
     std::size_t added = 0;
+    // Out of memory on the way: what went in goes out again.
+    const auto failed = [&](const QString& why) {
+        if (!hold.Lost())
+            TakeBackImport(document, mark);
+        return warn(why);
+    };
     try {
         CImportProgressDialog progress(hold, parent, "Adding the rows to the log...");
         added = ApplyImport(document, std::move(check), &progress);
+    } catch (const MExcept& failure) {
+        return failed(QString::fromUtf8(failure.Message()));
     } catch (const std::exception& failure) {
-        // Out of memory on the way: what went in goes out again.
-        if (!hold.Lost())
-            TakeBackImport(document, mark);
-        return warn(QString::fromUtf8(failure.what()));
+        return failed(QString::fromUtf8(failure.what()));
     }
     // A reload meanwhile emptied the document, the records added with it.
     if (hold.Lost())
