@@ -170,7 +170,7 @@ CImportDialog::CImportDialog(CTvDeskDoc& document, const CRecordHold& hold, cons
     m_fileEdit->setObjectName("fileEdit");
     m_fileEdit->setReadOnly(true);
     fileLabel->setBuddy(m_fileEdit);
-    auto* browse = new QPushButton("B&rowse...", source);
+    auto* browse = new QPushButton("&Browse...", source);
     browse->setObjectName("browseButton");
     browse->setAutoDefault(false);
     sourceGrid->addWidget(fileLabel, 0, 0);
@@ -327,7 +327,7 @@ CImportDialog::CImportDialog(CTvDeskDoc& document, const CRecordHold& hold, cons
 
     // Check Rows apart on the left; Import and Cancel close the dialog.
     auto* buttonRow = new QHBoxLayout;
-    m_checkButton = new QPushButton("&Check Rows", this);
+    m_checkButton = new QPushButton("Check &Rows", this);
     m_checkButton->setObjectName("checkButton");
     buttonRow->addWidget(m_checkButton);
     buttonRow->addStretch(1);
@@ -336,7 +336,7 @@ CImportDialog::CImportDialog(CTvDeskDoc& document, const CRecordHold& hold, cons
     m_importButton->setObjectName("importButton");
     QPushButton* cancel = buttons->addButton(QDialogButtonBox::Cancel);
     cancel->setObjectName("cancelButton");
-    cancel->setText("Cancel");
+    cancel->setText("&Cancel");
     buttonRow->addWidget(buttons);
     layout->addLayout(buttonRow);
 
