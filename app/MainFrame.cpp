@@ -4,6 +4,7 @@
 #include "ExpenseView.h"
 #include "ExportCommands.h"
 #include "HandOverProtocol.h"
+#include "ImportCommands.h"
 #include "LogView.h"
 #include "MessageBox.h"
 #include "ModalDialog.h"
@@ -245,6 +246,22 @@ void CMainFrame::CreateMenus() {
     file->addAction(m_printPreview);
     file->addAction(m_printSetup);
     file->addSeparator();
+    // The import goes into the log shown, or the one chosen in its dialog.
+    QAction* import = MakeAction(file, "&Import...", "actionImport",
+                                 "Import records from a CSV, text or Excel file.");
+    connect(import, &QAction::triggered, this, [this] {
+        const int shown = m_view != nullptr ? m_view->LogIndex() : LogIndex::kTripLog;
+        const ImportLog log = shown == LogIndex::kServiceLog    ? ImportLog::Services
+                              : shown == LogIndex::kVehicleList ? ImportLog::Vehicles
+                              : shown == LogIndex::kExpenseLog  ? ImportLog::Expenses
+                                                                : ImportLog::Trips;
+        // The lists are filled again; the filter pane keeps its vehicle.
+        const VehicleRecord* selected = m_app.Doc().SelectedVehicle;
+        const std::uint32_t vehicle = selected != nullptr ? selected->VehicleId : 0;
+        if (ImportCommands::Import(m_app.Doc(), log, this) != 0 && selected != nullptr)
+            m_tabForm->SelectVehicle(vehicle);
+    });
+    file->addAction(import);
     m_exportMenu = file->addMenu("&Export");
     m_exportMenu->setObjectName("menuExport");
     const struct {

@@ -206,6 +206,7 @@ int Run(const std::vector<std::string>& args, std::FILE*, std::FILE* err,
         return accepted == 0 ? kExitNothingImported : allIn ? kExitAllImported : kExitSomeSkipped;
     }
     ApplyImport(document, std::move(check));
+    document.SetModifiedFlag(true);
     if (!document.OnSaveDocument(options.dataFile)) {
         std::fprintf(err, "%s. %s\n", document.LastError().c_str(), options.dataFile.c_str());
         return kExitNothingImported;

@@ -61,9 +61,29 @@ std::vector<std::uint32_t> ResolveCategories(CategoryList& list,
     return ids;
 }
 
+// Tells the progress every so many records; false once it said stop.
+class ApplyProgress {
+public:
+    ApplyProgress(ImportProgress* progress, std::uint64_t total)
+        : m_progress(progress), m_total(total) {}
+
+    bool Step() {
+        ++m_done;
+        if (m_progress == nullptr || m_done % kStep != 0)
+            return true;
+        return m_progress->Continue(m_done, m_total);
+    }
+
+private:
+    static constexpr std::uint64_t kStep = 4096;
+    ImportProgress* m_progress;
+    std::uint64_t m_total;
+    std::uint64_t m_done = 0;
+};
+
+// Moves the records into the store; false when the progress stopped it.
 template <typename Store, typename Record, typename Patch>
-std::size_t AddAll(Store& store, std::deque<Record>& records, Patch patch) {
-    const std::size_t added = records.size();
+bool AddAll(Store& store, std::deque<Record>& records, ApplyProgress& progress, Patch patch) {
     while (!records.empty()) {
         Record& record = records.front();
         patch(record);
@@ -71,49 +91,86 @@ std::size_t AddAll(Store& store, std::deque<Record>& records, Patch patch) {
         record.MarkModified();
         store.Append(std::move(record));
         records.pop_front();
+        if (!progress.Step())
+            return false;
     }
     records.shrink_to_fit();
-    return added;
+    return true;
+}
+
+template <typename Store> ImportMark::Store MarkOf(const Store& store) {
+    return {store.Count(), store.IdCounter};
+}
+
+template <typename Store> void TakeBack(Store& store, const ImportMark::Store& mark) {
+    while (store.Count() > mark.count)
+        store.Records().pop_back();
+    store.IdCounter = mark.idCounter;
 }
 
 } // namespace
 
-std::size_t ApplyImport(TvDocument& document, ImportCheck&& check) {
+ImportMark::ImportMark(const TvDocument& document)
+    : vehicles(MarkOf(document.Vehicles())), serviceTypes(MarkOf(document.ServiceTypes())),
+      services(MarkOf(document.Services())), trips(MarkOf(document.Trips())),
+      expenses(MarkOf(document.Expenses())), tripCategories(document.Trips().Categories),
+      expenseCategories(document.Expenses().Categories) {}
+
+void TakeBackImport(TvDocument& document, const ImportMark& mark) {
+    TakeBack(document.Trips(), mark.trips);
+    TakeBack(document.Expenses(), mark.expenses);
+    TakeBack(document.Services(), mark.services);
+    TakeBack(document.ServiceTypes(), mark.serviceTypes);
+    VehicleStore& vehicles = document.Vehicles();
+    for (std::size_t i = mark.vehicles.count; i < vehicles.Count(); ++i)
+        if (document.SelectedVehicle == &vehicles.Records()[i])
+            document.SelectedVehicle = nullptr;
+    TakeBack(vehicles, mark.vehicles);
+    document.Trips().Categories = mark.tripCategories;
+    document.Expenses().Categories = mark.expenseCategories;
+}
+
+std::size_t ApplyImport(TvDocument& document, ImportCheck&& check, ImportProgress* progress) {
     if (check.stopped || check.Accepted() == 0)
         return 0;
+    const std::size_t accepted = check.Accepted();
+    ApplyProgress steps(progress, accepted);
     std::vector<std::uint32_t> vehicles;
     if (!check.trips.empty() || !check.expenses.empty() || !check.services.empty())
         vehicles = ResolveVehicles(document, check.vehicleSlots);
-    std::size_t added = 0;
+    bool complete = true;
     if (!check.trips.empty()) {
         const std::vector<std::uint32_t> categories =
             ResolveCategories(document.Trips().Categories, check.categorySlots);
-        added += AddAll(document.Trips(), check.trips, [&](TripRecord& trip) {
+        complete = AddAll(document.Trips(), check.trips, steps, [&](TripRecord& trip) {
             trip.VehicleId = vehicles[trip.VehicleId];
             trip.Category = categories[trip.Category];
         });
     }
-    if (!check.expenses.empty()) {
+    if (complete && !check.expenses.empty()) {
         const std::vector<std::uint32_t> categories =
             ResolveCategories(document.Expenses().Categories, check.categorySlots);
-        added += AddAll(document.Expenses(), check.expenses, [&](ExpenseRecord& expense) {
+        complete = AddAll(document.Expenses(), check.expenses, steps, [&](ExpenseRecord& expense) {
             expense.VehicleId = vehicles[expense.VehicleId];
             expense.Category = categories[expense.Category];
         });
     }
-    if (!check.services.empty()) {
+    if (complete && !check.services.empty()) {
         const std::vector<std::uint32_t> types =
             ResolveServiceTypes(document, check.serviceTypeSlots);
-        added += AddAll(document.Services(), check.services, [&](ServiceRecord& entry) {
+        complete = AddAll(document.Services(), check.services, steps, [&](ServiceRecord& entry) {
             entry.VehicleId = vehicles[entry.VehicleId];
             entry.ServiceTypeId = types[entry.ServiceTypeId];
         });
     }
-    if (!check.vehicles.empty()) {
+    if (complete && !check.vehicles.empty()) {
         VehicleStore& store = document.Vehicles();
-        added += AddAll(store, check.vehicles,
-                        [&store](VehicleRecord& vehicle) { vehicle.VehicleId = store.NewId(); });
+        complete = AddAll(store, check.vehicles, steps,
+                          [&store](VehicleRecord& vehicle) { vehicle.VehicleId = store.NewId(); });
     }
-    document.SetModifiedFlag(true);
-    return added;
+    if (!complete) {
+        check.stopped = true;
+        return 0;
+    }
+    return accepted;
 }

@@ -60,6 +60,10 @@ ImportSession::ImportSession(std::string path, ImportOptions options)
         // What was detected holds for every later pass over the file.
         m_options.text.delimiter = m_delimiter;
         m_options.text.encoding = m_encoding;
+    } else if (const auto* xls = dynamic_cast<const XlsReader*>(reader.get())) {
+        m_sheetNames = xls->SheetNames();
+    } else if (const auto* xlsx = dynamic_cast<const XlsxReader*>(reader.get())) {
+        m_sheetNames = xlsx->SheetNames();
     }
     // The header row alone tells this program's own text export, which is
     // read with quotes off before any quote in its texts can mislead.

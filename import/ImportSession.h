@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CategoryList.h"
 #include "DelimitedReader.h"
 #include "ImportCells.h"
 #include "ImportField.h"
@@ -108,6 +109,8 @@ public:
     bool HasHeaderRow() const { return m_hasHeader; }
     // The field each column fills, one per column of the widest preview row.
     const std::vector<ImportField>& Fields() const { return m_fields; }
+    // The names of a workbook's sheets, in order; empty for a text file.
+    const std::vector<std::string>& SheetNames() const { return m_sheetNames; }
     // Sets a column's field; a field another column had is taken from it.
     void SetField(std::size_t column, ImportField field);
     // The column a header names (case aside) or a 1-based column number
@@ -121,7 +124,8 @@ public:
     // both as month/day and as day/month. Reads the whole file when the first
     // rows do not tell.
     bool NeedsDateOrder();
-    void SetDateOrder(DateOrder order) { m_options.dateOrder = order; }
+    // None takes the order back, so that NeedsDateOrder tells again.
+    void SetDateOrder(std::optional<DateOrder> order) { m_options.dateOrder = order; }
     void SetSourceMetric(bool metric) { m_options.sourceMetric = metric; }
     void SetCreateNames(bool create) { m_options.createNames = create; }
     void SetKeepDuplicates(bool keep) { m_options.keepDuplicates = keep; }
@@ -150,10 +154,35 @@ private:
     std::optional<DateOrder> m_fileDateOrder;
     std::optional<char> m_delimiter;
     std::optional<TextEncoding> m_encoding;
+    std::vector<std::string> m_sheetNames;
+};
+
+// Where the stores end and what else an import changes (the identifier
+// counters, the category lists), taken before ApplyImport: the records from
+// there to the end are the ones it added, and TakeBackImport restores this.
+struct ImportMark {
+    explicit ImportMark(const TvDocument& document);
+
+    struct Store {
+        std::size_t count = 0;
+        std::uint32_t idCounter = 0;
+    };
+    Store vehicles, serviceTypes, services, trips, expenses;
+    CategoryList tripCategories;
+    CategoryList expenseCategories;
 };
 
 // Adds a check's records to the document at the end of their store, as
 // records made on the desktop (Uid 0, the modified flag set), after the
 // names it lists: new vehicles and service types, new categories. Nothing
-// when the check was stopped. Returns the records added.
-std::size_t ApplyImport(TvDocument& document, ImportCheck&& check);
+// when the check was stopped. Returns the records added. The progress is
+// told every few thousand records; when it answers stop, ApplyImport stops
+// at once and sets check.stopped, leaving what it added: the caller takes it
+// back with TakeBackImport (or the document was emptied meanwhile). The
+// caller marks the document modified.
+std::size_t ApplyImport(TvDocument& document, ImportCheck&& check,
+                        ImportProgress* progress = nullptr);
+
+// Takes away every record added since the mark and restores its counters
+// and category lists: the document is as it was when the mark was taken.
+void TakeBackImport(TvDocument& document, const ImportMark& mark);

@@ -39,16 +39,18 @@ XlsReader::XlsReader(const std::string& path, const std::string& sheet) {
     unsigned int sheets = 0;
     freexl_get_info(m_handle, FREEXL_BIFF_SHEET_COUNT, &sheets);
     int chosen = sheets > 0 && sheet.empty() ? 0 : -1;
-    for (unsigned int i = 0; i < sheets && i <= 0xFFFF && chosen < 0; ++i) {
+    for (unsigned int i = 0; i < sheets && i <= 0xFFFF; ++i) {
         const char* name = nullptr;
         std::string bytes;
-        if (freexl_get_worksheet_name(m_handle, static_cast<unsigned short>(i), &name) ==
-                FREEXL_OK &&
-            name != nullptr &&
-            (m_fromCodePage437 ? FreeXlCopy::TakeBackText(name, bytes)
-                               : AppendUtf8AsCp1252(name, bytes)) &&
-            bytes == sheet)
+        if (freexl_get_worksheet_name(m_handle, static_cast<unsigned short>(i), &name) !=
+                FREEXL_OK ||
+            name == nullptr ||
+            !(m_fromCodePage437 ? FreeXlCopy::TakeBackText(name, bytes)
+                                : AppendUtf8AsCp1252(name, bytes)))
+            bytes.clear();
+        if (chosen < 0 && !bytes.empty() && bytes == sheet)
             chosen = static_cast<int>(i);
+        m_sheetNames.push_back(std::move(bytes));
     }
     if (chosen < 0 ||
         freexl_select_active_worksheet(m_handle, static_cast<unsigned short>(chosen)) !=

@@ -3,6 +3,7 @@
 #include "ImportCells.h"
 
 #include <string>
+#include <vector>
 
 // Reads one sheet of an Excel 5 or Excel 97-2003 workbook (.xls) through
 // FreeXL (through a FreeXlCopy of the workbook): the first sheet, or the
@@ -23,6 +24,8 @@ public:
     std::uint64_t Done() const override { return m_next; }
     std::uint64_t Total() const override { return m_rows; }
     bool UsesDate1904() const override { return m_date1904; }
+    // The names of the workbook's sheets, in order (Windows-1252).
+    const std::vector<std::string>& SheetNames() const { return m_sheetNames; }
 
 private:
     const void* m_handle = nullptr;
@@ -31,4 +34,5 @@ private:
     unsigned int m_next = 0; // the row Next reads, counted from 0
     bool m_date1904 = false;
     bool m_fromCodePage437 = false; // a BIFF5 FreeXlCopy
+    std::vector<std::string> m_sheetNames;
 };

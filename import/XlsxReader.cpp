@@ -237,10 +237,11 @@ std::string XlsxReader::FindSheet(const std::string& sheet) {
             if (IsElement(reader, "workbookPr")) {
                 const std::string value = Attribute(reader, "date1904");
                 m_date1904 = value == "1" || value == "true";
-            } else if (IsElement(reader, "sheet") && !found) {
+            } else if (IsElement(reader, "sheet")) {
                 std::string name;
                 AppendCp1252(Attribute(reader, "name"), name);
-                if (sheet.empty() || name == sheet) {
+                m_sheetNames.push_back(name);
+                if (!found && (sheet.empty() || name == sheet)) {
                     relation = Attribute(reader, "r:id");
                     found = true;
                 }

@@ -28,6 +28,8 @@ public:
     std::uint64_t Done() const override;
     std::uint64_t Total() const override;
     bool UsesDate1904() const override { return m_date1904; }
+    // The names of the workbook's sheets, in order (Windows-1252).
+    const std::vector<std::string>& SheetNames() const { return m_sheetNames; }
 
 private:
     // The sheet's path inside the container.
@@ -40,6 +42,7 @@ private:
     GsfInput* m_sheet = nullptr;
     xmlTextReader* m_reader = nullptr;
     std::vector<std::string> m_strings;
+    std::vector<std::string> m_sheetNames;
     bool m_date1904 = false;
     std::size_t m_line = 0;
 };

@@ -19,7 +19,8 @@ import os
 import re
 import sys
 
-FOLDERS = ("app", "core", "export", "logs", "notifier", "palmdesktop", "sample", "ui", "cli")
+FOLDERS = ("app", "core", "export", "import", "logs", "notifier", "palmdesktop", "sample", "ui",
+           "cli")
 ALLOWED_FILES = {"ui/ModalDialog.cpp", "ui/MessageBox.cpp", "ui/FileDialog.cpp"}
 SOURCE_SUFFIXES = (".h", ".hpp", ".cpp", ".cc")
 

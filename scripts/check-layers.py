@@ -6,15 +6,15 @@ fails on an arrow that the layering below does not allow, on two folders that
 use each other (a circle), on Qt in a folder that must stay free of it, and
 on Qt's widgets in a folder that may only draw.
 
-The logs and the exports are split in two: their pure rules (no Qt, no widget
-kit), which tvtool may use, and their widgets, which only the desktop program
-may use. A file of logs/ or export/ counts as a widget when it includes a Qt
-header, a header of ui/, or a widget header of its own folder. The logs have
-a third part between the two: what draws the reports with Qt Gui's painter
-("logs render"), which tvtool may use too. A file of logs/ counts as such
-when its Qt headers are all outside Qt's widgets and print support, it
-includes no header of ui/ nor a widget header of its own folder, and it
-includes Qt or a render header of its own folder.
+The logs, the exports and the import are split in two: their pure rules (no
+Qt, no widget kit), which tvtool may use, and their widgets, which only the
+desktop program may use. A file of logs/, export/ or import/ counts as a
+widget when it includes a Qt header, a header of ui/, or a widget header of
+its own folder. The logs have a third part between the two: what draws the
+reports with Qt Gui's painter ("logs render"), which tvtool may use too. A
+file of logs/ counts as such when its Qt headers are all outside Qt's widgets
+and print support, it includes no header of ui/ nor a widget header of its
+own folder, and it includes Qt or a render header of its own folder.
 
 Usage: scripts/check-layers.py [SOURCE_ROOT]
 """
@@ -36,15 +36,16 @@ ALLOWED = {
     "logs": {"logs render", "logs rules", "ui", "core"},
     "export rules": {"logs rules", "core"},
     "export": {"export rules", "logs rules", "ui", "core"},
-    "import": {"logs rules", "core"},
-    "app": {"logs", "logs render", "logs rules", "export", "export rules", "import", "ui", "core",
-            "palmdesktop", "notifier"},
-    "cli": {"logs render", "logs rules", "export rules", "import", "sample", "core"},
+    "import rules": {"logs rules", "core"},
+    "import": {"import rules", "logs rules", "ui", "core"},
+    "app": {"logs", "logs render", "logs rules", "export", "export rules", "import",
+            "import rules", "ui", "core", "palmdesktop", "notifier"},
+    "cli": {"logs render", "logs rules", "export rules", "import rules", "sample", "core"},
     "uninstall": {"palmdesktop", "ui", "core"},
 }
 
 # Layers that must not include Qt.
-QT_FREE = {"core", "notifier", "sample", "logs rules", "export rules", "import"}
+QT_FREE = {"core", "notifier", "sample", "logs rules", "export rules", "import rules"}
 
 # Layers that may use Qt Core and Qt Gui but none of Qt's widgets.
 WIDGET_FREE = {"cli", "logs render"}
@@ -70,7 +71,7 @@ QT_WIDGET_HEADERS = {
 RENDER_SPLIT = {"logs"}
 
 # Folders whose files are split into pure rules and widgets.
-SPLIT = {"logs", "export"}
+SPLIT = {"logs", "export", "import"}
 
 # Folders above every layer: they may use anything, nothing may use them.
 TOP = {"tests", "bench", "fuzz", "tools"}

@@ -25,6 +25,18 @@ QString getSaveFileName(QWidget* parent, const QString& caption, const QString& 
     return dialog.selectedFiles().front();
 }
 
+QString getOpenFileName(QWidget* parent, const QString& caption, const QString& startPath,
+                        const QString& filter) {
+    if (g_testMode)
+        return g_nextFileNames.isEmpty() ? QString() : g_nextFileNames.dequeue();
+    QFileDialog dialog(parent, caption, startPath, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (ModalDialog::exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().front();
+}
+
 void setTestMode(bool enabled) {
     g_testMode = enabled;
     g_nextFileNames.clear();

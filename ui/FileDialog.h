@@ -12,6 +12,9 @@ namespace FileDialog {
 
 QString getSaveFileName(QWidget* parent, const QString& caption, const QString& startPath,
                         const QString& filter);
+// An existing file to read.
+QString getOpenFileName(QWidget* parent, const QString& caption, const QString& startPath,
+                        const QString& filter);
 
 void setTestMode(bool enabled);
 void setNextFileName(const QString& fileName);

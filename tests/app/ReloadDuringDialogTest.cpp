@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -176,6 +177,31 @@ TEST_F(ReloadDuringDialog, TheNoteDialogInsideTheTripDialogClosesWithIt) {
     EXPECT_EQ(noteResult, QDialog::Rejected);
     EXPECT_EQ(tripResult, QDialog::Rejected);
     ExpectTheFileAsItWas();
+}
+
+TEST_F(ReloadDuringDialog, TheImportDialogAddsNothing) {
+    const QString csv =
+        QDir(QFileInfo(QString::fromStdString(Doc().PathName())).path()).filePath("trips.csv");
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Date,Destination,Start Odometer,End Odometer\n3/2/2024 8:00,Bank,10,20\n");
+    file.close();
+    FileDialog::setTestMode(true);
+    FileDialog::setNextFileName(csv);
+    int result = -1;
+    ModalDialog::pushHandler([&](QDialog& dialog) {
+        Field<QComboBox>(dialog, "vehicleBox")->setCurrentText("Van");
+        Field<QPushButton>(dialog, "checkButton")->click();
+        Reload();
+        Field<QPushButton>(dialog, "importButton")->click();
+        result = dialog.result();
+        return result;
+    });
+    m_frame->findChild<QAction*>("actionImport")->trigger();
+    FileDialog::setTestMode(false);
+    EXPECT_EQ(result, QDialog::Rejected);
+    ExpectTheFileAsItWas();
+    EXPECT_EQ(Doc().UndoStack().count(), 0);
 }
 
 TEST_F(ReloadDuringDialog, CategoryChangeRefilesNothing) {

@@ -8,6 +8,7 @@
 #include "CategoryCommands.h"
 #include "CategoryEditing.h"
 #include "ExpenseCommands.h"
+#include "ImportCommands.h"
 #include "SampleGenerator.h"
 #include "ServiceCommands.h"
 #include "ServiceTypeCommands.h"
@@ -35,7 +36,7 @@ public:
     RandomEditor(CTvDeskDoc& document, std::uint64_t seed) : m_document(document), m_rng(seed) {}
 
     void EditOnce() {
-        switch (Below(20)) {
+        switch (Below(21)) {
         case 0:
             return Add<CNewTripCommand>(m_document.Trips());
         case 1:
@@ -74,6 +75,8 @@ public:
             return EditCategories();
         case 18:
             return m_document.Push(new CUnitsCommand(m_document, Below(2) == 0));
+        case 19:
+            return Import();
         default:
             // Undoing in the middle drops the steps above from the history.
             m_document.UndoStack().undo();
@@ -150,6 +153,30 @@ private:
             if (RemoveCategoryEntry(edited, entry))
                 m_document.Push(new CDeleteCategoryCommand(m_document, kind, edited, index));
         }
+    }
+
+    // Copies of a few trips as one import, under a new vehicle or a known
+    // one and a new category (Unfiled once the list is full).
+    void Import() {
+        TripStore& trips = m_document.Trips();
+        if (trips.Count() == 0)
+            return;
+        ImportCheck check;
+        const std::string tag = std::to_string(Below(1000));
+        check.vehicleSlots.push_back({"V" + tag, std::nullopt});
+        if (Below(2) == 0 && m_document.Vehicles().Count() != 0)
+            check.vehicleSlots[0].id = m_document.Vehicles().Records()[0].VehicleId;
+        check.categorySlots.push_back({"K" + tag, std::nullopt});
+        for (std::uint32_t i = 0, n = 1 + Below(5); i < n; ++i) {
+            TripRecord trip = trips.Records()[Below(trips.Count())];
+            trip.VehicleId = 0;
+            trip.Category = 0;
+            check.trips.push_back(std::move(trip));
+        }
+        const ImportMark mark(m_document);
+        const std::size_t added = ApplyImport(m_document, std::move(check));
+        m_document.Push(new CImportCommand(m_document, mark,
+                                           ImportCommands::ImportText(ImportLog::Trips, added)));
     }
 
     CTvDeskDoc& m_document;

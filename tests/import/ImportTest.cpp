@@ -5,6 +5,7 @@
 #include "TvDocument.h"
 
 #include <gtest/gtest.h>
+#include <iterator>
 
 namespace {
 
@@ -163,6 +164,39 @@ TEST(ImportSession, DuplicatesAreSkippedUnlessKept) {
     EXPECT_EQ(again.Accepted(), 0u);
     options.keepDuplicates = true;
     EXPECT_EQ(document.Check(csv, options).Accepted(), 2u);
+}
+
+// However far adding the rows got when its progress stopped it, taking
+// them back gives the data file's bytes again.
+TEST(ImportSession, AStoppedImportIsTakenBackToTheSameBytes) {
+    std::string csv = "Date,Odometer,Destination,Vehicle,Category\n";
+    for (int i = 0; i < 9000; ++i)
+        csv += "3/14/2021," + std::to_string(100 + i) + ",Work,V" + std::to_string(i % 3) + ",K" +
+               std::to_string(i % 5) + "\n";
+    struct StopAfter : ImportProgress {
+        int left;
+        explicit StopAfter(int calls) : left(calls) {}
+        bool Continue(std::uint64_t, std::uint64_t) override { return left-- > 0; }
+    };
+    for (const int calls : {0, 1}) {
+        ImportDocument document;
+        const auto saved = [&document](const char* name) {
+            EXPECT_TRUE(document.doc.OnSaveDocument(document.folder.File(name)));
+            std::ifstream file(document.folder.File(name), std::ios::binary);
+            return std::string(std::istreambuf_iterator<char>(file), {});
+        };
+        const std::string before = saved("before.tv");
+        ImportOptions options;
+        options.createNames = true;
+        ImportCheck check = document.Check(csv, options);
+        const ImportMark mark(document.doc);
+        StopAfter progress(calls);
+        EXPECT_EQ(ApplyImport(document.doc, std::move(check), &progress), 0u);
+        EXPECT_TRUE(check.stopped);
+        EXPECT_GT(document.doc.Trips().Count(), 0u);
+        TakeBackImport(document.doc, mark);
+        EXPECT_EQ(saved("after.tv"), before) << calls;
+    }
 }
 
 // An unknown vehicle is created only when the user agrees; new categories
