@@ -8,6 +8,7 @@
 #include "CategoryNameDialog.h"
 #include "EditCategoriesDialog.h"
 #include "ExpenseDialog.h"
+#include "ImportDialog.h"
 #include "ExportProgressDialog.h"
 #include "LogView.h"
 #include "NoteDialog.h"
@@ -30,6 +31,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <functional>
@@ -205,6 +207,26 @@ const struct {
          return new Holder(c.doc);
      },
      {}},
+    {"Import",
+     [](Context& c) {
+         // The dialog on a small CSV, and its hold; the column field boxes sit
+         // in the table's header row, reached by Tab from the table.
+         struct Holder : QWidget {
+             explicit Holder(CTvDeskDoc& doc) : hold(doc) {
+                 const QString csv = folder.filePath("trips.csv");
+                 QFile file(csv);
+                 file.open(QIODevice::WriteOnly);
+                 file.write("Date,Odometer,Note\n2024-03-01,1200,Oil\n");
+                 file.close();
+                 dialog = new CImportDialog(doc, hold, csv, ImportLog::Trips, this);
+             }
+             QTemporaryDir folder;
+             CRecordHold hold;
+             CImportDialog* dialog = nullptr;
+         };
+         return new Holder(c.doc);
+     },
+     {"fieldBox1", "fieldBox2", "fieldBox3"}},
     // Further dialogs join here, one line each.
 };
 
