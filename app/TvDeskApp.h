@@ -18,6 +18,7 @@
 
 class CMainFrame;
 class CTvDeskDoc;
+class CRecoveryJournal;
 class CServiceReminder;
 class HandOverServer;
 class TerminationSignals;
@@ -152,6 +153,8 @@ private:
     FileTraceLog m_log;
     std::unique_ptr<IUserManager> m_userManager;
     std::unique_ptr<CTvDeskDoc> m_document;
+    // Keeps the document's changes on disk until they are saved.
+    std::unique_ptr<CRecoveryJournal> m_journal;
     std::unique_ptr<CMainFrame> m_mainFrame;
     // Held from FirstInstance() to the end; the server listens only under it.
     InstanceLock m_instanceLock{InstanceLockPath().toStdString()};
