@@ -235,6 +235,8 @@ void CRecoveryJournal::End() {
 std::vector<OutputGuard::ProtectedFile> CRecoveryJournal::ProtectedFiles() const {
     if (!m_place)
         return {};
+    // The base is (a link to) the data file as read: the save of the data
+    // file itself may replace what it shares with it, nothing else may.
     return {{OutputGuard::Kind::ProgramFile, m_place->journalPath, std::nullopt},
-            {OutputGuard::Kind::ProgramFile, m_place->basePath, std::nullopt}};
+            {OutputGuard::Kind::DataFile, m_place->basePath, std::nullopt}};
 }

@@ -178,8 +178,9 @@ bool ReadStoreHeader(In& in, RecordStore* store) {
         store->IdCounter = idCounter;
         store->Settings = settings;
         store->Categories.Clear();
+        // In the order held, which is the order the file keeps.
         for (CategoryEntry& entry : entries)
-            store->Categories.Add(std::move(entry));
+            store->Categories.Items().push_back(std::move(entry));
         store->Categories.LastUniqueId = lastUniqueId;
     }
     return true;
