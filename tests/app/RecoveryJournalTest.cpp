@@ -17,6 +17,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
+#include <QStatusBar>
 #include <csignal>
 
 namespace {
@@ -132,6 +133,29 @@ TEST_F(RecoveryJournalScenario, AKilledProgramsEditComesBackAtTheNextStart) {
         EXPECT_EQ(FileHasVehicle(file, "Rescued"), !hotSyncMeanwhile);
         EXPECT_TRUE(QDir(CRecoveryJournal::Folder()).entryList({"journal-*"}).isEmpty());
     }
+}
+
+TEST_F(RecoveryJournalScenario, WithoutADataFolderTheStatusBarSaysSoAndEditingGoesOn) {
+    const std::string file = (m_folder.path() + "/TvData.tv").toStdString();
+    WriteWithVehicle(file, "Civic");
+    // The data folder's place is taken by a file: no folder can be made there.
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    const QString blocked = m_folder.path() + "/not-a-folder";
+    QFile(blocked).open(QIODevice::WriteOnly);
+    ::setenv("XDG_DATA_HOME", QFile::encodeName(blocked).constData(), 1);
+    const bool started = Start(QString::fromStdString(file));
+    ::setenv("XDG_DATA_HOME", dataHome.constData(), 1);
+    ASSERT_TRUE(started);
+    EXPECT_TRUE(m_app->MainFrame()->statusBar()->currentMessage().contains(blocked));
+    CTvDeskDoc& document = m_app->Doc();
+    VehicleRecord vehicle;
+    vehicle.Name.Set("Rescued");
+    document.Push(new CNewVehicleCommand(document, vehicle, document.Vehicles().IdCounter));
+    EXPECT_TRUE(HasVehicle(document, "Rescued"));
+    QCloseEvent exit;
+    QApplication::sendEvent(m_app->MainFrame(), &exit);
+    EXPECT_TRUE(exit.isAccepted());
+    EXPECT_TRUE(FileHasVehicle(file, "Rescued"));
 }
 
 } // namespace
