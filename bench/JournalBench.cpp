@@ -28,8 +28,8 @@ double Milliseconds(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
-// Waits until the journal has grown and ends in a commit frame (length,
-// CRC, the commit's type byte and its time): the change is on disk then.
+// Waits until the journal has grown and ends in a whole commit frame: the
+// change is on disk then.
 Clock::time_point OnDiskAt(const std::string& journal, std::uintmax_t sizeBefore) {
     constexpr std::size_t kCommitFrame = 8 + 1 + 8;
     for (;;) {
@@ -38,8 +38,13 @@ Clock::time_point OnDiskAt(const std::string& journal, std::uintmax_t sizeBefore
         if (file && size > sizeBefore + kCommitFrame) {
             char tail[kCommitFrame] = {};
             file.seekg(static_cast<std::streamoff>(size - kCommitFrame));
-            if (file.read(tail, kCommitFrame) && tail[8] == 'C')
-                return Clock::now();
+            if (file.read(tail, kCommitFrame) && tail[8] == 'C') {
+                // Records can end in such bytes too: the whole file decides.
+                const Clock::time_point seen = Clock::now();
+                const auto contents = ChangeJournal::Read(journal);
+                if (contents && !contents->damaged && contents->validEnd == size)
+                    return seen;
+            }
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
