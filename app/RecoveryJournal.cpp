@@ -114,9 +114,15 @@ bool CRecoveryJournal::Offer(QWidget* parent) {
     if (answer == MessageBox::NoButton)
         return false;
     if (answer == MessageBox::Yes) {
+        const bool toldDamaged = contents->damaged;
         const bool applied = ChangeJournal::Apply(m_document, *contents);
         if (applied) {
             m_document.SetModifiedFlag(true);
+            // Damage that only applying found: the changes up to it are back.
+            if (contents->damaged && !toldDamaged)
+                MessageBox::warning(parent,
+                                    QString("Restored the changes made up to %1. %2")
+                                        .arg(ChangeTime(contents->changedAt), kDamagedText));
             // The journal goes on from the changes restored.
             m_place->keepBytes = contents->validEnd;
             return true;
