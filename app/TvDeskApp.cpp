@@ -11,6 +11,7 @@
 #include "ModalDialog.h"
 #include "NotifierRegistrationOffer.h"
 #include "PalmDesktopSettings.h"
+#include "RecoveryJournal.h"
 #include "ServiceReminder.h"
 #include "SettingsDialog.h"
 #include "TerminationSignals.h"
@@ -45,9 +46,14 @@ QSettings ProgramSettings() {
 CTvDeskApp::CTvDeskApp(UserManagerLoader loader, QObject* parent)
     : QObject(parent), m_loadUserManager(loader ? std::move(loader) : LoadFileUserManager),
       m_log([this](const std::string& text) { ShowMessage(QString::fromStdString(text)); }),
-      m_document(std::make_unique<CTvDeskDoc>()) {
+      m_document(std::make_unique<CTvDeskDoc>()),
+      m_journal(std::make_unique<CRecoveryJournal>(*m_document)) {
     s_instance = this;
     m_document->SetTraceLog(&m_log);
+    connect(m_journal.get(), &CRecoveryJournal::failed, this, [this](const QString& text) {
+        if (m_mainFrame != nullptr)
+            m_mainFrame->ShowStatusText(text);
+    });
 }
 
 CTvDeskApp::~CTvDeskApp() {
@@ -288,6 +294,7 @@ void CTvDeskApp::OnTerminationRequest(int signalNumber) {
 int CTvDeskApp::ExitInstance() {
     m_termination.reset();
     Log("CTvDeskApp::ExitInstance()");
+    m_journal->End();
     m_log.Close();
     // A copy that ended before reading the settings must not overwrite them
     // with its defaults.
@@ -493,6 +500,9 @@ CTvDeskApp::Opening CTvDeskApp::OpenDocumentFile(const std::string& path) {
         return Opening::Failed;
     }
     DataFilePath = path;
+    // What a run that did not end normally left of this file is offered
+    // before the views show the data.
+    m_journal->Begin(m_mainFrame.get());
     SetDocument(m_document.get());
     return Opening::Opened;
 }

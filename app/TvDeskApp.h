@@ -19,6 +19,7 @@
 class CMainFrame;
 class CTvDeskDoc;
 class EarlyRead;
+class CRecoveryJournal;
 class CServiceReminder;
 class HandOverServer;
 class TerminationSignals;
@@ -156,6 +157,8 @@ private:
     FileTraceLog m_log;
     std::unique_ptr<IUserManager> m_userManager;
     std::unique_ptr<CTvDeskDoc> m_document;
+    // Keeps the document's changes on disk until they are saved.
+    std::unique_ptr<CRecoveryJournal> m_journal;
     std::unique_ptr<CMainFrame> m_mainFrame;
     // Held from FirstInstance() to the end; the server listens only under it.
     InstanceLock m_instanceLock{InstanceLockPath().toStdString()};

@@ -98,6 +98,8 @@ public:
         m_pathName = path;
         m_fileIdentity.reset();
     }
+    // The file at PathName() as it was last read or written here.
+    const std::optional<FileIdentity>& FileIdentityRead() const { return m_fileIdentity; }
     bool IsModified() const { return m_modified; }
     virtual void SetModifiedFlag(bool modified) { m_modified = modified; }
 

@@ -12,12 +12,38 @@
 #include <QFileInfo>
 
 #include <exception>
+#include <mutex>
 
 namespace {
 
 // Whether an import changed the list: it only ever adds entries.
 bool Changed(const CategoryList& before, const CategoryList& after) {
     return before.Size() != after.Size() || before.LastUniqueId != after.LastUniqueId;
+}
+
+// Adds the rows under the stores lock, which the recovery journal's writer
+// takes to read records on its thread, and lets go of it while the progress
+// dialog handles events (a HotSync reload among them empties the stores
+// under the same lock).
+class LockedProgress final : public ImportProgress {
+public:
+    LockedProgress(std::unique_lock<std::mutex>& lock, ImportProgress& shown)
+        : m_lock(lock), m_shown(shown) {}
+    bool Continue(std::uint64_t done, std::uint64_t total) override {
+        m_lock.unlock();
+        const bool go = m_shown.Continue(done, total);
+        m_lock.lock();
+        return go;
+    }
+
+private:
+    std::unique_lock<std::mutex>& m_lock;
+    ImportProgress& m_shown;
+};
+
+void TakeBack(CTvDeskDoc& document, const ImportMark& mark) {
+    const std::lock_guard lock(document.StoresLock());
+    TakeBackImport(document, mark);
 }
 
 IndexRuns Range(std::size_t from, std::size_t to) {
@@ -161,12 +187,14 @@ std::size_t Import(CTvDeskDoc& document, ImportLog log, QWidget* parent) {
     // Out of memory on the way: what went in goes out again.
     const auto failed = [&](const QString& why) {
         if (!hold.Lost())
-            TakeBackImport(document, mark);
+            TakeBack(document, mark);
         return warn(why);
     };
     try {
         CImportProgressDialog progress(hold, parent, "Adding the rows to the log...");
-        added = ApplyImport(document, std::move(check), &progress);
+        std::unique_lock stores(document.StoresLock());
+        LockedProgress locked(stores, progress);
+        added = ApplyImport(document, std::move(check), &locked);
     } catch (const MExcept& failure) {
         return failed(QString::fromUtf8(failure.Message()));
     } catch (const std::exception& failure) {
@@ -176,7 +204,7 @@ std::size_t Import(CTvDeskDoc& document, ImportLog log, QWidget* parent) {
     if (hold.Lost())
         return 0;
     if (check.stopped || added == 0) {
-        TakeBackImport(document, mark);
+        TakeBack(document, mark);
         return 0;
     }
     document.Push(new CImportCommand(document, mark, ImportText(target, added)));

@@ -15,11 +15,13 @@ void CDocumentCommand::undo() {
 }
 
 void CDocumentCommand::Run(bool forward, DocumentChange::Cause cause) {
-    Apply(forward);
-    DocumentChange change;
-    change.cause = cause;
-    change.stores = Changes(forward);
-    m_document.NotifyChange(change);
+    m_document.ApplyChange([&] {
+        Apply(forward);
+        DocumentChange change;
+        change.cause = cause;
+        change.stores = Changes(forward);
+        return change;
+    });
 }
 
 QString CountedText(const char* verb, std::size_t count, const char* one, const char* many) {

@@ -2,6 +2,7 @@
 
 #include "ModalDialog.h"
 
+#include <QAbstractButton>
 #include <QQueue>
 
 namespace MessageBox {
@@ -13,7 +14,8 @@ QStringList g_shown;
 QStringList g_captions;
 
 Button Show(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text,
-            QMessageBox::StandardButtons buttons, Button defaultButton) {
+            QMessageBox::StandardButtons buttons, Button defaultButton,
+            const QString& yesText = QString(), const QString& noText = QString()) {
     if (g_testMode) {
         g_shown.append(text);
         g_captions.append(caption);
@@ -21,6 +23,10 @@ Button Show(QWidget* parent, QMessageBox::Icon icon, const QString& caption, con
     }
     QMessageBox box(icon, caption, text, buttons, parent);
     box.setDefaultButton(static_cast<QMessageBox::StandardButton>(defaultButton));
+    if (!yesText.isEmpty())
+        box.button(QMessageBox::Yes)->setText(yesText);
+    if (!noText.isEmpty())
+        box.button(QMessageBox::No)->setText(noText);
     // A box closed by a reload gives no button: no question is answered.
     return static_cast<Button>(ModalDialog::execShown(box));
 }
@@ -42,6 +48,12 @@ Button critical(QWidget* parent, const QString& text, const QString& caption) {
 Button question(QWidget* parent, const QString& text, const QString& caption) {
     return Show(parent, QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
                 No);
+}
+
+Button ask(QWidget* parent, const QString& text, const QString& yesText, const QString& noText,
+           const QString& caption) {
+    return Show(parent, QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                Yes, yesText, noText);
 }
 
 void setTestMode(bool enabled) {

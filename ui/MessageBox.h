@@ -29,6 +29,11 @@ Button critical(QWidget* parent, const QString& text, const QString& caption = k
 // Yes and No, No being the safe default.
 Button question(QWidget* parent, const QString& text, const QString& caption = kDefaultCaption);
 
+// A question answered by two buttons that read yesText and noText (access
+// keys marked with &): Yes for the first, the default, No for the second.
+Button ask(QWidget* parent, const QString& text, const QString& yesText, const QString& noText,
+           const QString& caption = kDefaultCaption);
+
 // Test seam. In test mode no window opens: each box takes the next queued
 // answer (or its default button) and its text is recorded.
 void setTestMode(bool enabled);

@@ -17,6 +17,8 @@ void CTvDeskDoc::SetModifiedFlag(bool modified) {
         m_undoStack.setClean();
     m_unsavedData = modified;
     UpdateModified();
+    if (!modified)
+        emit markedClean();
 }
 
 void CTvDeskDoc::UpdateModified() {
@@ -33,13 +35,27 @@ void CTvDeskDoc::DeleteContents() {
     ModalDialog::cancelAll();
     const bool hadHistory = m_undoStack.count() > 0;
     m_undoStack.clear();
-    TvDocument::DeleteContents();
+    {
+        const std::lock_guard lock(m_storesLock);
+        TvDocument::DeleteContents();
+    }
     if (hadHistory)
         emit undoHistoryCleared(m_undoClearedText);
 }
 
 void CTvDeskDoc::UpdateAllViews(QObject* sender, int hint) {
     emit viewsUpdated(sender, hint);
+}
+
+void CTvDeskDoc::ApplyChange(const std::function<DocumentChange()>& change) {
+    DocumentChange applied;
+    {
+        const std::lock_guard lock(m_storesLock);
+        applied = change();
+        if (m_changeListener)
+            m_changeListener(applied);
+    }
+    emit documentChanged(applied);
 }
 
 void CTvDeskDoc::Push(CDocumentCommand* command) {

@@ -5,6 +5,8 @@
 
 #include <QObject>
 #include <QUndoStack>
+#include <functional>
+#include <mutex>
 
 class CDocumentCommand;
 class QWidget;
@@ -38,8 +40,17 @@ public:
     // Applies the command and keeps it for Undo.
     void Push(CDocumentCommand* command);
     QUndoStack& UndoStack() { return m_undoStack; }
-    // Called by the commands after each apply.
-    void NotifyChange(const DocumentChange& change) { emit documentChanged(change); }
+    // Called by the commands for each apply: change applies it to the
+    // stores and names what it changed. It runs under the stores lock, and
+    // so does the change listener it is told to; the views hear of it after.
+    void ApplyChange(const std::function<DocumentChange()>& change);
+    // Held while the stores change, so that another thread (the recovery
+    // journal's writer) may read them under it.
+    std::mutex& StoresLock() { return m_storesLock; }
+    // Told of every change under the stores lock; must be quick. Empty: none.
+    void SetChangeListener(std::function<void(const DocumentChange&)> listener) {
+        m_changeListener = std::move(listener);
+    }
 
     // What the status bar says when the next emptying of the stores throws
     // commands away ("Undo history cleared by the HotSync."); empty: nothing.
@@ -51,6 +62,9 @@ public:
 
 signals:
     void modifiedChanged(bool modified);
+    // The data was marked as kept: written to its file or a recovery copy,
+    // or just read.
+    void markedClean();
     void viewsUpdated(QObject* sender, int hint);
     // The records are about to go: nothing may keep a reference to them.
     void contentsCleared();
@@ -69,6 +83,8 @@ private:
     void UpdateModified();
 
     QUndoStack m_undoStack;
+    std::mutex m_storesLock;
+    std::function<void(const DocumentChange&)> m_changeListener;
     // A new data set that no save has written yet.
     bool m_unsavedData = false;
     QString m_undoClearedText;

@@ -7,6 +7,7 @@
 #include "ServiceTypeRows.h"
 #include "TvDeskDoc.h"
 
+#include <mutex>
 #include <utility>
 
 namespace {
@@ -57,12 +58,18 @@ void CServiceTypeView::OnNewRecord() {
     ServiceTypeStore& store = document.ServiceTypes();
     ServiceTypeRecord type = store.CreateRecord();
     const std::uint32_t idCounterBefore = store.IdCounter;
-    type.ServiceTypeId = store.NewId();
+    {
+        // The recovery journal's writer reads IdCounter under the stores lock.
+        const std::lock_guard lock(document.StoresLock());
+        type.ServiceTypeId = store.NewId();
+    }
     CServiceTypeDialog dialog(type, store, Metric(), this);
     if (hold.Exec(dialog) != QDialog::Accepted) {
         // A cancelled New leaves the stored state as it was.
-        if (!hold.Lost())
+        if (!hold.Lost()) {
+            const std::lock_guard lock(document.StoresLock());
             store.IdCounter = idCounterBefore;
+        }
         return;
     }
     document.Push(new CNewServiceTypeCommand(document, std::move(type), idCounterBefore));

@@ -7,6 +7,7 @@
 #include "VehicleDialog.h"
 #include "VehicleRows.h"
 
+#include <mutex>
 #include <utility>
 
 namespace {
@@ -51,12 +52,18 @@ void CVehicleView::OnNewRecord() {
     VehicleStore& store = document.Vehicles();
     VehicleRecord vehicle = store.CreateRecord();
     const std::uint32_t idCounterBefore = store.IdCounter;
-    vehicle.VehicleId = store.NewId();
+    {
+        // The recovery journal's writer reads IdCounter under the stores lock.
+        const std::lock_guard lock(document.StoresLock());
+        vehicle.VehicleId = store.NewId();
+    }
     CVehicleDialog dialog(vehicle, store, Metric(), this);
     if (hold.Exec(dialog) != QDialog::Accepted) {
         // A cancelled New leaves the stored state as it was.
-        if (!hold.Lost())
+        if (!hold.Lost()) {
+            const std::lock_guard lock(document.StoresLock());
             store.IdCounter = idCounterBefore;
+        }
         return;
     }
     document.Push(new CNewVehicleCommand(document, std::move(vehicle), idCounterBefore));

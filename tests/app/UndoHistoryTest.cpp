@@ -2,13 +2,17 @@
 // edit on generated files give back the opened file byte for byte when all
 // are undone and the edited one when all are redone; the modified state
 // follows the history; a reload throws the history away and leaves the
-// reloaded data alone.
+// reloaded data alone. The recovery journal of such edits gives them back
+// in full, and cut short anywhere the data as of one of its commits.
 
 #include "AppFixture.h"
 #include "CategoryCommands.h"
 #include "CategoryEditing.h"
+#include "ChangeJournal.h"
 #include "ExpenseCommands.h"
 #include "ImportCommands.h"
+#include "MFile.h"
+#include "RecoveryJournal.h"
 #include "SampleGenerator.h"
 #include "ServiceCommands.h"
 #include "ServiceTypeCommands.h"
@@ -19,9 +23,12 @@
 
 #include <QAction>
 #include <QTemporaryDir>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -182,6 +189,95 @@ private:
     CTvDeskDoc& m_document;
     std::mt19937_64 m_rng;
 };
+
+// The five stores in their file form.
+std::string StoreBytes(TvDocument& document) {
+    MFile file(::memfd_create("stores", MFD_CLOEXEC));
+    document.Vehicles().Write(file);
+    document.ServiceTypes().Write(file);
+    document.Services().Write(file);
+    document.Trips().Write(file);
+    document.Expenses().Write(file);
+    file.Flush();
+    std::string bytes(file.Size(), '\0');
+    EXPECT_EQ(::pread(file.Descriptor(), bytes.data(), bytes.size(), 0),
+              static_cast<ssize_t>(bytes.size()));
+    return bytes;
+}
+
+TEST(UndoHistory, JournalOfRandomEditsRestoresThemAndACutOneTheDataOfACommit) {
+    // Thousands of cuts: in memory where there is a memory file system.
+    QTemporaryDir folder(QDir("/dev/shm").exists() ? "/dev/shm/tvjournal-XXXXXX"
+                                                   : QDir::tempPath() + "/tvjournal-XXXXXX");
+    const auto path = [&folder](const char* name) {
+        return (folder.path() + "/" + name).toStdString();
+    };
+    for (std::uint64_t seed = 1; seed <= 4; ++seed) {
+        SCOPED_TRACE(seed);
+        {
+            TvDocument generated;
+            SampleOptions options;
+            options.Vehicles = 2 + seed % 3;
+            options.Trips = 20;
+            options.Services = 8;
+            options.Expenses = 10;
+            options.Seed = seed;
+            GenerateSample(generated, options);
+            ASSERT_TRUE(generated.OnSaveDocument(path("opened.tv")));
+        }
+        CTvDeskDoc document;
+        ASSERT_TRUE(document.OnOpenDocument(path("opened.tv")));
+        // The data as of each commit, the opened file's first, and where in
+        // the journal each commit ends.
+        std::vector<std::string> committed = {StoreBytes(document)};
+        std::vector<std::uintmax_t> commitEnds;
+        {
+            ChangeJournal::Writer writer(
+                document, document.StoresLock(),
+                {path("j.tvj"), path("j.base"), path("opened.tv"), *document.FileIdentityRead(), 0},
+                nullptr);
+            document.SetChangeListener(
+                [&writer](const DocumentChange& change) { writer.Note(JournalNotesOf(change)); });
+            RandomEditor editor(document, seed);
+            for (int step = 1; step <= 24; ++step) {
+                editor.EditOnce();
+                if (step % 4 == 0) {
+                    ASSERT_TRUE(writer.Flush());
+                    std::error_code none;
+                    const std::uintmax_t size = std::filesystem::file_size(path("j.tvj"), none);
+                    if (commitEnds.empty() ? size > 0 : size > commitEnds.back()) {
+                        committed.push_back(StoreBytes(document));
+                        commitEnds.push_back(size);
+                    }
+                }
+            }
+            document.SetChangeListener(nullptr);
+        }
+        std::ifstream whole(path("j.tvj"), std::ios::binary);
+        const std::string journal{std::istreambuf_iterator<char>(whole),
+                                  std::istreambuf_iterator<char>()};
+        ASSERT_GT(commitEnds.size(), 2u);
+        // Every cut, the whole journal first, gives the data of the last
+        // commit it holds in full.
+        std::ofstream(path("cut.tvj"), std::ios::binary) << journal;
+        for (std::size_t cut = journal.size() + 1; cut-- > 0;) {
+            ASSERT_EQ(::truncate(path("cut.tvj").c_str(), static_cast<off_t>(cut)), 0);
+            std::optional<ChangeJournal::Contents> contents = ChangeJournal::Read(path("cut.tvj"));
+            TvDocument restored;
+            ASSERT_TRUE(restored.OnOpenDocument(path("opened.tv")));
+            if (contents)
+                ChangeJournal::Apply(restored, *contents);
+            const auto commits =
+                std::upper_bound(commitEnds.begin(), commitEnds.end(), cut) - commitEnds.begin();
+            ASSERT_EQ(StoreBytes(restored), committed[static_cast<std::size_t>(commits)])
+                << "cut at " << cut << " of " << journal.size();
+            if (commits > 0) {
+                ASSERT_TRUE(contents);
+                EXPECT_EQ(contents->damaged, cut != commitEnds[commits - 1]) << "cut at " << cut;
+            }
+        }
+    }
+}
 
 TEST(UndoHistory, UndoingEveryEditGivesBackTheFileAndRedoingGivesTheEditedOne) {
     QTemporaryDir folder;
