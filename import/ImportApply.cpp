@@ -3,8 +3,6 @@
 #include "CategoryEditing.h"
 #include "TvDocument.h"
 
-#include <malloc.h>
-
 namespace {
 
 // The data file's identifier of each slot, creating what the slots lack.
@@ -83,8 +81,6 @@ private:
     std::uint64_t m_done = 0;
 };
 
-constexpr std::size_t kTrimEvery = 1 << 16;
-
 // Moves the records into the store; false when the progress stopped it.
 template <typename Store, typename Record, typename Patch>
 bool AddAll(Store& store, std::deque<Record>& records, ApplyProgress& progress, Patch patch) {
@@ -95,10 +91,6 @@ bool AddAll(Store& store, std::deque<Record>& records, ApplyProgress& progress, 
         record.MarkModified();
         store.Append(std::move(record));
         records.pop_front();
-        // The blocks the records leave behind go back to the system as
-        // they empty, so that the records are not held twice at the peak.
-        if (records.size() % kTrimEvery == 0)
-            ::malloc_trim(0);
         if (!progress.Step())
             return false;
     }
