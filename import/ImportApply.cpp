@@ -83,7 +83,7 @@ private:
 
 // Moves the records into the store; false when the progress stopped it.
 template <typename Store, typename Record, typename Patch>
-bool AddAll(Store& store, std::deque<Record>& records, ApplyProgress& progress, Patch patch) {
+bool AddAll(Store& store, ReleasingQueue<Record>& records, ApplyProgress& progress, Patch patch) {
     while (!records.empty()) {
         Record& record = records.front();
         patch(record);

@@ -6,10 +6,10 @@
 #include "ImportField.h"
 #include "ImportValues.h"
 #include "Records.h"
+#include "ReleasingQueue.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -80,10 +80,10 @@ struct ImportCheck {
     // The records to add. Until Apply, a record's VehicleId, ServiceTypeId
     // and category hold the index of its slot below. Apply moves them into
     // the stores block by block, so that they are not held twice.
-    std::deque<TripRecord> trips;
-    std::deque<ExpenseRecord> expenses;
-    std::deque<ServiceRecord> services;
-    std::deque<VehicleRecord> vehicles;
+    ReleasingQueue<TripRecord> trips;
+    ReleasingQueue<ExpenseRecord> expenses;
+    ReleasingQueue<ServiceRecord> services;
+    ReleasingQueue<VehicleRecord> vehicles;
     std::vector<NameSlot> vehicleSlots;
     std::vector<NameSlot> serviceTypeSlots;
     std::vector<NameSlot> categorySlots;

@@ -4,8 +4,10 @@
 #include "ImportSession.h"
 #include "TvDocument.h"
 
+#include <deque>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <random>
 
 namespace {
 
@@ -246,4 +248,34 @@ TEST(ImportSession, ReadsWorkbooksOfRealWriters) {
         EXPECT_EQ(check.trips[1].Start.DateTimeText(), "3/5/2021 17:30") << name;
         EXPECT_EQ(check.bad, 0u) << name;
     }
+}
+
+// The queue the checked records wait in keeps their order across its blocks
+// while records are taken and added in turns, and ends without leaking their
+// texts (the sanitizer build checks that).
+TEST(ReleasingQueue, KeepsOrderAcrossBlocksAsItEmpties) {
+    struct Wide {
+        std::string text;
+        char fill[1000];
+    };
+    ReleasingQueue<Wide> queue;
+    std::deque<std::string> expected;
+    std::mt19937 random(7);
+    for (int step = 0; step < 60000; ++step) {
+        if (random() % 3 != 0 || queue.empty()) {
+            const std::string text =
+                "record text long enough to be allocated " + std::to_string(step);
+            queue.push_back(Wide{text, {}});
+            expected.push_back(text);
+        } else {
+            ASSERT_EQ(queue.front().text, expected.front());
+            queue.pop_front();
+            expected.pop_front();
+        }
+        ASSERT_EQ(queue.size(), expected.size());
+    }
+    ASSERT_EQ(queue[queue.size() / 2].text, expected[expected.size() / 2]);
+    ReleasingQueue<Wide> moved = std::move(queue);
+    EXPECT_TRUE(queue.empty());
+    EXPECT_EQ(moved.size(), expected.size());
 }
