@@ -254,7 +254,9 @@ std::size_t Replay(TvDocument& document, const Contents& contents, MFile& record
         counts[store] = StoreAt(document, store).Count();
     std::size_t good = 0;
     for (std::size_t i = 0; i < contents.frames.size(); ++i) {
-        const auto [offset, size] = contents.frames[i];
+        // Named apart, not bound: the lambdas below capture them.
+        const std::size_t offset = contents.frames[i].first;
+        const std::size_t size = contents.frames[i].second;
         In in(contents.bytes.data() + offset, size);
         const std::uint8_t type = in.U8();
         if (type == kCommitFrame) {
