@@ -7,12 +7,27 @@
 #include "PalmDesktopSettings.h"
 #include "QtPrinters.h"
 #include "TvDeskApp.h"
+#include "TvDocument.h"
 
 #include <QDir>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
+#include <string>
+#include <string_view>
+
+// Whether the data set, or the data file at path, holds a vehicle so named.
+inline bool HasVehicle(const TvDocument& document, std::string_view name) {
+    for (const VehicleRecord& vehicle : document.Vehicles().Records())
+        if (vehicle.Name.View() == name)
+            return true;
+    return false;
+}
+inline bool FileHasVehicle(const std::string& path, std::string_view name) {
+    TvDocument file;
+    return file.OnOpenDocument(path) && HasVehicle(file, name);
+}
 
 // A Palm Desktop of the test's own (its folder registered in the settings)
 // and an application whose user store is a scripted fake.

@@ -49,18 +49,6 @@ protected:
         document.SetModifiedFlag(true);
     }
 
-    static bool HasVehicle(const TvDocument& document, std::string_view name) {
-        for (const VehicleRecord& vehicle : document.Vehicles().Records())
-            if (vehicle.Name.View() == name)
-                return true;
-        return false;
-    }
-
-    static bool FileHasVehicle(const std::string& path, std::string_view name) {
-        TvDocument file;
-        return file.OnOpenDocument(path) && HasVehicle(file, name);
-    }
-
     // What the conduit does during a HotSync: a vehicle from the handheld.
     static void ConduitAdds(const std::string& path, const char* name) {
         TvDocument file;

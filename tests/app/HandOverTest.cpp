@@ -85,13 +85,6 @@ protected:
         return false;
     }
 
-    static bool HasVehicle(const TvDocument& document, std::string_view name) {
-        for (const VehicleRecord& vehicle : document.Vehicles().Records())
-            if (vehicle.Name.View() == name)
-                return true;
-        return false;
-    }
-
     QByteArray FileBytes() const {
         QFile file(QString::fromStdString(DataFileOf("Ann")));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

@@ -27,16 +27,6 @@ constexpr const char* kDataVariable = "TV_JOURNAL_TEST_DATA";
 
 class RecoveryJournalScenario : public AppFixture {
 protected:
-    static bool HasVehicle(const TvDocument& document, std::string_view name) {
-        for (const VehicleRecord& vehicle : document.Vehicles().Records())
-            if (vehicle.Name.View() == name)
-                return true;
-        return false;
-    }
-    static bool FileHasVehicle(const std::string& path, std::string_view name) {
-        TvDocument file;
-        return file.OnOpenDocument(path) && HasVehicle(file, name);
-    }
     static void WriteWithVehicle(const std::string& path, const char* name) {
         TvDocument data;
         if (!data.OnOpenDocument(path))
