@@ -1,5 +1,6 @@
 #include "MTime.h"
 
+#include "LocalTimeZone.h"
 #include "MExcept.h"
 
 #include <cstdio>
@@ -11,10 +12,8 @@ constexpr std::int64_t kLatestSecond = std::numeric_limits<std::int32_t>::max();
 
 // mktime on this machine's 64-bit time_t, held to the 32-bit range.
 std::int64_t Normalise(std::tm& fields) {
-    const std::time_t seconds = std::mktime(&fields);
-    if (seconds == static_cast<std::time_t>(-1) || seconds < 0 || seconds > kLatestSecond)
-        return -1;
-    return static_cast<std::int64_t>(seconds);
+    const std::int64_t seconds = LocalTimeToSeconds(fields);
+    return seconds < 0 || seconds > kLatestSecond ? -1 : seconds;
 }
 
 std::int64_t NormaliseChecked(std::tm& fields) {

@@ -4,6 +4,7 @@
 
 #include "AppFixture.h"
 #include "Clock.h"
+#include "LocalTimeZone.h"
 #include "MainFrame.h"
 #include "MessageBox.h"
 #include "ModalDialog.h"
@@ -139,16 +140,14 @@ TEST(MomentEditZones, OffersOnlyTheDaysAFileCanHold) {
     const QByteArray zoneBefore = qgetenv("TZ");
     for (const auto& [zone, first, last] :
          {std::tuple{"America/New_York", 1, 18}, {"Asia/Tokyo", 2, 19}}) {
-        qputenv("TZ", zone);
-        tzset();
+        UseLocalTimeZone(zone);
         CMomentEdit edit{MTime()};
         EXPECT_EQ(edit.minimumDate(), QDate(1970, 1, first)) << zone;
         EXPECT_EQ(edit.maximumDate(), QDate(2038, 1, last)) << zone;
         edit.SetMoment(MTime(std::int64_t{2208988800})); // 2040
         EXPECT_FALSE(edit.Moment().has_value()) << zone;
     }
-    qputenv("TZ", zoneBefore);
-    tzset();
+    UseLocalTimeZone(zoneBefore.constData());
 }
 
 TEST_F(ServiceLogTest, DeletingATypeAsksFirstThenDeletesItsEntriesOfEveryVehicle) {

@@ -2,6 +2,7 @@
 // comparisons and display texts. Local time is New York's.
 
 #include "MTime.h"
+#include "LocalTimeZone.h"
 #include "MExcept.h"
 #include "MFile.h"
 #include "TestFiles.h"
@@ -9,6 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <random>
+#include <tuple>
+#include <vector>
 
 using namespace tvtest;
 
@@ -280,4 +284,94 @@ TEST_F(MTimeTest, DisplayTexts) {
     EXPECT_EQ(MTime(2004, 1, 2, 0, 59, 0, -1).DateTimeText(), "1/2/2004 0:59");
     EXPECT_EQ(MTime::RangeText(june, MTime(2005, 1, 31, 23, 59, 59, -1)),
               "6/9/2004 through 1/31/2005");
+}
+
+namespace {
+
+// The days around each change of the local zone's offset, 1970-2037.
+std::vector<std::tm> DaysAroundChanges() {
+    std::vector<std::tm> days;
+    std::tm previous{};
+    for (std::time_t noon = 43200; noon < 2145916800; noon += 86400) {
+        std::tm today{};
+        localtime_r(&noon, &today);
+        if (noon != 43200 && today.tm_gmtoff != previous.tm_gmtoff) {
+            days.push_back(previous);
+            days.push_back(today);
+        }
+        previous = today;
+    }
+    return days;
+}
+
+// Whether `clock` is the local time at `moment` and at no moment up to two
+// hours either side.
+bool ReadsOnlyAt(std::time_t moment, const std::tm& clock) {
+    const auto reads = [&clock](std::time_t at) {
+        std::tm fields{};
+        return localtime_r(&at, &fields) != nullptr &&
+               std::tie(fields.tm_year, fields.tm_yday, fields.tm_hour, fields.tm_min,
+                        fields.tm_sec) == std::tie(clock.tm_year, clock.tm_yday, clock.tm_hour,
+                                                   clock.tm_min, clock.tm_sec);
+    };
+    if (moment == -1 || !reads(moment))
+        return false;
+    for (int shift = 900; shift <= 7200; shift += 900)
+        if (reads(moment - shift) || reads(moment + shift))
+            return false;
+    return true;
+}
+
+} // namespace
+
+// The day-by-day conversion gives what mktime gives, fields and seconds, for
+// any fields in zones with every kind of change: daylight saving at 2:00 and
+// at midnight, a half-hour change, a skipped day, a new standard offset,
+// leap seconds, none at all.
+// Half of the fields fall on the days around a change.
+TEST(LocalTimeConversion, AgreesWithMktimeInEveryZone) {
+    std::mt19937 random(20261209);
+    const auto pick = [&random](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    for (const char* zone :
+         {"America/New_York", "America/Sao_Paulo", "Australia/Lord_Howe", "Pacific/Apia",
+          "America/Caracas", "Asia/Kolkata", "right/Europe/London", "UTC"}) {
+        UseLocalTimeZone(zone);
+        const std::vector<std::tm> changes = DaysAroundChanges();
+        for (int i = 0; i < 8000; ++i) {
+            std::tm asked{};
+            if (i % 2 == 0 && !changes.empty()) {
+                const std::tm& day = changes[pick(0, static_cast<int>(changes.size()) - 1)];
+                asked.tm_year = day.tm_year;
+                asked.tm_mon = day.tm_mon;
+                asked.tm_mday = day.tm_mday;
+            } else {
+                asked.tm_year = pick(69, 138);
+                asked.tm_mon = pick(-2, 13);
+                asked.tm_mday = pick(-1, 32);
+            }
+            asked.tm_hour = pick(-1, 24);
+            asked.tm_min = pick(-1, 60);
+            asked.tm_sec = pick(-1, 61);
+            asked.tm_isdst = pick(-1, 1);
+            std::tm fast = asked;
+            const std::time_t seconds = LocalTimeToSeconds(fast);
+            std::tm slow = asked;
+            const std::time_t expected = std::mktime(&slow);
+            // A clock time that is missing or repeats is mktime's to place,
+            // and its answer then depends on its previous call.
+            std::tm clock = asked;
+            clock.tm_isdst = -1;
+            if (!ReadsOnlyAt(std::mktime(&clock), clock))
+                continue;
+            ASSERT_EQ(seconds, expected) << zone << " " << std::asctime(&asked);
+            ASSERT_EQ(std::tie(fast.tm_year, fast.tm_mon, fast.tm_mday, fast.tm_hour, fast.tm_min,
+                               fast.tm_sec, fast.tm_wday, fast.tm_yday, fast.tm_isdst),
+                      std::tie(slow.tm_year, slow.tm_mon, slow.tm_mday, slow.tm_hour, slow.tm_min,
+                               slow.tm_sec, slow.tm_wday, slow.tm_yday, slow.tm_isdst))
+                << zone << " " << std::asctime(&asked);
+        }
+    }
+    UseLocalTimeZone("America/New_York");
 }

@@ -1,5 +1,7 @@
 #include "TestFiles.h"
 
+#include "LocalTimeZone.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -20,8 +22,7 @@ namespace {
 constexpr const char* kZone = "America/New_York";
 
 void FixZone() {
-    ::setenv("TZ", kZone, 1);
-    ::tzset();
+    UseLocalTimeZone(kZone);
 }
 
 // Every test runs in the same zone, also when the binary is started by hand.
