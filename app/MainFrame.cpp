@@ -101,7 +101,6 @@ CMainFrame::CMainFrame(CTvDeskApp& app, QWidget* parent)
     setCentralWidget(m_splitter);
     // The pane tells the frame of a new log after its own work is done.
     connect(m_tabForm, &CTabForm::logChanged, this, &CMainFrame::ShowLog, Qt::QueuedConnection);
-    connect(m_tabForm, &CTabForm::filterChanged, this, &CMainFrame::OnFilterChanged);
     // The Edit menu names the steps of the history; an undone units change
     // renames the columns again; a reload that throws history away says so.
     QUndoStack& history = document.UndoStack();
@@ -669,11 +668,6 @@ void CMainFrame::AttachView(CLogView* view) {
     m_splitter->setStretchFactor(1, 1);
     connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CMainFrame::UpdateCommandStates);
-}
-
-void CMainFrame::OnFilterChanged(int log, int data) {
-    if (m_view != nullptr)
-        m_view->OnFilterChanged(log, data);
 }
 
 void CMainFrame::OnFilePrint() {

@@ -51,8 +51,6 @@ public:
     // Shows the list of a log in the right-hand pane; nothing when it is
     // already shown or the index is not a log's.
     void ShowLog(int log);
-    // Passes a filter change on to the list, which shows the new filter.
-    void OnFilterChanged(int log, int data);
     void OnFilePrint();
     void OnFilePrintPreview();
     void OnUserGuide();

@@ -17,6 +17,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QVBoxLayout>
 
 namespace {
@@ -98,6 +99,7 @@ CTabForm::CTabForm(CTvDeskDoc& document, QWidget* parent)
     // the vehicle box; the pane's own broadcasts do not come back here.
     connect(&m_document, &CTvDeskDoc::viewsUpdated, this, [this](QObject* sender, int) {
         if (sender != this) {
+            const QScopedValueRollback answering(m_answeringBroadcast, true);
             RebuildVehicleBox();
             ShowPastDueCount();
         }
@@ -146,9 +148,9 @@ void CTabForm::ApplyFilter() {
         if (CategoryEntry** filter = RememberedFilterOf(m_log))
             *filter = ItemPointer<CategoryEntry>(m_categories, category);
     }
-    // The frame hears of the change once every filter member is written.
-    emit filterChanged(m_log, 0);
-    m_document.UpdateAllViews(this, 0);
+    // The lists hear of the change once every filter member is written.
+    if (!m_answeringBroadcast)
+        m_document.UpdateAllViews(this, 0);
 }
 
 void CTabForm::ToggleDates() {

@@ -49,8 +49,6 @@ signals:
     // The log to show changed (delivered to the frame after this pane's own
     // work is done).
     void logChanged(int log);
-    // The filter changed; the frame passes it on to the log being shown.
-    void filterChanged(int log, int data);
 
 private:
     void ToggleDatesEnabled();
@@ -63,6 +61,9 @@ private:
 
     CTvDeskDoc& m_document;
     int m_log = 0;
+    // Set while the pane answers another's broadcast: every list hears that
+    // one after the pane, so the pane's own would fill them a second time.
+    bool m_answeringBroadcast = false;
 
     QButtonGroup* m_logButtons;
     QLabel* m_vehicleLabel;

@@ -49,8 +49,6 @@ void CLogView::RebuildColumnsAndRows() {
     Fill();
 }
 
-void CLogView::OnFilterChanged(int, int) {}
-
 ReportSettings CLogView::ReportSettingsOf(const ReportRate& rate) const {
     ReportSettings settings;
     settings.rate = rate.rate;

@@ -56,9 +56,6 @@ public:
     // The columns and rows again, after the units changed.
     void RebuildColumnsAndRows();
 
-    // The filter pane changed the document's filter. A log that is not
-    // filtered (service types, vehicles) ignores it.
-    virtual void OnFilterChanged(int log, int data);
     // Prints or previews the log's report on the printer, its cost line at
     // the settings' rate. A log without a report ignores it.
     virtual void OnFilePrint(QPrinter& printer, const ReportRate& rate);

@@ -49,10 +49,6 @@ void CExpenseView::DropRows() {
     m_model.Clear();
 }
 
-void CExpenseView::OnFilterChanged(int, int) {
-    Fill();
-}
-
 bool CExpenseView::HasVehicles() {
     if (Document().Vehicles().LiveCount() != 0)
         return true;

@@ -70,10 +70,6 @@ void CServiceView::DropRows() {
     m_context.reset();
 }
 
-void CServiceView::OnFilterChanged(int, int) {
-    Fill();
-}
-
 bool CServiceView::CanEdit(const char* noVehicleMessage) {
     if (Document().Vehicles().LiveCount() == 0) {
         MessageBox::warning(this, noVehicleMessage);

@@ -20,7 +20,6 @@ public:
     bool HasReport() const override { return true; }
     bool HasRecordCommands() const override { return true; }
 
-    void OnFilterChanged(int log, int data) override;
     void OnEditRecord() override;
     void OnNewRecord() override;
     void OnDeleteRecords() override;

@@ -46,10 +46,6 @@ void CTripView::DropRows() {
     m_model.Clear();
 }
 
-void CTripView::OnFilterChanged(int, int) {
-    Fill();
-}
-
 bool CTripView::HasVehicles() {
     if (Document().Vehicles().LiveCount() != 0)
         return true;
