@@ -13,14 +13,14 @@ constexpr std::int64_t kSecondsPerDay = 86400;
 constexpr std::int64_t kFirstDay = 1;
 constexpr std::int64_t kLastDay = 24853;
 
-std::int64_t FloorDivide(std::int64_t value, std::int64_t divisor) {
+constexpr std::int64_t FloorDivide(std::int64_t value, std::int64_t divisor) {
     const std::int64_t quotient = value / divisor;
     return quotient * divisor > value ? quotient - 1 : quotient;
 }
 
 // Days from 1 January 1970 to the first of that month (1-12) of the
 // proleptic Gregorian calendar.
-std::int64_t DaysFromCivil(std::int64_t year, int month) {
+constexpr std::int64_t DaysFromCivil(std::int64_t year, int month) {
     year -= month <= 2 ? 1 : 0;
     const std::int64_t era = FloorDivide(year, 400);
     const std::int64_t yearOfEra = year - era * 400;
@@ -132,17 +132,59 @@ void UseLocalTimeZone(const char* zone) {
     g_generation.fetch_add(1, std::memory_order_relaxed);
 }
 
+namespace {
+
+// Fields within their ranges in the years 1970-2037, as nearly every date
+// read from a file is: the day number from tables, without divisions.
+constexpr int kTableFirstYear = 1970;
+constexpr int kTableLastYear = 2037;
+constexpr std::array<std::int32_t, kTableLastYear - kTableFirstYear + 1> kYearStarts = [] {
+    std::array<std::int32_t, kTableLastYear - kTableFirstYear + 1> starts{};
+    for (int year = kTableFirstYear; year <= kTableLastYear; ++year)
+        starts[static_cast<std::size_t>(year - kTableFirstYear)] =
+            static_cast<std::int32_t>(DaysFromCivil(year, 1));
+    return starts;
+}();
+constexpr std::array<int, 12> kDaysBeforeMonth = {0,   31,  59,  90,  120, 151,
+                                                  181, 212, 243, 273, 304, 334};
+constexpr std::array<int, 12> kDaysInMonth = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+
+// The day number of fields that lie within their ranges; -1 for any other.
+std::int64_t DayOfFieldsInRange(const std::tm& fields) {
+    const int year = fields.tm_year + 1900;
+    const int month = fields.tm_mon;
+    if (year < kTableFirstYear || year > kTableLastYear || month < 0 || month > 11 ||
+        fields.tm_mday < 1 || fields.tm_hour < 0 || fields.tm_hour > 23 || fields.tm_min < 0 ||
+        fields.tm_min > 59 || fields.tm_sec < 0 || fields.tm_sec > 59)
+        return -1;
+    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    const int february = month == 1 && leap ? 1 : 0;
+    if (fields.tm_mday > kDaysInMonth[static_cast<std::size_t>(month)] + february)
+        return -1;
+    const int dayOfYear = kDaysBeforeMonth[static_cast<std::size_t>(month)] +
+                          (month > 1 && leap ? 1 : 0) + fields.tm_mday - 1;
+    return kYearStarts[static_cast<std::size_t>(year - kTableFirstYear)] + dayOfYear;
+}
+
+} // namespace
+
 std::int64_t LocalTimeToSeconds(std::tm& fields) {
-    // The clock the fields name, months carried into years and every other
-    // field added as it stands, as mktime does.
-    const std::int64_t months = static_cast<std::int64_t>(fields.tm_year) * 12 + fields.tm_mon;
-    const std::int64_t year = FloorDivide(months, 12) + 1900;
-    const int month = static_cast<int>(months - FloorDivide(months, 12) * 12) + 1;
-    const std::int64_t monthStart = DaysFromCivil(year, month);
-    const std::int64_t civil = (monthStart + fields.tm_mday - 1) * kSecondsPerDay +
-                               static_cast<std::int64_t>(fields.tm_hour) * 3600 +
-                               static_cast<std::int64_t>(fields.tm_min) * 60 + fields.tm_sec;
-    const std::int64_t day = FloorDivide(civil, kSecondsPerDay);
+    std::int64_t day = DayOfFieldsInRange(fields);
+    const bool inRange = day >= 0;
+    std::int64_t civil = 0;
+    if (inRange) {
+        civil = day * kSecondsPerDay + fields.tm_hour * 3600 + fields.tm_min * 60 + fields.tm_sec;
+    } else {
+        // Months carried into years and every other field added as it
+        // stands, as mktime does.
+        const std::int64_t months = static_cast<std::int64_t>(fields.tm_year) * 12 + fields.tm_mon;
+        const std::int64_t year = FloorDivide(months, 12) + 1900;
+        const int month = static_cast<int>(months - FloorDivide(months, 12) * 12) + 1;
+        civil = (DaysFromCivil(year, month) + fields.tm_mday - 1) * kSecondsPerDay +
+                static_cast<std::int64_t>(fields.tm_hour) * 3600 +
+                static_cast<std::int64_t>(fields.tm_min) * 60 + fields.tm_sec;
+        day = FloorDivide(civil, kSecondsPerDay);
+    }
     if (day < kFirstDay || day > kLastDay)
         return static_cast<std::int64_t>(std::mktime(&fields));
     const DayWord word = Day(day);
@@ -150,15 +192,11 @@ std::int64_t LocalTimeToSeconds(std::tm& fields) {
     if ((word & kEvenDay) == 0 || (fields.tm_isdst >= 0 && (fields.tm_isdst > 0) != daylight))
         return static_cast<std::int64_t>(std::mktime(&fields));
 
-    const bool normal = fields.tm_mon == month - 1 && fields.tm_mday >= 1 &&
-                        day - monthStart == fields.tm_mday - 1 &&
-                        DaysFromCivil(year + (month == 12 ? 1 : 0), month % 12 + 1) > day &&
-                        fields.tm_hour >= 0 && fields.tm_hour < 24 && fields.tm_min >= 0 &&
-                        fields.tm_min < 60 && fields.tm_sec >= 0 && fields.tm_sec < 60;
-    if (normal) {
-        // Only the derived fields change: most fields read from a file are
-        // in range already.
-        fields.tm_yday = static_cast<int>(day - DaysFromCivil(year, 1));
+    if (inRange) {
+        // Only the derived fields change.
+        const int year = fields.tm_year + 1900;
+        fields.tm_yday =
+            static_cast<int>(day - kYearStarts[static_cast<std::size_t>(year - kTableFirstYear)]);
         fields.tm_wday = static_cast<int>((day + 4) % 7); // 1 January 1970 was a Thursday
     } else {
         fields = CivilFields(civil);
