@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class TvDocument;
@@ -80,7 +81,10 @@ private:
     const TvDocument& m_document;
     std::int64_t m_now;
     std::unordered_map<std::uint32_t, const ServiceTypeRecord*> m_types;
-    mutable std::unordered_map<std::uint32_t, std::int32_t> m_readings;
+    // The readings of the vehicles by identifier, ordered by it.
+    using Reading = std::pair<std::uint32_t, std::int32_t>;
+    std::int32_t* ReadingOf(std::uint32_t vehicleId) const;
+    mutable std::vector<Reading> m_readings;
 };
 
 std::string ServiceCellText(const ServiceRecord& entry, int column,
