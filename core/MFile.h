@@ -62,11 +62,16 @@ public:
     // The next size bytes where they lie in the read buffer, consumed; null
     // (and nothing consumed) when they are not all buffered yet.
     const char* ReadInPlace(std::size_t size) {
+        const char* bytes = PeekInPlace(size);
+        if (bytes != nullptr)
+            m_readPos += size;
+        return bytes;
+    }
+    // The same bytes, left unread.
+    const char* PeekInPlace(std::size_t size) const {
         if (m_writeEnd != 0 || m_readEnd - m_readPos < size)
             return nullptr;
-        const char* bytes = reinterpret_cast<const char*>(m_readBase + m_readPos);
-        m_readPos += size;
-        return bytes;
+        return reinterpret_cast<const char*>(m_readBase + m_readPos);
     }
     // True once a read has returned fewer bytes than it asked for.
     bool MetEndOfFile() const { return m_metEnd; }

@@ -37,6 +37,7 @@ public:
     bool operator<=(const MTime& other) const { return Compare(other) <= 0; }
     bool operator>=(const MTime& other) const { return Compare(other) >= 0; }
 
+    static constexpr std::size_t kStoredSize = 12;
     // Twelve bytes: second, minute, hour, day, month 1-12, full year, each a
     // little-endian 16-bit value. Reading stores them unchecked and reports
     // whether any byte was read.
@@ -48,9 +49,14 @@ public:
         file.WriteBytes(bytes, sizeof(bytes));
     }
     bool Read(MFile& file) {
-        std::uint8_t bytes[12] = {};
+        std::uint8_t bytes[kStoredSize] = {};
         if (file.Read(bytes, sizeof(bytes)) == 0)
             return false;
+        Decode(bytes);
+        return true;
+    }
+    // The file form's twelve bytes, stored unchecked as Read stores them.
+    void Decode(const std::uint8_t* bytes) {
         m_sec = Word(bytes + 0);
         m_min = Word(bytes + 2);
         m_hour = Word(bytes + 4);
@@ -60,7 +66,6 @@ public:
         // The file holds no daylight flag; keeping the previous value's would
         // shift the time by an hour when it is normalised in the other season.
         m_isdst = -1;
-        return true;
     }
 
     int GetSecond() const { return m_sec; }
