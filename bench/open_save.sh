@@ -9,12 +9,16 @@
 #   open and save  tvtool resave FILE OUT
 #   references     cp FILE COPY (read and write the bytes once), and
 #                  dd conv=fsync (a durable copy: on disk before it ends)
+#   floor          tvbench_stdonly --whole FILE: the file read into memory of
+#                  the program's own, the least any open that keeps the
+#                  bytes can cost (shown, not judged; skipped without it)
 # the four taking turns, and takes the peak resident memory of check and
 # resave from /usr/bin/time -v. Targets: open <= 1.0 x cp, open and save
 # <= 1.2 x the durable copy, peak memory <= 1.5 x the file size. Prints PASS or FAIL per target and exits 1 when any fails, 2 when
 # the measurement itself could not be made.
 #
-# TVTOOL defaults to build/cli/tvtool; WORK_FOLDER to a new temporary folder,
+# TVTOOL defaults to build/cli/tvtool, the floor's program to the
+# tvbench_stdonly beside it in the build; WORK_FOLDER to a new temporary folder,
 # removed afterwards. Needs /usr/bin/time (Debian package "time").
 
 set -eu
@@ -26,6 +30,7 @@ MEMORY_LIMIT=1.5
 
 tvtool=${1:-build/cli/tvtool}
 work=${2:-}
+floor_program=$(dirname "$tvtool")/../bench/tvbench_stdonly
 BENCH_NAME=open_save
 . "$(dirname "$0")/timing.sh"
 
@@ -65,6 +70,7 @@ while [ "$run" -lt "$RUNS" ]; do
     measure check "$tvtool" check "$file"
     measure durable dd if="$file" of="$durable" bs=1M conv=fsync status=none
     measure resave "$tvtool" resave "$file" "$resaved"
+    [ ! -x "$floor_program" ] || measure floor "$floor_program" --whole "$file"
     run=$((run + 1))
 done
 cmp -s "$file" "$resaved" || fail_setup "the resaved file differs from the original"
@@ -89,6 +95,11 @@ printf '  durable copy:     %8s ms\n' "$(ms "$durable_us")"
 judge "$open_ratio" "$OPEN_LIMIT"
 printf '  open (check):     %8s ms  = %5s x cp     target <= %s x   %s\n' "$(ms "$check_us")" \
     "$open_ratio" "$OPEN_LIMIT" "$VERDICT"
+if [ -x "$floor_program" ]; then
+    floor_us=$(median "$work/floor.times")
+    printf '  read into memory: %8s ms  (the floor: open = %s x it)\n' "$(ms "$floor_us")" \
+        "$(ratio "$check_us" "$floor_us")"
+fi
 judge "$save_ratio" "$SAVE_LIMIT"
 printf '  open+save:        %8s ms  = %5s x durable  target <= %s x   %s\n' "$(ms "$resave_us")" \
     "$save_ratio" "$SAVE_LIMIT" "$VERDICT"
