@@ -31,7 +31,7 @@ void ChunkArena::Unmap(std::vector<Block>& blocks) {
     blocks.clear();
 }
 
-void* ChunkArena::MapBlock(std::size_t size) {
+ChunkArena::Block ChunkArena::MapBlock(std::size_t size) {
     // So that the pushes below and in Release cannot throw.
     m_blocks.reserve(m_blocks.size() + 1);
     m_spares.reserve(m_blocks.size() + 1);
@@ -44,7 +44,7 @@ void* ChunkArena::MapBlock(std::size_t size) {
         const Block taken = *spare;
         m_spares.erase(spare);
         m_blocks.push_back(taken);
-        return taken.base;
+        return taken;
     }
     void* base = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (base == MAP_FAILED)
@@ -52,15 +52,18 @@ void* ChunkArena::MapBlock(std::size_t size) {
     if (size >= kHugePageBlock)
         ::madvise(base, size, MADV_HUGEPAGE); // a hint: without it, normal pages
     m_blocks.push_back({base, size});
-    return base;
+    return m_blocks.back();
 }
 
 void* ChunkArena::Allocate(std::size_t bytes) {
     bytes = RoundUp(bytes, kAlignment);
     if (m_next == nullptr || static_cast<std::size_t>(m_end - m_next) < bytes) {
         const std::size_t size = RoundUp(std::max(m_nextBlockSize, bytes), kPageSize);
-        m_next = static_cast<char*>(MapBlock(size));
-        m_end = m_next + size;
+        // A spare taken whole serves the next requests too, instead of
+        // leaving its rest unused while they map fresh memory.
+        const Block block = MapBlock(size);
+        m_next = static_cast<char*>(block.base);
+        m_end = m_next + block.size;
         m_nextBlockSize = std::min(m_nextBlockSize * 2, kLargestBlock);
     }
     void* memory = m_next;
@@ -80,7 +83,8 @@ void* ChunkArena::AllocateAhead(std::size_t bytes) {
     if (!spareFits)
         Unmap(m_spares);
     void* base =
-        MapBlock(spareFits || size < kHugePageBlock ? size : RoundUp(size + size / 8, kPageSize));
+        MapBlock(spareFits || size < kHugePageBlock ? size : RoundUp(size + size / 8, kPageSize))
+            .base;
     if (size >= kHugePageBlock) {
         // Only a hint as well: an older kernel refuses it, and the pages then
         // fault in as they are first written. A thread that cannot be started

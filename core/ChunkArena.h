@@ -48,7 +48,9 @@ private:
         std::size_t size;
     };
 
-    void* MapBlock(std::size_t size);
+    // A block of at least size bytes: a spare may be larger, and all of it
+    // is the block's.
+    Block MapBlock(std::size_t size);
     void WaitForPrefault();
     static void Unmap(std::vector<Block>& blocks);
 
