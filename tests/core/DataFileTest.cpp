@@ -453,34 +453,6 @@ TEST_F(DataFileTest, ShortFixedTextKeepsZerosAfterItAndIsWrittenFull) {
     EXPECT_EQ(WrittenStore(store), expected);
 }
 
-// A trip whose destination fills its buffer is read from its bytes at once,
-// any other field by field: both give the same record, and the same bytes
-// when written. So do the same trips cut at every byte.
-TEST_F(DataFileTest, TripsReadAtOnceAndFieldByFieldAreTheSame) {
-    ByteBuilder b;
-    b.BlockStart("Trip").Settings().U32(2);
-    b.U32(1).U32(0).U32(0).U32(6).Raw("Office").I32(10).I32(20);
-    b.Date(0, 0, 8, 9, 6, 2004).Date(0, 30, 9, 9, 6, 2004).U32(0x80000002).Str("note");
-    Trip(b, 1, "Office", "note");
-    TripStore trips;
-    ReadStore(trips, b.Get());
-    ASSERT_EQ(trips.Count(), 2u);
-    const auto write = [](const TripRecord& trip) {
-        MFile file = MemoryFile();
-        WriteRecord(file, trip);
-        return ContentsOf(file);
-    };
-    EXPECT_EQ(write(trips.Records()[0]), write(trips.Records()[1]));
-    EXPECT_EQ(trips.Records()[0].Note, "note");
-
-    const Bytes whole = b.Get();
-    const std::size_t firstRecord = ByteBuilder().BlockStart("Trip").Settings().U32(2).Size();
-    for (std::size_t size = firstRecord; size < whole.size(); ++size) {
-        TripStore cut;
-        EXPECT_ANY_THROW(ReadStore(cut, Bytes(whole.begin(), whole.begin() + size))) << size;
-    }
-}
-
 TEST_F(DataFileTest, FixedTextWithoutTerminatorShowsOneCharacterLess) {
     const Bytes in = VehicleBlock([](ByteBuilder& b) {
         Vehicle(b, 1, 0, 0, "ABCDEFGHIJKLMNOP", "0123456789abcdef", std::string(20, 'v'),
