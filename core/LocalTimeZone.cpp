@@ -117,23 +117,6 @@ DayWord Day(std::int64_t day) {
     return word;
 }
 
-} // namespace
-
-void CacheLocalTimeZone() {
-    if (std::getenv("TZ") == nullptr)
-        ::setenv("TZ", ":/etc/localtime", 1);
-    ::tzset();
-    g_generation.fetch_add(1, std::memory_order_relaxed);
-}
-
-void UseLocalTimeZone(const char* zone) {
-    ::setenv("TZ", zone, 1);
-    ::tzset();
-    g_generation.fetch_add(1, std::memory_order_relaxed);
-}
-
-namespace {
-
 // Fields within their ranges in the years 1970-2037, as nearly every date
 // read from a file is: the day number from tables, without divisions.
 constexpr int kTableFirstYear = 1970;
@@ -167,6 +150,19 @@ std::int64_t DayOfFieldsInRange(const std::tm& fields) {
 }
 
 } // namespace
+
+void CacheLocalTimeZone() {
+    if (std::getenv("TZ") == nullptr)
+        ::setenv("TZ", ":/etc/localtime", 1);
+    ::tzset();
+    g_generation.fetch_add(1, std::memory_order_relaxed);
+}
+
+void UseLocalTimeZone(const char* zone) {
+    ::setenv("TZ", zone, 1);
+    ::tzset();
+    g_generation.fetch_add(1, std::memory_order_relaxed);
+}
 
 std::int64_t LocalTimeToSeconds(std::tm& fields) {
     std::int64_t day = DayOfFieldsInRange(fields);
