@@ -2,8 +2,8 @@
 // message box or file dialog opens, and the progress of an export shows at
 // once, so that a test can press its Cancel button.
 
-#include "ExportProgressDialog.h"
 #include "ExportSaveDialog.h"
+#include "HeldProgressDialog.h"
 #include "MessageBox.h"
 #include "ModalDialog.h"
 #include "PrivateHome.h"
@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     MessageBox::setTestMode(true);
     ModalDialog::setTestMode(true);
     ExportSaveDialog::setTestMode(true);
-    CExportProgressDialog::SetShowDelay(0);
+    CHeldProgressDialog::SetShowDelay(0);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,4 +1,4 @@
-#include "ImportProgressDialog.h"
+#include "HeldProgressDialog.h"
 
 #include "RecordHold.h"
 
@@ -10,16 +10,16 @@ namespace {
 
 int g_showDelay = 500;
 
-// The dialog counts in int: bytes of a large file are shown in thousandths.
+// The dialog counts in int: the work is shown in thousandths.
 constexpr int kSteps = 1000;
 
 } // namespace
 
-CImportProgressDialog::CImportProgressDialog(const CRecordHold& hold, QWidget* parent,
-                                             const QString& text)
-    : m_hold(hold), m_dialog(std::make_unique<QProgressDialog>(text, QStringLiteral("Cancel"), 0,
+CHeldProgressDialog::CHeldProgressDialog(const CRecordHold& hold, QWidget* parent,
+                                         const QString& title, const QString& text)
+    : m_hold(hold), m_dialog(std::make_unique<QProgressDialog>(text, QStringLiteral("&Cancel"), 0,
                                                                kSteps, parent)) {
-    m_dialog->setWindowTitle(QStringLiteral("Import"));
+    m_dialog->setWindowTitle(title);
     m_dialog->setWindowModality(Qt::WindowModal);
     m_dialog->setMinimumDuration(g_showDelay);
     m_dialog->setAutoClose(false);
@@ -27,9 +27,9 @@ CImportProgressDialog::CImportProgressDialog(const CRecordHold& hold, QWidget* p
     m_dialog->setValue(0);
 }
 
-CImportProgressDialog::~CImportProgressDialog() = default;
+CHeldProgressDialog::~CHeldProgressDialog() = default;
 
-bool CImportProgressDialog::Continue(std::uint64_t done, std::uint64_t total) {
+bool CHeldProgressDialog::Continue(std::uint64_t done, std::uint64_t total) {
     if (m_hold.Lost() || m_dialog->wasCanceled())
         return false;
     const std::uint64_t step =
@@ -40,6 +40,6 @@ bool CImportProgressDialog::Continue(std::uint64_t done, std::uint64_t total) {
     return !m_hold.Lost() && !m_dialog->wasCanceled();
 }
 
-void CImportProgressDialog::SetShowDelay(int milliseconds) {
+void CHeldProgressDialog::SetShowDelay(int milliseconds) {
     g_showDelay = milliseconds;
 }
