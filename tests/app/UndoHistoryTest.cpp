@@ -190,6 +190,13 @@ private:
     std::mt19937_64 m_rng;
 };
 
+// A sample generated with those options, saved at path.
+bool SaveSample(const std::string& path, const SampleOptions& options) {
+    TvDocument generated;
+    GenerateSample(generated, options);
+    return generated.OnSaveDocument(path);
+}
+
 // The five stores in their file form.
 std::string StoreBytes(TvDocument& document) {
     MFile file(::memfd_create("stores", MFD_CLOEXEC));
@@ -214,17 +221,12 @@ TEST(UndoHistory, JournalOfRandomEditsRestoresThemAndACutOneTheDataOfACommit) {
     };
     for (std::uint64_t seed = 1; seed <= 4; ++seed) {
         SCOPED_TRACE(seed);
-        {
-            TvDocument generated;
-            SampleOptions options;
-            options.Vehicles = 2 + seed % 3;
-            options.Trips = 20;
-            options.Services = 8;
-            options.Expenses = 10;
-            options.Seed = seed;
-            GenerateSample(generated, options);
-            ASSERT_TRUE(generated.OnSaveDocument(path("opened.tv")));
-        }
+        ASSERT_TRUE(
+            SaveSample(path("opened.tv"), {.Vehicles = static_cast<std::uint32_t>(2 + seed % 3),
+                                           .Trips = 20,
+                                           .Services = 8,
+                                           .Expenses = 10,
+                                           .Seed = seed}));
         CTvDeskDoc document;
         ASSERT_TRUE(document.OnOpenDocument(path("opened.tv")));
         // The data as of each commit, the opened file's first, and where in
@@ -286,18 +288,13 @@ TEST(UndoHistory, UndoingEveryEditGivesBackTheFileAndRedoingGivesTheEditedOne) {
     };
     for (std::uint64_t seed = 1; seed <= 12; ++seed) {
         SCOPED_TRACE(seed);
-        {
-            TvDocument generated;
-            SampleOptions options;
-            options.Vehicles = 3 + seed % 3;
-            options.Trips = 80;
-            options.Services = 30;
-            options.Expenses = 40;
-            options.Seed = seed;
-            options.Metric = seed % 2 == 0;
-            GenerateSample(generated, options);
-            ASSERT_TRUE(generated.OnSaveDocument(path("opened.tv")));
-        }
+        ASSERT_TRUE(
+            SaveSample(path("opened.tv"), {.Vehicles = static_cast<std::uint32_t>(3 + seed % 3),
+                                           .Trips = 80,
+                                           .Services = 30,
+                                           .Expenses = 40,
+                                           .Seed = seed,
+                                           .Metric = seed % 2 == 0}));
         CTvDeskDoc document;
         ASSERT_TRUE(document.OnOpenDocument(path("opened.tv")));
         RandomEditor editor(document, seed);
