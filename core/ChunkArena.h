@@ -12,9 +12,9 @@
 //
 // When the caller knows how much it is about to fill (a store's record count
 // read from the file), AllocateAhead takes it as one block whose pages a
-// helper thread faults in ahead of the caller: the system zeroes every new
-// page, which for a large file costs about as much as reading it, and on a
-// second core that work overlaps the parsing.
+// helper thread faults in from the end while the caller fills it from the
+// start: the system zeroes every new page, which for a large file costs more
+// than parsing it, and on a second core about half of it overlaps the rest.
 //
 // Large blocks given back stay mapped as spares until the next Release, and
 // a new block that fits in a spare takes the smallest such spare whole:
