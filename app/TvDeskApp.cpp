@@ -256,7 +256,11 @@ bool CTvDeskApp::InitInstance(const QString& fileToOpen) {
     ReminderSettings::SetCurrent(Reminders);
 
     if (fileToOpen.isEmpty()) {
+        // The user's file is read while the window is built, as a file given
+        // is; a read that the open did not take is let go of here.
+        ReadUserDataEarly();
         OnFileNew();
+        m_earlyRead.reset();
     } else {
         m_commandLineFile = QFileInfo(fileToOpen).absoluteFilePath().toStdString();
         OpenCommandLineFile();
@@ -359,79 +363,101 @@ void CTvDeskApp::ShowUserDataError(std::int32_t code) {
     ShowMessage(UserDataErrorText(code));
 }
 
-bool CTvDeskApp::OpenUserData() {
-    Log("CTvDeskApp::OpenUserData()");
-    Log("CTvDeskApp::OpenUserData()::UmGetRootDirectory");
+std::string CTvDeskApp::UserFolder(std::string& user, Reporting reporting) {
+    const bool reports = reporting == Reporting::Report;
+    const auto trace = [&](const std::string& entry) {
+        if (reports)
+            Log(entry);
+    };
+    const auto tell = [&](const QString& text) {
+        if (reports)
+            ShowMessage(text);
+    };
+    trace("CTvDeskApp::OpenUserData()::UmGetRootDirectory");
     char root[kUserTextBufferSize] = {};
     std::int16_t size = kUserTextBufferSize;
     const std::int32_t rootFound = m_userManager->UmGetRootDirectory(root, &size);
-    Log(root);
+    trace(root);
     // Without the root folder a user's folder would be taken as relative to
     // the current folder.
     if (rootFound < 0 || root[0] != '/') {
         root[0] = '\0';
-        ShowMessage(rootFound == -504 ? QString("The Palm Desktop folder is longer than %1 bytes.")
-                                            .arg(kUserTextBufferSize - 1)
-                                      : UserDataErrorText(rootFound < 0 ? rootFound : -510));
+        tell(rootFound == -504 ? QString("The Palm Desktop folder is longer than %1 bytes.")
+                                     .arg(kUserTextBufferSize - 1)
+                               : UserDataErrorText(rootFound < 0 ? rootFound : -510));
     }
 
     std::optional<std::uint32_t> userId;
-    if (!CurrentUser.empty()) {
-        Log("CTvDeskApp::OpenUserData()::UmGetIDFromName()");
-        Log(CurrentUser);
+    if (!user.empty()) {
+        trace("CTvDeskApp::OpenUserData()::UmGetIDFromName()");
+        trace(user);
         std::uint32_t id = 0;
-        if (m_userManager->UmGetIDFromName(CurrentUser.c_str(), &id) >= 0)
+        if (m_userManager->UmGetIDFromName(user.c_str(), &id) >= 0)
             userId = id;
         else
-            CurrentUser.clear();
+            user.clear();
     }
     if (!userId) {
         const std::int16_t count = m_userManager->UmGetUserCount();
-        Log("CTvDeskApp::OpenUserData()::UmGetUserCount()");
+        trace("CTvDeskApp::OpenUserData()::UmGetUserCount()");
         if (count < 0) {
-            ShowUserDataError(count);
+            tell(UserDataErrorText(count));
         } else {
             for (std::int16_t index = 0; index < count && !userId; ++index) {
-                Log("CTvDeskApp::OpenUserData()::UmGetUserID()");
+                trace("CTvDeskApp::OpenUserData()::UmGetUserID()");
                 std::uint32_t id = 0;
                 const std::int32_t result =
                     m_userManager->UmGetUserID(static_cast<std::uint16_t>(index), &id);
                 if (UserManagerError::IsError(result)) {
-                    ShowUserDataError(result);
+                    tell(UserDataErrorText(result));
                     continue;
                 }
-                Log("CTvDeskApp::OpenUserData()::UmGetUserName()");
+                trace("CTvDeskApp::OpenUserData()::UmGetUserName()");
                 char name[kUserTextBufferSize] = {};
                 std::int16_t nameSize = kUserTextBufferSize;
                 const std::int32_t named = m_userManager->UmGetUserName(id, name, &nameSize);
                 if (named < 0) {
-                    ShowMessage("Function: UmGetUserName failed.");
-                    ShowUserDataError(named);
+                    tell("Function: UmGetUserName failed.");
+                    tell(UserDataErrorText(named));
                     continue;
                 }
-                CurrentUser = name;
+                user = name;
                 userId = id;
             }
             if (!userId)
-                ShowMessage("Couldn't find any users.  Set up a user first, using the palm "
-                            "desktop.");
+                tell("Couldn't find any users.  Set up a user first, using the palm desktop.");
         }
     }
 
-    std::string path;
-    if (userId) {
-        Log("CTvDeskApp::OpenUserData()::UmGetUserDirectory()");
-        const std::size_t rootLength = std::strlen(root);
-        std::int16_t rest = static_cast<std::int16_t>(kUserTextBufferSize - rootLength);
-        if (rootLength > 0 &&
-            m_userManager->UmGetUserDirectory(*userId, root + rootLength, &rest) > 0)
-            path = root;
-        else
-            ShowMessage("Couldn't find the user directory.");
-    }
+    if (!userId)
+        return {};
+    trace("CTvDeskApp::OpenUserData()::UmGetUserDirectory()");
+    const std::size_t rootLength = std::strlen(root);
+    std::int16_t rest = static_cast<std::int16_t>(kUserTextBufferSize - rootLength);
+    if (rootLength > 0 && m_userManager->UmGetUserDirectory(*userId, root + rootLength, &rest) > 0)
+        return root;
+    tell("Couldn't find the user directory.");
+    return {};
+}
+
+std::string CTvDeskApp::UserDataFile(const std::string& userFolder) {
+    return userFolder + "/Tarvenly/TvData.tv";
+}
+
+void CTvDeskApp::ReadUserDataEarly() {
+    // Looked up quietly: OpenUserData looks up again and says what fails.
+    std::string user = CurrentUser;
+    const std::string folder = UserFolder(user, Reporting::Quiet);
+    if (!folder.empty())
+        m_earlyRead = std::make_unique<EarlyRead>(UserDataFile(folder));
+}
+
+bool CTvDeskApp::OpenUserData() {
+    Log("CTvDeskApp::OpenUserData()");
+    const std::string folder = UserFolder(CurrentUser, Reporting::Report);
 
     bool kept = false;
-    if (path.empty()) {
+    if (folder.empty()) {
         // No user to open: the open data is saved and let go, never replaced
         // by a path built from nothing. Unsaved data that cannot be written
         // stays open.
@@ -444,9 +470,8 @@ bool CTvDeskApp::OpenUserData() {
             }
         }
     } else {
-        path += "/Tarvenly";
-        ::mkdir(path.c_str(), 0755);
-        path += "/TvData.tv";
+        ::mkdir((folder + "/Tarvenly").c_str(), 0755);
+        const std::string path = UserDataFile(folder);
         Log("CTvDeskApp::OpenUserData()::OpenDocumentFile()");
         Log(path);
         kept = OpenDocumentFile(path) == Opening::Kept;

@@ -134,6 +134,15 @@ private:
     void SetDocument(CTvDeskDoc* document);
     // Opens the file named on the command line.
     void OpenCommandLineFile();
+    enum class Reporting { Report, Quiet };
+    // The folder of the named Palm user, or when there is none by that name
+    // (then user is cleared) of the first usable one (then user becomes its
+    // name); empty when no user's folder is found. Reporting traces each
+    // step and shows what fails; Quiet does neither.
+    std::string UserFolder(std::string& user, Reporting reporting);
+    static std::string UserDataFile(const std::string& userFolder);
+    // Starts the early read of the data file OpenUserData is about to open.
+    void ReadUserDataEarly();
     void ShowMessage(const QString& text);
     // Tells other processes, through the lock file, the socket, the data
     // file that is open and the trace log.
@@ -176,7 +185,8 @@ private:
     // The file named on the command line while the program shows it rather
     // than a Palm user's data; a reload reads it again.
     std::string m_commandLineFile;
-    // The read ReadEarly started, until the first open takes it or not.
+    // The read ReadEarly or ReadUserDataEarly started, until the first open
+    // takes it or not.
     std::unique_ptr<EarlyRead> m_earlyRead;
     // Opens and user switches under way, and a reload waiting for their end
     // with the dialogs it closed (see SwitchScope).
