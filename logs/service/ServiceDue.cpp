@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -64,7 +65,9 @@ DueState GetDueState(const ServiceRecord& entry, const ServiceRowContext& contex
 
 std::vector<DueService> DueServices(const TvDocument& document, const ServiceRowContext& context,
                                     const ReminderWindow& window, const VehicleRecord* vehicle) {
-    std::vector<DueService> due;
+    // Each with the moment it falls due, worked out once rather than at
+    // every comparison of the sort.
+    std::vector<std::pair<std::int64_t, DueService>> found;
     for (const ServiceRecord& entry : document.Services().Records()) {
         if (entry.IsDeleted() || entry.IsCompleted() ||
             (vehicle != nullptr && entry.VehicleId != vehicle->VehicleId))
@@ -74,17 +77,20 @@ std::vector<DueService> DueServices(const TvDocument& document, const ServiceRow
             continue;
         const DueState state = GetDueState(entry, context, window);
         if (state != DueState::NotDue)
-            due.push_back({&entry, owner, state});
+            found.push_back(
+                {DueSeconds(entry, context.HasTimeSchedule(entry)), {&entry, owner, state}});
     }
-    std::stable_sort(due.begin(), due.end(), [&context](const DueService& a, const DueService& b) {
-        if (a.State != b.State)
-            return a.State == DueState::PastDue;
-        const std::int64_t aDate = DueSeconds(*a.Entry, context.HasTimeSchedule(*a.Entry));
-        const std::int64_t bDate = DueSeconds(*b.Entry, context.HasTimeSchedule(*b.Entry));
-        if (aDate != bDate)
-            return aDate < bDate;
-        return a.Entry->Odometer < b.Entry->Odometer;
+    std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
+        if (a.second.State != b.second.State)
+            return a.second.State == DueState::PastDue;
+        if (a.first != b.first)
+            return a.first < b.first;
+        return a.second.Entry->Odometer < b.second.Entry->Odometer;
     });
+    std::vector<DueService> due;
+    due.reserve(found.size());
+    for (const auto& [dueSeconds, service] : found)
+        due.push_back(service);
     return due;
 }
 
