@@ -2,12 +2,14 @@
 
 #include "ByteSink.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 // An open file descriptor with a large internal buffer, so that reading or
 // writing a field costs a memory copy rather than a system call. The caller
@@ -130,11 +132,22 @@ private:
 
 namespace MFileDetail {
 
+// Reverses the bytes of an unsigned word on a little-endian machine, so that a
+// word is read or written with one load or store instead of a byte at a time.
+template <typename T> inline T BigEndianSwapped(T value) {
+    static_assert(std::is_unsigned_v<T> && sizeof(T) <= 4);
+    if constexpr (std::endian::native == std::endian::big || sizeof(T) == 1)
+        return value;
+    else if constexpr (sizeof(T) == 2)
+        return __builtin_bswap16(value);
+    else
+        return __builtin_bswap32(value);
+}
+
 template <typename T> inline T FromBigEndian(const std::uint8_t* bytes) {
-    T result = 0;
-    for (std::size_t i = 0; i < sizeof(T); ++i)
-        result = static_cast<T>((result << 8) | bytes[i]);
-    return result;
+    T value;
+    std::memcpy(&value, bytes, sizeof(T));
+    return BigEndianSwapped(value);
 }
 
 template <typename T> inline bool ReadBigEndian(MFile& file, T& value) {
@@ -149,10 +162,8 @@ template <typename T> inline bool ReadBigEndian(MFile& file, T& value) {
 }
 
 template <typename T> inline void WriteBigEndian(MFile& file, T value) {
-    std::uint8_t bytes[sizeof(T)];
-    for (std::size_t i = 0; i < sizeof(T); ++i)
-        bytes[i] = static_cast<std::uint8_t>(value >> (8 * (sizeof(T) - 1 - i)));
-    file.WriteBytes(bytes, sizeof(T));
+    const T swapped = BigEndianSwapped(value);
+    file.WriteBytes(&swapped, sizeof(T));
 }
 
 } // namespace MFileDetail
