@@ -4,6 +4,8 @@
 #include <new>
 #include <utility>
 
+std::atomic<std::size_t> NoteString::s_owned{0};
+
 NoteString& NoteString::operator=(const NoteString& other) {
     if (this != &other)
         *this = other.View();
@@ -27,12 +29,6 @@ NoteString& NoteString::operator=(std::string_view text) {
     return *this;
 }
 
-void NoteString::Borrow(const char* text, std::uint32_t size) {
-    Free();
-    m_text = text;
-    m_size = size;
-}
-
 void NoteString::assign(std::size_t count, char character) {
     char* text = new char[count + 1];
     std::memset(text, character, count);
@@ -41,6 +37,7 @@ void NoteString::assign(std::size_t count, char character) {
     m_text = text;
     m_size = static_cast<std::uint32_t>(count);
     m_owned = true;
+    s_owned.fetch_add(1, std::memory_order_relaxed);
 }
 
 void NoteString::Own(std::string_view text) {
@@ -54,6 +51,7 @@ void NoteString::Own(std::string_view text) {
     m_text = copy;
     m_size = static_cast<std::uint32_t>(text.size());
     m_owned = true;
+    s_owned.fetch_add(1, std::memory_order_relaxed);
 }
 
 void NoteString::Take(NoteString& other) {
@@ -70,8 +68,10 @@ void NoteString::Take(NoteString& other) {
 }
 
 void NoteString::Free() {
-    if (m_owned)
+    if (m_owned) {
         delete[] m_text;
+        s_owned.fetch_sub(1, std::memory_order_relaxed);
+    }
     m_text = "";
     m_size = 0;
     m_owned = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -31,7 +32,17 @@ public:
     }
 
     // Points at text held by the store's arena, which outlives this note.
-    void Borrow(const char* text, std::uint32_t size);
+    // Inline: reading a file borrows a million notes.
+    void Borrow(const char* text, std::uint32_t size) {
+        if (m_owned)
+            Free();
+        m_text = text;
+        m_size = size;
+    }
+    // Whether any note in the program owns its text. While none does,
+    // destroying notes frees nothing, and a store's records can be let go of
+    // without destroying them one by one.
+    static bool AnyOwned() { return s_owned.load(std::memory_order_relaxed) != 0; }
     void assign(std::size_t count, char character);
 
     const char* data() const { return m_text; }
@@ -51,6 +62,9 @@ private:
     // Moves an owned text over, copies a borrowed one.
     void Take(NoteString& other);
     void Free();
+
+    // How many notes own their text, across all threads.
+    static std::atomic<std::size_t> s_owned;
 
     const char* m_text = "";
     std::uint32_t m_size = 0;

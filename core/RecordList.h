@@ -113,10 +113,11 @@ public:
     void clear() {
         for (std::size_t i = 0; i < m_size; ++i)
             std::destroy_at(&(*this)[i]);
-        m_size = 0;
-        m_chunks.clear();
-        m_arena.Release();
+        Forget();
     }
+    // Like clear(), for records whose destructors would free nothing: their
+    // memory is given back without visiting each of them.
+    void clearWithoutDestroying() { Forget(); }
 
     iterator begin() { return {this, 0}; }
     iterator end() { return {this, m_size}; }
@@ -124,6 +125,12 @@ public:
     const_iterator end() const { return {this, m_size}; }
 
 private:
+    void Forget() {
+        m_size = 0;
+        m_chunks.clear();
+        m_arena.Release();
+    }
+
     std::vector<Chunk*> m_chunks;
     ChunkArena m_arena;
     std::size_t m_size = 0;

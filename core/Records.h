@@ -19,6 +19,10 @@ constexpr std::uint32_t Modified = 4; // bit 2: changed on the desktop
 // Longest note a record can hold: the file's string capacity is 256 with its NUL.
 constexpr std::uint32_t kNoteCapacity = 256;
 
+// Every member of a record but its Note is trivially destructible: while no
+// note owns its text, a store lets go of its records without destroying each
+// (TypedStore::ClearRecords). A member that frees memory breaks that.
+//
 // The header that every record and category entry starts with.
 // Each record kind names kMinStoredSize: the fewest bytes its file form can
 // take (every text empty), which bounds how many records a file can hold.
