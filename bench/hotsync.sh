@@ -5,7 +5,7 @@
 #   bash bench/hotsync.sh [BUILD_FOLDER] [WORK_FOLDER]
 #
 # Generates the open/save benchmark's file (1,000,000 trips, 10 vehicles,
-# 20,000 service entries, 100,000 expenses), then per round (5 rounds, the
+# 20,000 service entries, 100,000 expenses), then per round (9 rounds, the
 # programs taking turns) times
 #   check              tvtool check FILE, the yardstick
 #   start              TvDesk FILE (offscreen) until it answers the hand-over
@@ -29,7 +29,7 @@
 
 set -eu
 
-RUNS=5
+RUNS=9
 START_LIMIT=1.2
 RELOAD_LIMIT=1.1
 SAVE_LIMIT_MS=10
