@@ -32,6 +32,9 @@ CTvDeskApp* CTvDeskApp::s_instance = nullptr;
 
 namespace {
 
+// The folder within a Palm user's folder that holds the data file.
+constexpr char kDataFolder[] = "/Tarvenly";
+
 std::unique_ptr<IUserManager> LoadFileUserManager(const std::string& desktopFolder) {
     return FileUserManager::Open(desktopFolder);
 }
@@ -441,7 +444,7 @@ std::string CTvDeskApp::UserFolder(std::string& user, Reporting reporting) {
 }
 
 std::string CTvDeskApp::UserDataFile(const std::string& userFolder) {
-    return userFolder + "/Tarvenly/TvData.tv";
+    return userFolder + kDataFolder + "/TvData.tv";
 }
 
 void CTvDeskApp::ReadUserDataEarly() {
@@ -470,7 +473,7 @@ bool CTvDeskApp::OpenUserData() {
             }
         }
     } else {
-        ::mkdir((folder + "/Tarvenly").c_str(), 0755);
+        ::mkdir((folder + kDataFolder).c_str(), 0755);
         const std::string path = UserDataFile(folder);
         Log("CTvDeskApp::OpenUserData()::OpenDocumentFile()");
         Log(path);
