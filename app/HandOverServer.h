@@ -7,14 +7,14 @@
 #include <optional>
 
 class InstanceLock;
-class QLocalServer;
-class QLocalSocket;
+class QSocketNotifier;
 
 // The program's end of the hand-over socket. Each connection carries one
 // 12-byte request; the handler runs on the GUI thread and its result goes
 // back before the connection closes. Connections of another user, frames
 // that are short, long or of an unknown message, and clients that send
-// nothing in time are dropped without effect.
+// nothing in time are dropped without effect. A plain Unix socket watched by
+// the event loop, so that the program needs no network library to start.
 class HandOverServer : public QObject {
     Q_OBJECT
 public:
@@ -39,10 +39,17 @@ public:
     QString ErrorString() const;
 
 private:
+    class Connection;
+
     void OnNewConnection();
-    void OnReadyRead(QLocalSocket* socket);
+    void OnReadyRead(Connection* connection);
+    void Handle(Connection* connection);
+    bool Fail(const char* step);
 
     Handler m_handler;
-    QLocalServer* m_server;
+    int m_listener = -1;
+    QSocketNotifier* m_notifier = nullptr;
+    QString m_path;
+    QString m_error;
     bool m_busy = false;
 };
