@@ -6,9 +6,11 @@
 #include "SampleGenerator.h"
 #include "TvDeskDoc.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
@@ -241,6 +243,17 @@ TEST_F(HotSyncHandOver, ASilentClientIsCutOffWithoutBlockingTheProgram) {
     RawClient partial;
     ASSERT_TRUE(partial.Connected());
     partial.Write(QByteArray("\x00\x14\x00", 3));
+    // The partial frame is taken in, not left waiting: the event loop sleeps
+    // until the next timer rather than waking for the same bytes again.
+    int wakeups = 0;
+    const QMetaObject::Connection counting =
+        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake,
+                         [&wakeups] { ++wakeups; });
+    QEventLoop idle;
+    QTimer::singleShot(300, &idle, &QEventLoop::quit);
+    idle.exec();
+    QObject::disconnect(counting);
+    EXPECT_LT(wakeups, 100);
     QElapsedTimer clock;
     clock.start();
     EXPECT_TRUE(silent.ReplyWithin(6000).isEmpty());
