@@ -122,10 +122,12 @@ bool HandOverServer::Listen(const QString& path, const InstanceLock& lock) {
     if (m_listener < 0)
         return Fail("socket");
     // The socket is made owner-only in a private folder beside the target
-    // and then moved into place, so that no other user can ever connect.
+    // and then moved into place, so that no other user can ever connect. The
+    // folder's name is short, so that the socket's path there is no longer
+    // than the target's: ".XXXXXX/s" is shorter than the program's socket name.
     const std::size_t slash = target.rfind('/');
-    std::string folder = (slash == std::string::npos ? std::string(".") : target.substr(0, slash)) +
-                         "/.tvsocket.XXXXXX";
+    std::string folder =
+        (slash == std::string::npos ? std::string(".") : target.substr(0, slash)) + "/.XXXXXX";
     if (::mkdtemp(folder.data()) == nullptr)
         return Fail("mkdtemp");
     const std::string made = folder + "/s";
