@@ -173,8 +173,16 @@ bool HandOverServer::IsListening() const {
 void HandOverServer::OnNewConnection() {
     for (;;) {
         const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0)
+        if (fd < 0) {
+            // Out of descriptors, the waiting client stays waiting: listening
+            // pauses a little rather than waking for it again at once.
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+                m_notifier->setEnabled(false);
+                QTimer::singleShot(100, m_notifier,
+                                   [notifier = m_notifier] { notifier->setEnabled(true); });
+            }
             return;
+        }
         if (!HandOver::PeerIsThisUser(fd)) {
             ::close(fd);
             continue;
