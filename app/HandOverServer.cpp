@@ -21,14 +21,12 @@ bool IsKnownMessage(std::uint32_t message) {
 }
 
 bool BindTo(int fd, const std::string& path) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (!HandOver::FitsSocketAddress(path)) {
+    const std::optional<sockaddr_un> address = HandOver::SocketAddress(path);
+    if (!address) {
         errno = ENAMETOOLONG;
         return false;
     }
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    return ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+    return ::bind(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) == 0;
 }
 
 } // namespace

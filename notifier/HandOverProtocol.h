@@ -77,17 +77,25 @@ inline bool FitsSocketAddress(const std::string& path) {
     return path.size() < sizeof(sockaddr_un::sun_path);
 }
 
+// The address of the socket at path; none when the path does not fit.
+inline std::optional<sockaddr_un> SocketAddress(const std::string& path) {
+    if (!FitsSocketAddress(path))
+        return std::nullopt;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return address;
+}
+
 // One request to the program listening at path (SocketPath() unless told),
 // one connection: nothing when no program of this user answers within the
 // time.
 inline std::optional<std::uint32_t> SendRequest(std::uint32_t message, std::uint32_t wParam,
                                                 std::uint32_t lParam, int timeoutSeconds,
                                                 const std::string& path = SocketPath()) {
-    sockaddr_un address{};
-    if (!FitsSocketAddress(path))
+    const std::optional<sockaddr_un> address = SocketAddress(path);
+    if (!address)
         return std::nullopt;
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
 
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
@@ -123,7 +131,7 @@ inline std::optional<std::uint32_t> SendRequest(std::uint32_t message, std::uint
     PutU32(frame + 8, lParam);
     unsigned char reply[kReplySize];
     const bool answered =
-        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) == 0 &&
         PeerIsThisUser(fd) && transfer(sendSome, frame, sizeof(frame)) &&
         transfer(receiveSome, reply, sizeof(reply));
     ::close(fd);
