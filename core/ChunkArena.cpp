@@ -128,6 +128,19 @@ void ChunkArena::Swap(ChunkArena& other) {
     std::swap(m_nextBlockSize, other.m_nextBlockSize);
 }
 
+void ChunkArena::Adopt(ChunkArena& other) {
+    other.WaitForPrefault();
+    // Room for what MapBlock and Release push later, as they expect.
+    m_blocks.reserve(m_blocks.size() + other.m_blocks.size() + 1);
+    m_spares.reserve(std::max(m_spares.size() + other.m_spares.size(), m_blocks.capacity()));
+    m_blocks.insert(m_blocks.end(), other.m_blocks.begin(), other.m_blocks.end());
+    m_spares.insert(m_spares.end(), other.m_spares.begin(), other.m_spares.end());
+    other.m_blocks.clear();
+    other.m_spares.clear();
+    other.m_next = other.m_end = nullptr;
+    other.m_nextBlockSize = kFirstBlockSize;
+}
+
 void ChunkArena::Release() {
     WaitForPrefault();
     // Emptied again before anything was taken: the spares stay.

@@ -39,6 +39,10 @@ public:
     // Exchanges the blocks with other's: what either handed out now belongs
     // to the other one.
     void Swap(ChunkArena& other);
+    // Takes other's blocks and spares beside its own: what other handed out
+    // now belongs to this one, and other is empty. Throws std::bad_alloc,
+    // and then nothing has moved.
+    void Adopt(ChunkArena& other);
 
 private:
     static constexpr std::size_t kFirstBlockSize = 256 << 10;

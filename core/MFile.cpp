@@ -12,6 +12,11 @@
 #include <unistd.h>
 #include <utility>
 
+namespace {
+// Mapped pages are let go of and brought in this many bytes at a time.
+constexpr std::size_t kReleaseStep = 4 << 20;
+} // namespace
+
 MFile::MFile(int fd)
     : m_fd(fd), m_buffer(new std::uint8_t[kBufferSize]), m_readBase(m_buffer.get()) {}
 
@@ -33,8 +38,8 @@ MFile::MFile(MFile&& other) noexcept
       m_map(std::exchange(other.m_map, nullptr)), m_mapSize(std::exchange(other.m_mapSize, 0)),
       m_mapOffset(other.m_mapOffset), m_mapReleased(other.m_mapReleased),
       m_mapPopulated(other.m_mapPopulated), m_guardSlot(std::exchange(other.m_guardSlot, -1)),
-      m_readPos(other.m_readPos), m_readEnd(other.m_readEnd), m_writeEnd(other.m_writeEnd),
-      m_metEnd(other.m_metEnd), m_writeback(other.m_writeback) {}
+      m_mapBorrowed(other.m_mapBorrowed), m_readPos(other.m_readPos), m_readEnd(other.m_readEnd),
+      m_writeEnd(other.m_writeEnd), m_metEnd(other.m_metEnd), m_writeback(other.m_writeback) {}
 
 MFile& MFile::operator=(MFile&& other) noexcept {
     if (this != &other) {
@@ -50,6 +55,7 @@ MFile& MFile::operator=(MFile&& other) noexcept {
         m_mapReleased = other.m_mapReleased;
         m_mapPopulated = other.m_mapPopulated;
         m_guardSlot = std::exchange(other.m_guardSlot, -1);
+        m_mapBorrowed = other.m_mapBorrowed;
         m_readPos = other.m_readPos;
         m_readEnd = other.m_readEnd;
         m_writeEnd = other.m_writeEnd;
@@ -319,7 +325,7 @@ bool MFile::MapRestForReading() {
 void MFile::ReleaseReadPages() {
     // In steps of whole pages; the window brought in ahead keeps the reader
     // off page faults.
-    constexpr std::size_t kStep = 4 << 20;
+    constexpr std::size_t kStep = kReleaseStep;
     if (m_map == nullptr)
         return;
     char* base = static_cast<char*>(m_map);
@@ -343,11 +349,38 @@ bool MFile::WasCut() const {
     return MappedFileGuard::WasCut(m_guardSlot);
 }
 
+MFile MFile::MappedView() const {
+    MFile view;
+    view.m_map = m_map;
+    view.m_mapBorrowed = true;
+    view.m_mapSize = m_mapSize;
+    view.m_mapOffset = m_mapOffset;
+    view.m_guardSlot = m_guardSlot;
+    view.m_readBase = m_readBase;
+    view.m_readPos = m_readPos;
+    view.m_readEnd = m_readEnd;
+    // The pages before the position are this file's to let go of, and the
+    // view's first step may still hold some of them.
+    view.m_mapReleased = (m_readPos + kReleaseStep - 1) / kReleaseStep * kReleaseStep;
+    view.m_mapPopulated = std::max(m_mapPopulated, m_readPos);
+    return view;
+}
+
+void MFile::ContinueAfter(const MFile& view) {
+    m_readPos = view.m_readPos;
+    m_metEnd = view.m_metEnd;
+    // What the view brought in is not brought in again; what it let go of
+    // is let go of again at the next release, which costs next to nothing.
+    m_mapPopulated = std::max(m_mapPopulated, view.m_mapPopulated);
+}
+
 void MFile::Unmap() {
     if (m_map == nullptr)
         return;
-    ::munmap(m_map, m_mapSize);
-    MappedFileGuard::Release(m_guardSlot);
+    if (!m_mapBorrowed) {
+        ::munmap(m_map, m_mapSize);
+        MappedFileGuard::Release(m_guardSlot);
+    }
     m_map = nullptr;
     m_mapSize = 0;
     m_mapOffset = 0;

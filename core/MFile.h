@@ -46,6 +46,14 @@ public:
     bool MapRestForReading();
     // Whether the mapped file was cut short while it was read.
     bool WasCut() const;
+    bool IsMapped() const { return m_map != nullptr; }
+    // Another reader of this file's mapping, at the same position: for a
+    // second thread that reads a later part of the file while this one reads
+    // on. It shares the mapping and its guard, lets go of its own pages as it
+    // reads, and must not outlive this file. Only for a mapped file.
+    MFile MappedView() const;
+    // Goes on from where the view stopped reading, with what it met there.
+    void ContinueAfter(const MFile& view);
     // For a mapped file read from start to end: lets go of the mapped pages
     // already read and brings in the next ones, so that a large file never
     // lies in memory whole beside what is built from it. Nothing for a file
@@ -109,6 +117,7 @@ private:
     std::size_t ReadSlow(void* data, std::size_t size);
     void WriteSlow(const void* data, std::size_t size);
     void Unmap();
+    MFile() = default;
 
     int m_fd = -1;
     std::unique_ptr<std::uint8_t[]> m_buffer;
@@ -120,6 +129,7 @@ private:
     std::size_t m_mapReleased = 0;  // mapped bytes let go of, from the start
     std::size_t m_mapPopulated = 0; // mapped bytes brought in, from the start
     int m_guardSlot = -1;
+    bool m_mapBorrowed = false; // a view's mapping belongs to another file
     std::size_t m_readPos = 0;  // next unread byte in the read buffer
     std::size_t m_readEnd = 0;  // bytes held in the read buffer
     std::size_t m_writeEnd = 0; // bytes waiting in the write buffer

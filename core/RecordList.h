@@ -98,6 +98,18 @@ public:
             m_chunks.push_back(first + i);
     }
 
+    // Room reserved, records built or not.
+    std::size_t capacity() const { return m_chunks.size() * kChunkSize; }
+    // The memory of the reserved record `index` (size() <= index <
+    // capacity()), for a record built out of turn: a second thread builds the
+    // later records of a file there while emplace_back, within the room
+    // reserved, grows the list towards them. Only reads the chunk table.
+    T* ReservedSlot(std::size_t index) {
+        return m_chunks[index / kChunkSize]->At(index % kChunkSize);
+    }
+    // Counts the `count` records built in the reserved slots right after the
+    // last record into the list.
+    void AdoptBuilt(std::size_t count) { m_size += count; }
     void pop_back() {
         --m_size;
         std::destroy_at(m_chunks[m_size / kChunkSize]->At(m_size % kChunkSize));

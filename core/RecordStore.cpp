@@ -113,10 +113,13 @@ void RecordStore::Read(MFile& file) {
     const std::uint64_t size = file.Size();
     const std::uint64_t position = file.Tell();
     ReserveRecords(count, size > position ? size - position : 0);
-    const MTime now;
+    ReadRecords(file, count, MTime());
+}
+
+void RecordStore::ReadRecords(MFile& file, std::uint32_t count, const MTime& now) {
     for (std::uint32_t i = 0; i < count; ++i) {
         ReadOneRecord(file, now);
-        if (i % 4096 == 4095)
+        if (i % kRecordsPerRelease == kRecordsPerRelease - 1)
             file.ReleaseReadPages();
     }
 }
@@ -176,11 +179,15 @@ template <typename R> void TypedStore<R>::ReadOneRecord(MFile& file, const MTime
     R& record = WithNewRecordArguments(
         now, [this](const auto&... args) -> R& { return m_records.emplace_back(args...); });
     try {
-        ReadGuarded(file, [&] { ReadRecord(file, record, m_texts); });
+        ReadFields(file, record, m_texts);
     } catch (...) {
         m_records.pop_back();
         throw;
     }
+}
+
+template <typename R> void TypedStore<R>::ReadFields(MFile& file, R& record, TextArena& texts) {
+    ReadGuarded(file, [&] { ReadRecord(file, record, texts); });
 }
 
 template class TypedStore<VehicleRecord>;

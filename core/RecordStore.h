@@ -69,6 +69,10 @@ protected:
     virtual bool MayBeMissing() const { return false; }
     virtual void ClearRecords() = 0;
     virtual void ReadOneRecord(MFile& file, const MTime& now) = 0;
+    // Mapped pages read are let go of after this many records.
+    static constexpr std::uint32_t kRecordsPerRelease = 4096;
+    // Reads `count` records one after the other.
+    virtual void ReadRecords(MFile& file, std::uint32_t count, const MTime& now);
     // Prepares room for `count` records, or for as many as `bytesLeft` bytes
     // of the file can hold if that is fewer.
     virtual void ReserveRecords(std::uint32_t count, std::uint64_t bytesLeft) = 0;
@@ -143,6 +147,9 @@ protected:
         m_texts.Release();
     }
     void ReadOneRecord(MFile& file, const MTime& now) override;
+    // One record's file form into record, its note into texts; raises what a
+    // record out of bounds or cut short by the end of the file raises.
+    static void ReadFields(MFile& file, R& record, TextArena& texts);
     void ReserveRecords(std::uint32_t count, std::uint64_t bytesLeft) override {
         m_records.reserve(std::min<std::uint64_t>(count, bytesLeft / R::kMinStoredSize));
     }
@@ -208,6 +215,10 @@ public:
     std::int32_t MaxTripOdometer(const VehicleRecord& vehicle) const;
     void MarkVehicleDeleted(const VehicleRecord& vehicle);
     void MoveCategoryToUnfiled(std::uint32_t index) override;
+
+protected:
+    // A large store of a mapped file is read on two threads (TripStoreRead.cpp).
+    void ReadRecords(MFile& file, std::uint32_t count, const MTime& now) override;
 };
 
 class ExpenseStore : public TypedStore<ExpenseRecord> {

@@ -104,6 +104,29 @@ bool ReadTripInPlace(MFile& file, TripRecord& record, TextArena& texts) {
     return true;
 }
 
+} // namespace
+
+bool SkipTrip(MFile& file) {
+    // The fields between the destination and the note's length.
+    constexpr std::size_t kMiddle = TripLayout::kNoteLength - TripLayout::kStartOdometer;
+    const char* bytes = file.PeekInPlace(TripLayout::kDestination);
+    if (bytes == nullptr)
+        return false;
+    const std::uint32_t destination = WordAt(bytes, TripLayout::kDestinationLength);
+    if (destination > sizeof(TripRecord::Destination.bytes))
+        return false;
+    const std::size_t noteLength = TripLayout::kDestination + destination + kMiddle;
+    bytes = file.PeekInPlace(noteLength + 4);
+    if (bytes == nullptr)
+        return false;
+    const std::uint32_t note = WordAt(bytes, noteLength);
+    if (static_cast<std::uint64_t>(note) + 1 > kNoteCapacity)
+        return false;
+    return file.ReadInPlace(noteLength + 4 + note) != nullptr;
+}
+
+namespace {
+
 // A note longer than the file's string capacity would make the whole file
 // unreadable, so it is cut to what a reader accepts.
 void WriteNote(MFile& file, const NoteString& note) {

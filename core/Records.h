@@ -129,6 +129,11 @@ void ReadRecord(MFile& file, ServiceRecord& record, TextArena& texts);
 void ReadRecord(MFile& file, TripRecord& record, TextArena& texts);
 void ReadRecord(MFile& file, ExpenseRecord& record, TextArena& texts);
 
+// Moves past one trip's file form without building a record: what the trip
+// reader would take for it. False, with nothing moved, when it is not all in
+// place in the read buffer or mapping, or a length is beyond its capacity.
+bool SkipTrip(MFile& file);
+
 void WriteRecord(MFile& file, const VehicleRecord& record);
 void WriteRecord(MFile& file, const ServiceTypeRecord& record);
 void WriteRecord(MFile& file, const ServiceRecord& record);

@@ -23,6 +23,11 @@ void TextArena::Swap(TextArena& other) {
     std::swap(m_end, other.m_end);
 }
 
+void TextArena::Adopt(TextArena& other) {
+    m_blocks.Adopt(other.m_blocks);
+    other.m_next = other.m_end = nullptr;
+}
+
 void TextArena::Release() {
     m_blocks.Release();
     m_next = m_end = nullptr;

@@ -13,6 +13,9 @@ public:
     void Release();
     // Exchanges the texts with other's; pointers to them stay valid.
     void Swap(TextArena& other);
+    // Takes other's texts beside its own; pointers to them stay valid and
+    // other is empty. Throws std::bad_alloc, and then nothing has moved.
+    void Adopt(TextArena& other);
 
 private:
     static constexpr std::size_t kBlockSize = 1 << 20;

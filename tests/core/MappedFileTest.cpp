@@ -1,5 +1,6 @@
 #include "MExcept.h"
 #include "MFile.h"
+#include "RecordStore.h"
 #include "SampleData.h"
 #include "TestFiles.h"
 #include "TvDocument.h"
@@ -7,6 +8,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <random>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -147,6 +149,87 @@ TEST(MappedFile, ALargeDataFileIsReadThroughTheMappingAndSavedAlike) {
     const std::string copy = folder.File("copy.tv");
     ASSERT_TRUE(read.OnSaveDocument(copy));
     EXPECT_EQ(ReadFileBytes(copy), ReadFileBytes(path));
+}
+
+// A trip block of `count` random trips: texts of every length up to their
+// capacities, with and without NULs inside. A fault, when asked for, goes
+// into trip `faultAt`: a destination or note length past its capacity, or
+// the file ending inside that trip. A marker word follows the block.
+enum class TripFault { None, LongDestination, LongNote, CutShort };
+Bytes RandomTripBlock(std::uint32_t seed, std::uint32_t count, TripFault fault,
+                      std::uint32_t faultAt) {
+    std::mt19937 random(seed);
+    const auto below = [&random](std::uint32_t n) { return random() % n; };
+    const auto text = [&](std::uint32_t length) {
+        std::string bytes(length, '\0');
+        for (char& c : bytes)
+            c = below(8) == 0 ? '\0' : static_cast<char>('a' + below(26));
+        return bytes;
+    };
+    ByteBuilder b;
+    b.BlockStart("Trip").Settings().U32(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (fault == TripFault::CutShort && i == faultAt) {
+            b.U32(i).U32(0).U32(0).U32(32).Raw(text(10));
+            return b.Get();
+        }
+        b.U32(i).U32(below(16)).U32(below(8));
+        const std::uint32_t destination = below(3) == 0 ? below(33) : 32;
+        b.U32(fault == TripFault::LongDestination && i == faultAt ? 33 : destination);
+        b.Raw(text(destination)).I32(static_cast<std::int32_t>(random())).I32(1000 + i);
+        b.Raw(text(12)).Raw(text(12)).U32(below(4));
+        const std::uint32_t note = below(4) == 0 ? below(256) : 0;
+        b.U32(fault == TripFault::LongNote && i == faultAt ? 256 : note).Raw(text(note));
+    }
+    b.U32(0x600DF00D);
+    return b.Get();
+}
+
+// What reading the trip block gives: the block written back and the word
+// after it, or the error.
+std::string ReadTripBlock(const std::string& path, bool mapped) {
+    MFile file = MFile::OpenForRead(path, false);
+    if (mapped) {
+        EXPECT_TRUE(file.MapRestForReading());
+    }
+    TripStore store;
+    std::uint32_t after = 0;
+    try {
+        store.Read(file);
+        ReadU32(file, after);
+    } catch (const MExcept& error) {
+        return std::string("error: ") + error.Message();
+    }
+    MFile written = MemoryFile();
+    store.Write(written);
+    const Bytes bytes = ContentsOf(written);
+    return std::string(bytes.begin(), bytes.end()) + std::to_string(after);
+}
+
+TEST(MappedFile, ALargeTripStoreReadsThroughTheMappingAsItDoesInOrder) {
+    // Large enough for a second thread to read the later trips of a mapped
+    // file; read through the buffer, the trips are read in order.
+    constexpr std::uint32_t kTrips = 40000;
+    struct Case {
+        TripFault fault;
+        std::uint32_t at;
+    };
+    const Case cases[] = {{TripFault::None, 0},
+                          {TripFault::LongDestination, 900},
+                          {TripFault::LongNote, kTrips - 3},
+                          {TripFault::CutShort, 30000},
+                          {TripFault::CutShort, 7}};
+    TempDir folder;
+    const std::string path = folder.File("trips.bin");
+    std::uint32_t seed = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << "fault " << static_cast<int>(c.fault) << " at " << c.at);
+        WriteFileBytes(path, RandomTripBlock(seed++, kTrips, c.fault, c.at));
+        const std::string inOrder = ReadTripBlock(path, false);
+        EXPECT_EQ(inOrder.rfind("error: ", 0) == 0, c.fault != TripFault::None);
+        EXPECT_EQ(ReadTripBlock(path, true), inOrder);
+    }
 }
 
 } // namespace

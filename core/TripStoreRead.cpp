@@ -1,0 +1,126 @@
+#include "MFile.h"
+#include "RecordStore.h"
+#include "TextArena.h"
+
+#include <atomic>
+#include <exception>
+#include <memory>
+#include <new>
+#include <system_error>
+#include <thread>
+
+// A million trips take most of the time a large file takes to read, on one
+// core of two. A second thread reads the later trips: it first moves past
+// the earlier ones without building them (a few words a trip, several times
+// faster than building them), then builds the rest in the room reserved for
+// them while the first thread builds the earlier ones. The result, and the
+// error when the file is bad, are those of reading the trips in order.
+
+namespace {
+
+// Fewer trips are read on one thread: a second would save too little.
+constexpr std::uint32_t kTwoThreadTrips = 1 << 15;
+
+// The later trips, read on the second thread into the reserved slots from
+// `first` on, with their notes in texts of their own.
+struct LaterTrips {
+    LaterTrips(const MFile& file, RecordList<TripRecord>& list, std::uint32_t earlier,
+               std::uint32_t later)
+        : view(file.MappedView()), records(list), skip(earlier),
+          first(static_cast<std::uint32_t>(list.size()) + earlier), count(first + later) {}
+
+    // The trips built so far are gone again; their notes lie in texts.
+    void DestroyBuilt() {
+        for (std::uint32_t i = 0; i < built; ++i)
+            std::destroy_at(records.ReservedSlot(first + i));
+        built = 0;
+    }
+
+    MFile view;
+    RecordList<TripRecord>& records;
+    const std::uint32_t skip;  // the trips the first thread reads
+    const std::uint32_t first; // the index of the first trip read here
+    const std::uint32_t count;
+    TextArena texts;
+    std::atomic<bool> stop{false}; // the first thread failed: nothing here counts
+    bool reachedFirst = false;     // false: the first thread reads the rest itself
+    std::uint32_t built = 0;
+    std::exception_ptr error;
+};
+
+} // namespace
+
+void TripStore::ReadRecords(MFile& file, std::uint32_t count, const MTime& now) {
+    if (count < kTwoThreadTrips || !file.IsMapped() ||
+        m_records.capacity() - m_records.size() < count) {
+        RecordStore::ReadRecords(file, count, now);
+        return;
+    }
+    // Moving past a trip costs about a fifth of building it, so the first
+    // thread takes a little more than half.
+    const std::uint32_t earlier = count / 2 + count / 20;
+    LaterTrips later(file, m_records, earlier, count - earlier);
+    const auto readLater = [&later, &now] {
+        for (std::uint32_t i = 0; i < later.skip; ++i) {
+            if (!SkipTrip(later.view))
+                return;
+            if (i % kRecordsPerRelease == kRecordsPerRelease - 1) {
+                if (later.stop.load(std::memory_order_relaxed))
+                    return;
+                later.view.ReleaseReadPages();
+            }
+        }
+        later.reachedFirst = true;
+        try {
+            for (std::uint32_t i = later.first; i < later.count; ++i) {
+                TripRecord* record = ::new (later.records.ReservedSlot(i)) TripRecord(now);
+                try {
+                    ReadFields(later.view, *record, later.texts);
+                } catch (...) {
+                    std::destroy_at(record);
+                    throw;
+                }
+                ++later.built;
+                if (later.built % kRecordsPerRelease == 0) {
+                    if (later.stop.load(std::memory_order_relaxed))
+                        return;
+                    later.view.ReleaseReadPages();
+                }
+            }
+        } catch (...) {
+            later.error = std::current_exception();
+        }
+    };
+    std::thread helper;
+    try {
+        helper = std::thread(readLater);
+    } catch (const std::system_error&) {
+        RecordStore::ReadRecords(file, count, now);
+        return;
+    }
+    try {
+        RecordStore::ReadRecords(file, earlier, now);
+    } catch (...) {
+        later.stop = true;
+        helper.join();
+        later.DestroyBuilt();
+        throw;
+    }
+    helper.join();
+    if (!later.reachedFirst) {
+        RecordStore::ReadRecords(file, count - earlier, now);
+        return;
+    }
+    if (later.error) {
+        later.DestroyBuilt();
+        std::rethrow_exception(later.error);
+    }
+    try {
+        m_texts.Adopt(later.texts);
+    } catch (...) {
+        later.DestroyBuilt();
+        throw;
+    }
+    m_records.AdoptBuilt(later.built);
+    file.ContinueAfter(later.view);
+}
