@@ -22,7 +22,7 @@ MFile::MFile(int fd)
 
 MFile::~MFile() {
     Unmap();
-    if (m_fd >= 0) {
+    if (m_fd >= 0 && m_writeAt < 0) {
         try {
             FlushWrites();
         } catch (const MExcept&) {
@@ -44,7 +44,7 @@ MFile::MFile(MFile&& other) noexcept
 MFile& MFile::operator=(MFile&& other) noexcept {
     if (this != &other) {
         Unmap();
-        if (m_fd >= 0)
+        if (m_fd >= 0 && m_writeAt < 0)
             ::close(m_fd);
         m_fd = std::exchange(other.m_fd, -1);
         m_buffer = std::move(other.m_buffer);
@@ -56,6 +56,7 @@ MFile& MFile::operator=(MFile&& other) noexcept {
         m_mapPopulated = other.m_mapPopulated;
         m_guardSlot = std::exchange(other.m_guardSlot, -1);
         m_mapBorrowed = other.m_mapBorrowed;
+        m_writeAt = other.m_writeAt;
         m_readPos = other.m_readPos;
         m_readEnd = other.m_readEnd;
         m_writeEnd = other.m_writeEnd;
@@ -149,10 +150,15 @@ void MFile::WriteSlow(const void* data, std::size_t size) {
 }
 
 void MFile::FlushWrites() {
-    const off_t start = m_writeback && m_writeEnd != 0 ? ::lseek(m_fd, 0, SEEK_CUR) : -1;
+    if (m_writeEnd == 0)
+        return;
+    const off_t start = m_writeAt >= 0 ? m_writeAt : m_writeback ? ::lseek(m_fd, 0, SEEK_CUR) : -1;
     std::size_t done = 0;
     while (done < m_writeEnd) {
-        const ssize_t put = ::write(m_fd, m_buffer.get() + done, m_writeEnd - done);
+        const ssize_t put =
+            m_writeAt >= 0
+                ? ::pwrite(m_fd, m_buffer.get() + done, m_writeEnd - done, m_writeAt + done)
+                : ::write(m_fd, m_buffer.get() + done, m_writeEnd - done);
         if (put < 0) {
             if (errno == EINTR)
                 continue;
@@ -165,8 +171,10 @@ void MFile::FlushWrites() {
         }
         done += static_cast<std::size_t>(put);
     }
+    if (m_writeAt >= 0)
+        m_writeAt += static_cast<off_t>(done);
     // Only a head start: Sync() still reports whether the data reached the disk.
-    if (start >= 0)
+    if (m_writeback && start >= 0)
         ::sync_file_range(m_fd, start, static_cast<off_t>(done), SYNC_FILE_RANGE_WRITE);
     m_writeEnd = 0;
 }
@@ -182,6 +190,8 @@ void MFile::DropReadBuffer() {
 }
 
 std::uint64_t MFile::Tell() {
+    if (m_writeAt >= 0)
+        return static_cast<std::uint64_t>(m_writeAt) + m_writeEnd;
     if (m_map != nullptr)
         return m_mapOffset + m_readPos;
     const off_t position = ::lseek(m_fd, 0, SEEK_CUR);
@@ -372,6 +382,16 @@ void MFile::ContinueAfter(const MFile& view) {
     // What the view brought in is not brought in again; what it let go of
     // is let go of again at the next release, which costs next to nothing.
     m_mapPopulated = std::max(m_mapPopulated, view.m_mapPopulated);
+}
+
+MFile MFile::WriterAt(std::uint64_t position) const {
+    MFile writer;
+    writer.m_fd = m_fd;
+    writer.m_writeAt = static_cast<std::int64_t>(position);
+    writer.m_buffer.reset(new std::uint8_t[kBufferSize]);
+    writer.m_readBase = writer.m_buffer.get();
+    writer.m_writeback = m_writeback;
+    return writer;
 }
 
 void MFile::Unmap() {

@@ -54,6 +54,11 @@ public:
     MFile MappedView() const;
     // Goes on from where the view stopped reading, with what it met there.
     void ContinueAfter(const MFile& view);
+    // A writer of the same file from `position` on, with a buffer of its
+    // own: for a second thread that writes a later part of the file while
+    // this one writes the part before. It never moves this file's position;
+    // it must be flushed before this file is closed, and must not outlive it.
+    MFile WriterAt(std::uint64_t position) const;
     // For a mapped file read from start to end: lets go of the mapped pages
     // already read and brings in the next ones, so that a large file never
     // lies in memory whole beside what is built from it. Nothing for a file
@@ -130,6 +135,8 @@ private:
     std::size_t m_mapPopulated = 0; // mapped bytes brought in, from the start
     int m_guardSlot = -1;
     bool m_mapBorrowed = false; // a view's mapping belongs to another file
+    // Where a writer view writes next; -1 for a file that owns its descriptor.
+    std::int64_t m_writeAt = -1;
     std::size_t m_readPos = 0;  // next unread byte in the read buffer
     std::size_t m_readEnd = 0;  // bytes held in the read buffer
     std::size_t m_writeEnd = 0; // bytes waiting in the write buffer

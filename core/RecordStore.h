@@ -217,8 +217,10 @@ public:
     void MoveCategoryToUnfiled(std::uint32_t index) override;
 
 protected:
-    // A large store of a mapped file is read on two threads (TripStoreRead.cpp).
+    // A large store is read (from a mapped file) and written on two threads
+    // (TripStoreOnTwoThreads.cpp).
     void ReadRecords(MFile& file, std::uint32_t count, const MTime& now) override;
+    void WriteRecords(MFile& file) const override;
 };
 
 class ExpenseStore : public TypedStore<ExpenseRecord> {

@@ -127,10 +127,16 @@ bool SkipTrip(MFile& file) {
 
 namespace {
 
-// A note longer than the file's string capacity would make the whole file
-// unreadable, so it is cut to what a reader accepts.
+// What is written of a note: up to its first NUL, as a string is written,
+// and no longer than a reader accepts (a longer note would make the whole
+// file unreadable).
+std::string_view WrittenNote(const NoteString& note) {
+    const std::string_view text = note.View().substr(0, kNoteCapacity - 1);
+    return text.substr(0, text.find('\0'));
+}
+
 void WriteNote(MFile& file, const NoteString& note) {
-    WriteString(file, note.View().substr(0, kNoteCapacity - 1));
+    WriteString(file, WrittenNote(note));
 }
 
 } // namespace
@@ -238,6 +244,10 @@ void WriteRecord(MFile& file, const TripRecord& record) {
     record.End.Write(file);
     WriteU32(file, record.VehicleId);
     WriteNote(file, record.Note);
+}
+
+std::size_t StoredSize(const TripRecord& record) {
+    return TripLayout::kSize + WrittenNote(record.Note).size();
 }
 
 void ReadRecord(MFile& file, ExpenseRecord& record, TextArena& texts) {

@@ -133,6 +133,8 @@ void ReadRecord(MFile& file, ExpenseRecord& record, TextArena& texts);
 // reader would take for it. False, with nothing moved, when it is not all in
 // place in the read buffer or mapping, or a length is beyond its capacity.
 bool SkipTrip(MFile& file);
+// The bytes WriteRecord writes for the trip.
+std::size_t StoredSize(const TripRecord& record);
 
 void WriteRecord(MFile& file, const VehicleRecord& record);
 void WriteRecord(MFile& file, const ServiceTypeRecord& record);
