@@ -38,8 +38,9 @@ MFile::MFile(MFile&& other) noexcept
       m_map(std::exchange(other.m_map, nullptr)), m_mapSize(std::exchange(other.m_mapSize, 0)),
       m_mapOffset(other.m_mapOffset), m_mapReleased(other.m_mapReleased),
       m_mapPopulated(other.m_mapPopulated), m_guardSlot(std::exchange(other.m_guardSlot, -1)),
-      m_mapBorrowed(other.m_mapBorrowed), m_readPos(other.m_readPos), m_readEnd(other.m_readEnd),
-      m_writeEnd(other.m_writeEnd), m_metEnd(other.m_metEnd), m_writeback(other.m_writeback) {}
+      m_mapBorrowed(other.m_mapBorrowed), m_writeAt(other.m_writeAt), m_readPos(other.m_readPos),
+      m_readEnd(other.m_readEnd), m_writeEnd(other.m_writeEnd), m_metEnd(other.m_metEnd),
+      m_writeback(other.m_writeback) {}
 
 MFile& MFile::operator=(MFile&& other) noexcept {
     if (this != &other) {
@@ -335,18 +336,17 @@ bool MFile::MapRestForReading() {
 void MFile::ReleaseReadPages() {
     // In steps of whole pages; the window brought in ahead keeps the reader
     // off page faults.
-    constexpr std::size_t kStep = kReleaseStep;
     if (m_map == nullptr)
         return;
     char* base = static_cast<char*>(m_map);
-    const std::size_t read = m_readPos / kStep * kStep;
+    const std::size_t read = m_readPos / kReleaseStep * kReleaseStep;
     if (read > m_mapReleased) {
         // The pages were only read: dropping them from this mapping leaves
         // them in the page cache, and reading them again reads the file.
         ::madvise(base + m_mapReleased, read - m_mapReleased, MADV_DONTNEED);
         m_mapReleased = read;
     }
-    const std::size_t ahead = std::min(m_mapSize, read + 2 * kStep);
+    const std::size_t ahead = std::min(m_mapSize, read + 2 * kReleaseStep);
     if (ahead > m_mapPopulated) {
         // Only a hint: a part cut off meanwhile faults when read, and the
         // guard stands in for it.
