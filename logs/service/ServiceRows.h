@@ -82,9 +82,7 @@ private:
     std::int64_t m_now;
     std::unordered_map<std::uint32_t, const ServiceTypeRecord*> m_types;
     // The readings of the vehicles by identifier, ordered by it.
-    using Reading = std::pair<std::uint32_t, std::int32_t>;
-    std::int32_t* ReadingOf(std::uint32_t vehicleId) const;
-    mutable std::vector<Reading> m_readings;
+    mutable std::vector<std::pair<std::uint32_t, std::int32_t>> m_readings;
 };
 
 std::string ServiceCellText(const ServiceRecord& entry, int column,
