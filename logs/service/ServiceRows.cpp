@@ -10,8 +10,6 @@
 #include <cstdio>
 #include <limits>
 #include <string_view>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 namespace {
@@ -129,78 +127,12 @@ bool ServiceRowContext::HasTimeSchedule(const ServiceRecord& entry) const {
     return type == nullptr || type->TimeUnit != static_cast<std::uint8_t>(TimeUnit::None);
 }
 
-namespace {
-
-using Reading = std::pair<std::uint32_t, std::int32_t>;
-
-// A trip store this large is gone through on two threads.
-constexpr std::size_t kTwoThreadTrips = 1 << 16;
-
-std::int32_t* FindReading(std::vector<Reading>& readings, std::uint32_t vehicleId) {
+std::int32_t* ServiceRowContext::ReadingOf(std::uint32_t vehicleId) const {
     const auto found = std::lower_bound(
-        readings.begin(), readings.end(), vehicleId,
+        m_readings.begin(), m_readings.end(), vehicleId,
         [](const Reading& reading, std::uint32_t id) { return reading.first < id; });
-    return found != readings.end() && found->first == vehicleId ? &found->second : nullptr;
+    return found != m_readings.end() && found->first == vehicleId ? &found->second : nullptr;
 }
-
-// Raises the readings (ordered by vehicle) by what the live records in
-// [begin, end) give: a trip its end reading, an entry its reading when it is
-// completed. Records of one vehicle mostly follow each other, so a reading is
-// looked up again only when the vehicle changes.
-template <typename Records, typename ReadingGiven>
-void RaiseReadings(std::vector<Reading>& readings, const Records& records, std::size_t begin,
-                   std::size_t end, ReadingGiven given) {
-    std::uint32_t lastId = 0;
-    std::int32_t* last = FindReading(readings, lastId);
-    for (std::size_t i = begin; i < end; ++i) {
-        const auto& record = records[i];
-        std::int32_t reading = 0;
-        if (record.IsDeleted() || !given(record, reading))
-            continue;
-        if (record.VehicleId != lastId) {
-            lastId = record.VehicleId;
-            last = FindReading(readings, lastId);
-        }
-        if (last != nullptr && reading > *last)
-            *last = reading;
-    }
-}
-
-bool TripEnd(const TripRecord& trip, std::int32_t& reading) {
-    reading = trip.EndOdometer;
-    return true;
-}
-
-bool CompletedReading(const ServiceRecord& entry, std::int32_t& reading) {
-    reading = entry.Odometer;
-    return entry.IsCompleted();
-}
-
-// The readings raised by the trips. A million trips are a hundred megabytes
-// to go through, which two cores do in about half the time: the second half
-// raises readings of its own, and the higher of the two counts. Nothing
-// changes the trips meanwhile, as they only change on the calling thread.
-void RaiseByTrips(std::vector<Reading>& readings, const TripStore::RecordRange& trips) {
-    const std::size_t count = trips.size();
-    const std::size_t half = count / 2;
-    std::vector<Reading> later;
-    std::thread helper;
-    if (count >= kTwoThreadTrips) {
-        later = readings;
-        try {
-            helper = std::thread([&] { RaiseReadings(later, trips, half, count, TripEnd); });
-        } catch (const std::system_error&) {
-        }
-    }
-    RaiseReadings(readings, trips, 0, helper.joinable() ? half : count, TripEnd);
-    if (!helper.joinable())
-        return;
-    helper.join();
-    for (std::size_t i = 0; i < readings.size(); ++i)
-        readings[i].second = std::max(readings[i].second, later[i].second);
-}
-
-} // namespace
 
 std::int32_t ServiceRowContext::CurrentReading(const ServiceRecord& entry) const {
     // The readings of every vehicle at once, at the first question: one pass
@@ -222,11 +154,26 @@ std::int32_t ServiceRowContext::CurrentReading(const ServiceRecord& entry) const
             std::unique(m_readings.begin(), m_readings.end(),
                         [](const Reading& a, const Reading& b) { return a.first == b.first; }),
             m_readings.end());
-        RaiseByTrips(m_readings, m_document.Trips().Records());
-        const ServiceStore::RecordRange& services = m_document.Services().Records();
-        RaiseReadings(m_readings, services, 0, services.size(), CompletedReading);
+        // Records of one vehicle mostly follow each other: its reading is
+        // looked up again only when the vehicle changes.
+        std::uint32_t lastId = 0;
+        std::int32_t* last = ReadingOf(lastId);
+        const auto raise = [&](std::uint32_t vehicleId, std::int32_t reading) {
+            if (vehicleId != lastId) {
+                lastId = vehicleId;
+                last = ReadingOf(vehicleId);
+            }
+            if (last != nullptr && reading > *last)
+                *last = reading;
+        };
+        for (const TripRecord& trip : m_document.Trips().Records())
+            if (!trip.IsDeleted())
+                raise(trip.VehicleId, trip.EndOdometer);
+        for (const ServiceRecord& done : m_document.Services().Records())
+            if (!done.IsDeleted() && done.IsCompleted())
+                raise(done.VehicleId, done.Odometer);
     }
-    const std::int32_t* known = FindReading(m_readings, entry.VehicleId);
+    const std::int32_t* known = ReadingOf(entry.VehicleId);
     return known != nullptr ? *known : 0;
 }
 

@@ -216,8 +216,8 @@ TEST(ServiceRowContextReadings, EqualCurrentOdometerOfTheEntrysVehicle) {
     std::mt19937 random(23);
     const auto pick = [&random](unsigned below) { return static_cast<int>(random() % below); };
     // Shared and unknown vehicle identifiers, deleted records of every kind.
-    const auto add = [&pick](auto& store, auto record, auto reading, int count) {
-        for (int i = count; i > 0; --i) {
+    const auto add = [&pick](auto& store, auto record, auto reading, unsigned most) {
+        for (int i = pick(most); i > 0; --i) {
             auto& added = store.Append(record);
             added.Flags = pick(2) == 0 ? 0 : RecordFlags::Deleted;
             added.VehicleId = static_cast<std::uint32_t>(pick(5));
@@ -226,30 +226,13 @@ TEST(ServiceRowContextReadings, EqualCurrentOdometerOfTheEntrysVehicle) {
     };
     for (int round = 0; round < 50; ++round) {
         TvDocument document;
-        add(document.Vehicles(), VehicleRecord(), &VehicleRecord::Odometer,
-            round == 0 ? 5 : pick(5));
-        // The first round has every vehicle and trips enough to be gone
-        // through on two threads, with the highest readings of two vehicles
-        // in either half.
-        add(document.Trips(), TripRecord(MTime(0)), &TripRecord::EndOdometer,
-            round == 0 ? 70000 : pick(40));
-        if (round == 0) {
-            std::uint32_t id = 0;
-            for (VehicleRecord& vehicle : document.Vehicles().Records())
-                vehicle.VehicleId = id++;
-            TripStore::RecordRange& trips = document.Trips().Records();
-            trips[0].Flags = trips[trips.size() - 1].Flags = 0;
-            trips[0].VehicleId = 1;
-            trips[0].EndOdometer = 4000;
-            trips[trips.size() - 1].VehicleId = 2;
-            trips[trips.size() - 1].EndOdometer = 5000;
-        }
-        add(document.Services(), ServiceRecord(MTime(0)), &ServiceRecord::Odometer, pick(20));
+        add(document.Vehicles(), VehicleRecord(), &VehicleRecord::Odometer, 5);
+        add(document.Trips(), TripRecord(MTime(0)), &TripRecord::EndOdometer, 40);
+        add(document.Services(), ServiceRecord(MTime(0)), &ServiceRecord::Odometer, 20);
         for (ServiceRecord& entry : document.Services().Records())
             entry.ServiceFlags = static_cast<std::uint16_t>(pick(2));
         const ServiceRowContext context(document);
-        ServiceRecord entry{MTime(0)};
-        for (entry.VehicleId = 0; entry.VehicleId < 6; ++entry.VehicleId) {
+        for (const ServiceRecord& entry : document.Services().Records()) {
             const VehicleRecord* vehicle = document.Vehicles().FindVehicle(entry.VehicleId);
             EXPECT_EQ(context.CurrentReading(entry),
                       vehicle != nullptr ? document.CurrentOdometer(*vehicle) : 0);
