@@ -132,11 +132,13 @@ void ChunkArena::Adopt(ChunkArena& other) {
     other.WaitForPrefault();
     // Room for what MapBlock and Release push later, as they expect.
     m_blocks.reserve(m_blocks.size() + other.m_blocks.size() + 1);
-    m_spares.reserve(std::max(m_spares.size() + other.m_spares.size(), m_blocks.capacity()));
+    m_spares.reserve(m_blocks.capacity());
     m_blocks.insert(m_blocks.end(), other.m_blocks.begin(), other.m_blocks.end());
-    m_spares.insert(m_spares.end(), other.m_spares.begin(), other.m_spares.end());
     other.m_blocks.clear();
-    other.m_spares.clear();
+    // The two were filled side by side and are full now: spares neither
+    // took would only stay in memory until the next Release.
+    Unmap(m_spares);
+    Unmap(other.m_spares);
     other.m_next = other.m_end = nullptr;
     other.m_nextBlockSize = kFirstBlockSize;
 }

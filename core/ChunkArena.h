@@ -39,9 +39,10 @@ public:
     // Exchanges the blocks with other's: what either handed out now belongs
     // to the other one.
     void Swap(ChunkArena& other);
-    // Takes other's blocks and spares beside its own: what other handed out
-    // now belongs to this one, and other is empty. Throws std::bad_alloc,
-    // and then nothing has moved.
+    // For two arenas filled side by side and now full: takes other's blocks
+    // beside its own, so that what other handed out now belongs to this one,
+    // and gives back the spares of both. Other is empty. Throws
+    // std::bad_alloc, and then nothing has changed.
     void Adopt(ChunkArena& other);
 
 private:

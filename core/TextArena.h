@@ -13,8 +13,10 @@ public:
     void Release();
     // Exchanges the texts with other's; pointers to them stay valid.
     void Swap(TextArena& other);
-    // Takes other's texts beside its own; pointers to them stay valid and
-    // other is empty. Throws std::bad_alloc, and then nothing has moved.
+    // For two arenas filled side by side and now full: takes other's texts
+    // beside its own (pointers to them stay valid; other is empty) and gives
+    // back the blocks kept from before that neither took. Throws
+    // std::bad_alloc, and then nothing has changed.
     void Adopt(TextArena& other);
 
 private:
