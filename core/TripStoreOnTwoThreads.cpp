@@ -9,6 +9,7 @@
 #include <new>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 // A million trips take most of the time a large file takes to read or
 // write, on one core of two. A second thread takes the later trips.
@@ -55,6 +56,17 @@ struct LaterTrips {
     std::exception_ptr error;
 };
 
+// Starts work on a thread of its own; false when the system gives none, and
+// the caller then does it all itself.
+template <typename Work> bool StartThread(std::thread& thread, Work work) {
+    try {
+        thread = std::thread(std::move(work));
+        return true;
+    } catch (const std::system_error&) {
+        return false;
+    }
+}
+
 } // namespace
 
 void TripStore::ReadRecords(MFile& file, std::uint32_t count, const MTime& now) {
@@ -99,9 +111,7 @@ void TripStore::ReadRecords(MFile& file, std::uint32_t count, const MTime& now) 
         }
     };
     std::thread helper;
-    try {
-        helper = std::thread(readLater);
-    } catch (const std::system_error&) {
+    if (!StartThread(helper, readLater)) {
         RecordStore::ReadRecords(file, count, now);
         return;
     }
@@ -165,9 +175,7 @@ void TripStore::WriteRecords(MFile& file) const {
         }
     };
     std::thread helper;
-    try {
-        helper = std::thread(writeLater);
-    } catch (const std::system_error&) {
+    if (!StartThread(helper, writeLater)) {
         TypedStore::WriteRecords(file);
         return;
     }
