@@ -57,6 +57,7 @@ bool TvDocument::OnOpenDocument(const std::string& path, EarlyRead* early) {
         DataStores* read = early->Wait();
         if (read != nullptr && FileIdentity::OfPath(path) == early->Identity()) {
             m_stores.Swap(*read);
+            StoresChanged();
             m_pathName = path;
             m_fileIdentity = early->Identity();
             return true;
@@ -64,7 +65,9 @@ bool TvDocument::OnOpenDocument(const std::string& path, EarlyRead* early) {
     }
     std::optional<FileIdentity> identity;
     try {
-        if (!m_stores.ReadFile(path, true, identity))
+        const bool read = m_stores.ReadFile(path, true, identity);
+        StoresChanged();
+        if (!read)
             InitNewDocument();
     } catch (const MExcept& error) {
         // Nothing read, so nothing may be saved over any file. The document
@@ -201,6 +204,7 @@ void TvDocument::DeleteContents() {
     ++m_contentsGeneration;
     DropFilterReferences();
     m_stores.Clear();
+    StoresChanged();
 }
 
 void TvDocument::DropFilterReferences() {
@@ -229,6 +233,70 @@ void TvDocument::MarkEmpty() {
 std::int32_t TvDocument::CurrentOdometer(const VehicleRecord& vehicle) const {
     return std::max(m_stores.Trips.MaxTripOdometer(vehicle),
                     m_stores.Services.MaxServiceOdometer(vehicle));
+}
+
+std::int32_t TvDocument::CurrentReadingOf(std::uint32_t vehicleId) const {
+    const auto& readings = Readings().readings;
+    const auto found =
+        std::lower_bound(readings.begin(), readings.end(), vehicleId,
+                         [](const auto& reading, std::uint32_t id) { return reading.first < id; });
+    return found != readings.end() && found->first == vehicleId ? found->second : 0;
+}
+
+const TvDocument::KeptReadings& TvDocument::Readings() const {
+    const std::uint64_t version = m_storesVersion.load(std::memory_order_relaxed);
+    const std::size_t vehicles = m_stores.Vehicles.Records().size();
+    const std::size_t trips = m_stores.Trips.Records().size();
+    const std::size_t services = m_stores.Services.Records().size();
+    KeptReadings& kept = m_readings;
+    if (kept.gathered && kept.version == version && kept.vehicles == vehicles &&
+        kept.trips == trips && kept.services == services)
+        return kept;
+    // One pass over the trips and one over the service entries for all
+    // vehicles, instead of two per vehicle: on a large file those cost more
+    // than reading it.
+    kept.gathered = false;
+    kept.readings.clear();
+    for (const VehicleRecord& vehicle : m_stores.Vehicles.Records())
+        kept.readings.emplace_back(vehicle.VehicleId, vehicle.Odometer);
+    std::stable_sort(kept.readings.begin(), kept.readings.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    kept.readings.erase(
+        std::unique(kept.readings.begin(), kept.readings.end(),
+                    [](const auto& a, const auto& b) { return a.first == b.first; }),
+        kept.readings.end());
+    if (!kept.readings.empty()) {
+        // Records of one vehicle mostly follow each other: its reading is
+        // looked up again only when the vehicle changes.
+        std::uint32_t lastId = 0;
+        std::int32_t* last = nullptr;
+        bool looked = false;
+        const auto raise = [&](std::uint32_t id, std::int32_t reading) {
+            if (!looked || id != lastId) {
+                looked = true;
+                lastId = id;
+                const auto found = std::lower_bound(
+                    kept.readings.begin(), kept.readings.end(), id,
+                    [](const auto& entry, std::uint32_t key) { return entry.first < key; });
+                last =
+                    found != kept.readings.end() && found->first == id ? &found->second : nullptr;
+            }
+            if (last != nullptr && reading > *last)
+                *last = reading;
+        };
+        for (const TripRecord& trip : m_stores.Trips.Records())
+            if (!trip.IsDeleted())
+                raise(trip.VehicleId, trip.EndOdometer);
+        for (const ServiceRecord& done : m_stores.Services.Records())
+            if (!done.IsDeleted() && done.IsCompleted())
+                raise(done.VehicleId, done.Odometer);
+    }
+    kept.version = version;
+    kept.vehicles = vehicles;
+    kept.trips = trips;
+    kept.services = services;
+    kept.gathered = true;
+    return kept;
 }
 
 bool TvDocument::IsAllCategories(const CategoryEntry* filter) {

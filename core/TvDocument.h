@@ -7,6 +7,7 @@
 #include "OutputGuard.h"
 #include "RecordStore.h"
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -76,6 +77,15 @@ public:
     // The larger of the vehicle's greatest trip and completed-service
     // odometer readings; never below the vehicle's own reading.
     std::int32_t CurrentOdometer(const VehicleRecord& vehicle) const;
+    // CurrentOdometer of the first vehicle with the identifier, deleted
+    // records left out; 0 when no vehicle has it. Every vehicle's reading
+    // comes from one pass over the trips and the service entries, which is
+    // kept for the next question until the stores change: an emptying, a
+    // read, a change in the number of records, or StoresChanged().
+    std::int32_t CurrentReadingOf(std::uint32_t vehicleId) const;
+    // Whoever changes records in place says so, from any thread: the kept
+    // readings are not used again.
+    void StoresChanged() { m_storesVersion.fetch_add(1, std::memory_order_relaxed); }
 
     // True when a category filter lets every record through: no entry, or an
     // entry named exactly "All".
@@ -147,6 +157,20 @@ private:
     // Counts the emptyings of the stores: tells a save that asked the user
     // whether the data it was saving is still there.
     std::uint64_t m_contentsGeneration = 0;
+    // Counts the changes to the stores that the record counts do not show.
+    std::atomic<std::uint64_t> m_storesVersion{0};
+    // The readings of CurrentReadingOf, by vehicle identifier, with what
+    // the stores were when they were gathered.
+    struct KeptReadings {
+        std::uint64_t version = 0;
+        std::size_t vehicles = 0;
+        std::size_t trips = 0;
+        std::size_t services = 0;
+        bool gathered = false;
+        std::vector<std::pair<std::uint32_t, std::int32_t>> readings;
+    };
+    mutable KeptReadings m_readings;
+    const KeptReadings& Readings() const;
     TraceLog* m_traceLog = nullptr;
     std::string m_lastError;
     // The data file, as it is named now and as it was last read or

@@ -52,6 +52,7 @@ void CTvDeskDoc::ApplyChange(const std::function<DocumentChange()>& change) {
     {
         const std::lock_guard lock(m_storesLock);
         applied = change();
+        StoresChanged();
         if (m_changeListener)
             m_changeListener(applied);
     }

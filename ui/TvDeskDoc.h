@@ -45,8 +45,12 @@ public:
     // so does the change listener it is told to; the views hear of it after.
     void ApplyChange(const std::function<DocumentChange()>& change);
     // Held while the stores change, so that another thread (the recovery
-    // journal's writer) may read them under it.
-    std::mutex& StoresLock() { return m_storesLock; }
+    // journal's writer) may read them under it. Who asks for it may change
+    // them: what was gathered from the stores is gathered again.
+    std::mutex& StoresLock() {
+        StoresChanged();
+        return m_storesLock;
+    }
     // Told of every change under the stores lock; must be quick. Empty: none.
     void SetChangeListener(std::function<void(const DocumentChange&)> listener) {
         m_changeListener = std::move(listener);

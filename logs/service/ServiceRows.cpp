@@ -127,54 +127,8 @@ bool ServiceRowContext::HasTimeSchedule(const ServiceRecord& entry) const {
     return type == nullptr || type->TimeUnit != static_cast<std::uint8_t>(TimeUnit::None);
 }
 
-std::int32_t* ServiceRowContext::ReadingOf(std::uint32_t vehicleId) const {
-    const auto found = std::lower_bound(
-        m_readings.begin(), m_readings.end(), vehicleId,
-        [](const Reading& reading, std::uint32_t id) { return reading.first < id; });
-    return found != m_readings.end() && found->first == vehicleId ? &found->second : nullptr;
-}
-
 std::int32_t ServiceRowContext::CurrentReading(const ServiceRecord& entry) const {
-    // The readings of every vehicle at once, at the first question: one pass
-    // over the trips and one over the service entries instead of two per
-    // vehicle, which on a large file cost more than reading it. Without
-    // vehicles there is nothing to count.
-    if (m_readings.empty()) {
-        // CurrentOdometer: the vehicle's own reading, raised by its trips'
-        // end readings and its completed entries' readings, deleted records
-        // left out; the first vehicle with an identifier counts, as
-        // FindVehicle finds it.
-        for (const VehicleRecord& vehicle : m_document.Vehicles().Records())
-            m_readings.emplace_back(vehicle.VehicleId, vehicle.Odometer);
-        if (m_readings.empty())
-            return 0;
-        std::stable_sort(m_readings.begin(), m_readings.end(),
-                         [](const Reading& a, const Reading& b) { return a.first < b.first; });
-        m_readings.erase(
-            std::unique(m_readings.begin(), m_readings.end(),
-                        [](const Reading& a, const Reading& b) { return a.first == b.first; }),
-            m_readings.end());
-        // Records of one vehicle mostly follow each other: its reading is
-        // looked up again only when the vehicle changes.
-        std::uint32_t lastId = 0;
-        std::int32_t* last = ReadingOf(lastId);
-        const auto raise = [&](std::uint32_t vehicleId, std::int32_t reading) {
-            if (vehicleId != lastId) {
-                lastId = vehicleId;
-                last = ReadingOf(vehicleId);
-            }
-            if (last != nullptr && reading > *last)
-                *last = reading;
-        };
-        for (const TripRecord& trip : m_document.Trips().Records())
-            if (!trip.IsDeleted())
-                raise(trip.VehicleId, trip.EndOdometer);
-        for (const ServiceRecord& done : m_document.Services().Records())
-            if (!done.IsDeleted() && done.IsCompleted())
-                raise(done.VehicleId, done.Odometer);
-    }
-    const std::int32_t* known = ReadingOf(entry.VehicleId);
-    return known != nullptr ? *known : 0;
+    return m_document.CurrentReadingOf(entry.VehicleId);
 }
 
 ServiceStatus ServiceRowContext::StatusOf(const ServiceRecord& entry) const {

@@ -81,10 +81,6 @@ private:
     const TvDocument& m_document;
     std::int64_t m_now;
     std::unordered_map<std::uint32_t, const ServiceTypeRecord*> m_types;
-    // The readings of the vehicles by identifier, ordered by it.
-    using Reading = std::pair<std::uint32_t, std::int32_t>;
-    std::int32_t* ReadingOf(std::uint32_t vehicleId) const;
-    mutable std::vector<Reading> m_readings;
 };
 
 std::string ServiceCellText(const ServiceRecord& entry, int column,

@@ -27,6 +27,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <set>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -315,6 +316,29 @@ TEST(UndoHistory, UndoingEveryEditGivesBackTheFileAndRedoingGivesTheEditedOne) {
         document.UndoStack().setIndex(document.UndoStack().count());
         ASSERT_TRUE(document.OnSaveDocument(path("redone.tv")));
         EXPECT_EQ(FileBytes(path("redone.tv")), FileBytes(path("edited.tv")));
+    }
+}
+
+// The readings kept between questions follow every kind of edit, also those
+// that change records in place (deletions, units, undo).
+TEST(UndoHistory, KeptVehicleReadingsFollowEveryEdit) {
+    for (std::uint64_t seed = 1; seed <= 6; ++seed) {
+        SCOPED_TRACE(seed);
+        CTvDeskDoc document;
+        GenerateSample(document,
+                       {.Vehicles = 4, .Trips = 60, .Services = 30, .Expenses = 20, .Seed = seed});
+        RandomEditor editor(document, seed);
+        for (int step = 0; step < 80; ++step) {
+            SCOPED_TRACE(step);
+            std::set<std::uint32_t> seen;
+            for (const VehicleRecord& vehicle : document.Vehicles().Records()) {
+                if (seen.insert(vehicle.VehicleId).second) {
+                    ASSERT_EQ(document.CurrentReadingOf(vehicle.VehicleId),
+                              document.CurrentOdometer(vehicle));
+                }
+            }
+            editor.EditOnce();
+        }
     }
 }
 
