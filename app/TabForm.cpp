@@ -111,6 +111,16 @@ CTabForm::CTabForm(CTvDeskDoc& document, QWidget* parent)
         if (change.IsReplay() &&
             (change.Find(StoreKind::Vehicles) != nullptr || change.TouchesCategories()))
             RebuildVehicleBox();
+        // Whether an entry is past due hangs on the entries, their types and
+        // the vehicles' readings, which trips raise: the count follows every
+        // edit, undo and redo of them.
+        for (const StoreKind kind : {StoreKind::Trips, StoreKind::Services, StoreKind::Vehicles,
+                                     StoreKind::ServiceTypes}) {
+            if (change.Find(kind) != nullptr) {
+                ShowPastDueCount();
+                break;
+            }
+        }
     });
     // The stores are about to be emptied: no item may keep a record.
     connect(&m_document, &CTvDeskDoc::contentsCleared, this, [this] {

@@ -1,6 +1,9 @@
 #include "TabForm.h"
 #include "LogView.h"
 #include "MessageBox.h"
+#include "SampleGenerator.h"
+#include "ServiceDue.h"
+#include "TripCommands.h"
 #include "TvDeskDoc.h"
 
 #include <QCheckBox>
@@ -13,6 +16,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <gtest/gtest.h>
+#include <set>
 
 namespace {
 
@@ -294,6 +298,31 @@ TEST_F(TabFormTest, EmptyingTheDocumentLeavesNoRecordInTheBoxes) {
     EXPECT_EQ(Vehicles()->count(), 0);
     EXPECT_EQ(Categories()->count(), 0);
     EXPECT_EQ(m_document.SelectedVehicle, nullptr);
+}
+
+// Raising the vehicles' readings through their trips moves entries past due;
+// the count on the button follows each edit and each undo.
+TEST(TabFormPastDue, TheCountFollowsTheEditsOfTrips) {
+    CTvDeskDoc document;
+    GenerateSample(document, {.Vehicles = 3, .Trips = 3000, .Services = 60, .Expenses = 100});
+    CTabForm form{document};
+    document.UpdateAllViews(nullptr, 0);
+    QAbstractButton* button = form.findChildren<QRadioButton*>().at(LogIndex::kServiceLog);
+    const QString before = button->text();
+    std::set<std::uint32_t> raised;
+    for (std::uint32_t index = 0; index < document.Trips().Count(); ++index) {
+        TripRecord trip = document.Trips().Records()[index];
+        if (trip.IsDeleted() || !raised.insert(trip.VehicleId).second)
+            continue;
+        trip.EndOdometer = kMaxOdometer;
+        document.Push(
+            new CEditTripCommand(document, index, document.Trips().Records()[index], trip));
+        const std::size_t due = CountPastDue(document, ServiceRowContext(document));
+        EXPECT_EQ(button->text(), QString("&Service Log (%1)").arg(due));
+    }
+    EXPECT_NE(button->text(), before);
+    document.UndoStack().setIndex(0);
+    EXPECT_EQ(button->text(), before);
 }
 
 } // namespace

@@ -27,7 +27,6 @@
 #include <fstream>
 #include <iterator>
 #include <random>
-#include <set>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -323,22 +322,14 @@ TEST(UndoHistory, UndoingEveryEditGivesBackTheFileAndRedoingGivesTheEditedOne) {
 // that change records in place (deletions, units, undo).
 TEST(UndoHistory, KeptVehicleReadingsFollowEveryEdit) {
     for (std::uint64_t seed = 1; seed <= 6; ++seed) {
-        SCOPED_TRACE(seed);
         CTvDeskDoc document;
-        GenerateSample(document,
-                       {.Vehicles = 4, .Trips = 60, .Services = 30, .Expenses = 20, .Seed = seed});
+        GenerateSample(document, {.Vehicles = 4, .Trips = 60, .Services = 30, .Seed = seed});
         RandomEditor editor(document, seed);
-        for (int step = 0; step < 80; ++step) {
-            SCOPED_TRACE(step);
-            std::set<std::uint32_t> seen;
-            for (const VehicleRecord& vehicle : document.Vehicles().Records()) {
-                if (seen.insert(vehicle.VehicleId).second) {
-                    ASSERT_EQ(document.CurrentReadingOf(vehicle.VehicleId),
-                              document.CurrentOdometer(vehicle));
-                }
-            }
-            editor.EditOnce();
-        }
+        for (int step = 0; step < 80; ++step, editor.EditOnce())
+            for (const VehicleRecord& vehicle : document.Vehicles().Records())
+                ASSERT_EQ(document.CurrentReadingOf(vehicle.VehicleId),
+                          document.CurrentOdometer(vehicle))
+                    << "seed " << seed << ", step " << step;
     }
 }
 
