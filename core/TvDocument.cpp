@@ -235,12 +235,22 @@ std::int32_t TvDocument::CurrentOdometer(const VehicleRecord& vehicle) const {
                     m_stores.Services.MaxServiceOdometer(vehicle));
 }
 
-std::int32_t TvDocument::CurrentReadingOf(std::uint32_t vehicleId) const {
-    const auto& readings = Readings().readings;
+namespace {
+
+// The entry of the vehicle with the identifier in readings ordered by it;
+// null when there is none.
+template <typename Readings> auto* FindReading(Readings& readings, std::uint32_t vehicleId) {
     const auto found =
         std::lower_bound(readings.begin(), readings.end(), vehicleId,
                          [](const auto& reading, std::uint32_t id) { return reading.first < id; });
-    return found != readings.end() && found->first == vehicleId ? found->second : 0;
+    return found != readings.end() && found->first == vehicleId ? &*found : nullptr;
+}
+
+} // namespace
+
+std::int32_t TvDocument::CurrentReadingOf(std::uint32_t vehicleId) const {
+    const auto* found = FindReading(Readings().readings, vehicleId);
+    return found != nullptr ? found->second : 0;
 }
 
 const TvDocument::KeptReadings& TvDocument::Readings() const {
@@ -254,7 +264,7 @@ const TvDocument::KeptReadings& TvDocument::Readings() const {
         return kept;
     // One pass over the trips and one over the service entries for all
     // vehicles, instead of two per vehicle: on a large file those cost more
-    // than reading it.
+    // than reading it. Until it is done nothing is kept, should it throw.
     kept.gathered = false;
     kept.readings.clear();
     for (const VehicleRecord& vehicle : m_stores.Vehicles.Records())
@@ -269,20 +279,14 @@ const TvDocument::KeptReadings& TvDocument::Readings() const {
         // Records of one vehicle mostly follow each other: its reading is
         // looked up again only when the vehicle changes.
         std::uint32_t lastId = 0;
-        std::int32_t* last = nullptr;
-        bool looked = false;
+        auto* last = FindReading(kept.readings, lastId);
         const auto raise = [&](std::uint32_t id, std::int32_t reading) {
-            if (!looked || id != lastId) {
-                looked = true;
+            if (id != lastId) {
                 lastId = id;
-                const auto found = std::lower_bound(
-                    kept.readings.begin(), kept.readings.end(), id,
-                    [](const auto& entry, std::uint32_t key) { return entry.first < key; });
-                last =
-                    found != kept.readings.end() && found->first == id ? &found->second : nullptr;
+                last = FindReading(kept.readings, id);
             }
-            if (last != nullptr && reading > *last)
-                *last = reading;
+            if (last != nullptr && reading > last->second)
+                last->second = reading;
         };
         for (const TripRecord& trip : m_stores.Trips.Records())
             if (!trip.IsDeleted())
