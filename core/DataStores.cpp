@@ -35,6 +35,7 @@ void DataStores::Read(MFile& file) {
     Vehicles.Read(file);
     ServiceTypes.Read(file);
     Services.Read(file);
+    Trips.GatherReadingsOf(Vehicles.Records());
     Trips.Read(file);
     Expenses.Read(file);
 }

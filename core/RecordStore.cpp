@@ -295,6 +295,23 @@ void TripStore::MoveCategoryToUnfiled(std::uint32_t index) {
     MoveRecordsToUnfiled(*this, index);
 }
 
+std::optional<VehicleReadings> TripStore::TakeReadingsAsRead() {
+    if (!m_gathering)
+        return std::nullopt;
+    m_gathering = false;
+    return std::move(m_readingsAsRead);
+}
+
+void TripStore::ClearRecords() {
+    TypedStore::ClearRecords();
+    m_gathering = false;
+}
+
+void TripStore::ReadOneRecord(MFile& file, const MTime& now) {
+    TypedStore::ReadOneRecord(file, now);
+    Gather(m_records.back(), m_readingsAsRead);
+}
+
 const ExpenseRecord* ExpenseStore::PreviousFillUp(const VehicleRecord& vehicle,
                                                   std::int32_t odometer,
                                                   const ExpenseRecord* except) const {

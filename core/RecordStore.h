@@ -4,10 +4,12 @@
 #include "RecordList.h"
 #include "Records.h"
 #include "TextArena.h"
+#include "VehicleReadings.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -216,11 +218,38 @@ public:
     void MarkVehicleDeleted(const VehicleRecord& vehicle);
     void MoveCategoryToUnfiled(std::uint32_t index) override;
 
+    // The next Read also raises each of these vehicles' readings to the
+    // greatest end odometer of its live trips, while their bytes are at
+    // hand: a pass over a million trips afterwards costs more than that.
+    void GatherReadingsOf(const RecordList<VehicleRecord>& vehicles) {
+        m_readingsAsRead = VehicleReadings(vehicles);
+        m_gathering = true;
+    }
+    // What the last Read gathered, handed over once; none when nothing was
+    // asked for or the store was emptied since.
+    std::optional<VehicleReadings> TakeReadingsAsRead();
+    void Swap(TripStore& other) {
+        TypedStore::Swap(other);
+        std::swap(m_readingsAsRead, other.m_readingsAsRead);
+        std::swap(m_gathering, other.m_gathering);
+    }
+
 protected:
+    void ClearRecords() override;
+    void ReadOneRecord(MFile& file, const MTime& now) override;
     // A large store is read (from a mapped file) and written on two threads
     // (TripStoreOnTwoThreads.cpp).
     void ReadRecords(MFile& file, std::uint32_t count, const MTime& now) override;
     void WriteRecords(MFile& file) const override;
+
+private:
+    void Gather(const TripRecord& trip, VehicleReadings& readings) const {
+        if (m_gathering && !trip.IsDeleted())
+            readings.Raise(trip.VehicleId, trip.EndOdometer);
+    }
+
+    VehicleReadings m_readingsAsRead;
+    bool m_gathering = false;
 };
 
 class ExpenseStore : public TypedStore<ExpenseRecord> {

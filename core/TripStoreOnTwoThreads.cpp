@@ -50,6 +50,7 @@ struct LaterTrips {
     const std::uint32_t first; // the index of the first trip read here
     const std::uint32_t count;
     TextArena texts;
+    VehicleReadings readings;      // raised by the trips read here
     std::atomic<bool> stop{false}; // the first thread failed: nothing here counts
     bool reachedFirst = false;     // false: the first thread reads the rest itself
     std::uint32_t built = 0;
@@ -79,7 +80,8 @@ void TripStore::ReadRecords(MFile& file, std::uint32_t count, const MTime& now) 
     // thread takes a little more than half.
     const std::uint32_t earlier = count / 2 + count / 20;
     LaterTrips later(file, m_records, earlier, count - earlier);
-    const auto readLater = [&later, &now] {
+    later.readings = m_readingsAsRead;
+    const auto readLater = [this, &later, &now] {
         for (std::uint32_t i = 0; i < later.skip; ++i) {
             if (!SkipTrip(later.view))
                 return;
@@ -99,6 +101,7 @@ void TripStore::ReadRecords(MFile& file, std::uint32_t count, const MTime& now) 
                     std::destroy_at(record);
                     throw;
                 }
+                Gather(*record, later.readings);
                 ++later.built;
                 if (later.built % kRecordsPerRelease == 0) {
                     if (later.stop.load(std::memory_order_relaxed))
@@ -139,6 +142,7 @@ void TripStore::ReadRecords(MFile& file, std::uint32_t count, const MTime& now) 
         throw;
     }
     m_records.AdoptBuilt(later.built);
+    m_readingsAsRead.RaiseTo(later.readings);
     file.ContinueAfter(later.view);
 }
 

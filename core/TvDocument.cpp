@@ -58,6 +58,7 @@ bool TvDocument::OnOpenDocument(const std::string& path, EarlyRead* early) {
         if (read != nullptr && FileIdentity::OfPath(path) == early->Identity()) {
             m_stores.Swap(*read);
             StoresChanged();
+            KeepReadingsAsRead();
             m_pathName = path;
             m_fileIdentity = early->Identity();
             return true;
@@ -67,6 +68,7 @@ bool TvDocument::OnOpenDocument(const std::string& path, EarlyRead* early) {
     try {
         const bool read = m_stores.ReadFile(path, true, identity);
         StoresChanged();
+        KeepReadingsAsRead();
         if (!read)
             InitNewDocument();
     } catch (const MExcept& error) {
@@ -235,72 +237,45 @@ std::int32_t TvDocument::CurrentOdometer(const VehicleRecord& vehicle) const {
                     m_stores.Services.MaxServiceOdometer(vehicle));
 }
 
-namespace {
-
-// The entry of the vehicle with the identifier in readings ordered by it;
-// null when there is none.
-template <typename Readings> auto* FindReading(Readings& readings, std::uint32_t vehicleId) {
-    const auto found =
-        std::lower_bound(readings.begin(), readings.end(), vehicleId,
-                         [](const auto& reading, std::uint32_t id) { return reading.first < id; });
-    return found != readings.end() && found->first == vehicleId ? &*found : nullptr;
-}
-
-} // namespace
-
 std::int32_t TvDocument::CurrentReadingOf(std::uint32_t vehicleId) const {
-    const auto* found = FindReading(Readings().readings, vehicleId);
-    return found != nullptr ? found->second : 0;
+    return Readings().readings.Of(vehicleId);
 }
 
 const TvDocument::KeptReadings& TvDocument::Readings() const {
-    const std::uint64_t version = m_storesVersion.load(std::memory_order_relaxed);
-    const std::size_t vehicles = m_stores.Vehicles.Records().size();
-    const std::size_t trips = m_stores.Trips.Records().size();
-    const std::size_t services = m_stores.Services.Records().size();
-    KeptReadings& kept = m_readings;
-    if (kept.gathered && kept.version == version && kept.vehicles == vehicles &&
-        kept.trips == trips && kept.services == services)
+    const KeptReadings& kept = m_readings;
+    if (kept.gathered && kept.version == m_storesVersion.load(std::memory_order_relaxed) &&
+        kept.vehicles == m_stores.Vehicles.Records().size() &&
+        kept.trips == m_stores.Trips.Records().size() &&
+        kept.services == m_stores.Services.Records().size())
         return kept;
     // One pass over the trips and one over the service entries for all
     // vehicles, instead of two per vehicle: on a large file those cost more
-    // than reading it. Until it is done nothing is kept, should it throw.
-    kept.gathered = false;
-    kept.readings.clear();
-    for (const VehicleRecord& vehicle : m_stores.Vehicles.Records())
-        kept.readings.emplace_back(vehicle.VehicleId, vehicle.Odometer);
-    std::stable_sort(kept.readings.begin(), kept.readings.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    kept.readings.erase(
-        std::unique(kept.readings.begin(), kept.readings.end(),
-                    [](const auto& a, const auto& b) { return a.first == b.first; }),
-        kept.readings.end());
-    if (!kept.readings.empty()) {
-        // Records of one vehicle mostly follow each other: its reading is
-        // looked up again only when the vehicle changes.
-        std::uint32_t lastId = 0;
-        auto* last = FindReading(kept.readings, lastId);
-        const auto raise = [&](std::uint32_t id, std::int32_t reading) {
-            if (id != lastId) {
-                lastId = id;
-                last = FindReading(kept.readings, id);
-            }
-            if (last != nullptr && reading > last->second)
-                last->second = reading;
-        };
-        for (const TripRecord& trip : m_stores.Trips.Records())
-            if (!trip.IsDeleted())
-                raise(trip.VehicleId, trip.EndOdometer);
-        for (const ServiceRecord& done : m_stores.Services.Records())
-            if (!done.IsDeleted() && done.IsCompleted())
-                raise(done.VehicleId, done.Odometer);
-    }
-    kept.version = version;
-    kept.vehicles = vehicles;
-    kept.trips = trips;
-    kept.services = services;
-    kept.gathered = true;
+    // than reading it.
+    VehicleReadings readings(m_stores.Vehicles.Records());
+    for (const TripRecord& trip : m_stores.Trips.Records())
+        if (!trip.IsDeleted())
+            readings.Raise(trip.VehicleId, trip.EndOdometer);
+    Keep(std::move(readings));
     return kept;
+}
+
+void TvDocument::KeepReadingsAsRead() {
+    if (std::optional<VehicleReadings> readings = m_stores.Trips.TakeReadingsAsRead())
+        Keep(std::move(*readings));
+}
+
+void TvDocument::Keep(VehicleReadings readings) const {
+    // Until they are complete nothing is kept, should anything throw.
+    m_readings.gathered = false;
+    for (const ServiceRecord& done : m_stores.Services.Records())
+        if (!done.IsDeleted() && done.IsCompleted())
+            readings.Raise(done.VehicleId, done.Odometer);
+    m_readings.readings = std::move(readings);
+    m_readings.version = m_storesVersion.load(std::memory_order_relaxed);
+    m_readings.vehicles = m_stores.Vehicles.Records().size();
+    m_readings.trips = m_stores.Trips.Records().size();
+    m_readings.services = m_stores.Services.Records().size();
+    m_readings.gathered = true;
 }
 
 bool TvDocument::IsAllCategories(const CategoryEntry* filter) {

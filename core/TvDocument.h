@@ -6,6 +6,7 @@
 #include "MTime.h"
 #include "OutputGuard.h"
 #include "RecordStore.h"
+#include "VehicleReadings.h"
 
 #include <atomic>
 #include <cstdint>
@@ -81,7 +82,8 @@ public:
     // records left out; 0 when no vehicle has it. Every vehicle's reading
     // comes from one pass over the trips and the service entries, which is
     // kept for the next question until the stores change: an emptying, a
-    // read, a change in the number of records, or StoresChanged().
+    // read, a change in the number of records, or StoresChanged(). After a
+    // read the trips' part is what their read gathered.
     std::int32_t CurrentReadingOf(std::uint32_t vehicleId) const;
     // Whoever changes records in place says so, from any thread: the kept
     // readings are not used again.
@@ -167,10 +169,16 @@ private:
         std::size_t trips = 0;
         std::size_t services = 0;
         bool gathered = false;
-        std::vector<std::pair<std::uint32_t, std::int32_t>> readings;
+        VehicleReadings readings;
     };
     mutable KeptReadings m_readings;
     const KeptReadings& Readings() const;
+    // Keeps the readings of the stores just read, from what the trips' read
+    // gathered; nothing when it gathered nothing.
+    void KeepReadingsAsRead();
+    // Readings raised by the completed live service entries, kept as the
+    // stores are now.
+    void Keep(VehicleReadings readings) const;
     TraceLog* m_traceLog = nullptr;
     std::string m_lastError;
     // The data file, as it is named now and as it was last read or

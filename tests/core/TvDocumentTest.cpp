@@ -10,6 +10,7 @@
 
 #include <fcntl.h>
 #include <optional>
+#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -341,6 +342,35 @@ TEST_F(TvDocumentTest, CurrentOdometerNeverBelowTheVehicle) {
     AddTrip(doc, 7, 10);
     AddService(doc, 7, 20, true);
     EXPECT_EQ(doc.CurrentOdometer(car), 1000);
+}
+
+// Readings gathered while the trips are read, on one thread or on two and
+// by an early read, are those of a pass over the stores once read.
+TEST_F(TvDocumentTest, ReadingsGatheredWhileReadingAreThoseOfTheStores) {
+    for (const std::size_t count : {60u, 80000u}) {
+        TvDocument writer;
+        FillEveryKind(writer);
+        std::mt19937 random(static_cast<unsigned>(count));
+        const std::uint32_t ids[] = {kCivicId, kOldTruckId, kVanId, 12345};
+        for (std::size_t i = 0; i < count; ++i)
+            AddTrip(writer, ids[random() % 4],
+                    static_cast<std::int32_t>(30000 + i + random() % 500),
+                    random() % 3 == 0 ? RecordFlags::Deleted : 0);
+        const std::string path = dir.File("Readings.tv");
+        ASSERT_TRUE(writer.OnSaveDocument(path)) << writer.LastError();
+        if (count > 60) { // mapped, and its trips read on two threads
+            ASSERT_GT(ReadFileBytes(path).size(), 4u << 20);
+        }
+        TvDocument plain;
+        TvDocument early;
+        ASSERT_TRUE(plain.OnOpenDocument(path));
+        EarlyRead read(path);
+        ASSERT_TRUE(early.OnOpenDocument(path, &read));
+        for (const std::uint32_t id : ids) {
+            EXPECT_EQ(plain.CurrentReadingOf(id), writer.CurrentReadingOf(id)) << count;
+            EXPECT_EQ(early.CurrentReadingOf(id), writer.CurrentReadingOf(id)) << count;
+        }
+    }
 }
 
 TEST_F(TvDocumentTest, AllCategoriesFilter) {
