@@ -191,7 +191,7 @@ bool CRecoveryJournal::SaveRecovered(ChangeJournal::Contents& contents, QWidget*
 
 void CRecoveryJournal::Start() {
     m_writer = std::make_unique<ChangeJournal::Writer>(
-        m_document, m_document.StoresLock(), *m_place, [this](const std::string& text) {
+        m_document, m_document.StoresLockToRead(), *m_place, [this](const std::string& text) {
             const QString shown = QString("Changes are not kept in a recovery journal: %1.")
                                       .arg(QString::fromStdString(text));
             QMetaObject::invokeMethod(

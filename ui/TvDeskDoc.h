@@ -51,6 +51,8 @@ public:
         StoresChanged();
         return m_storesLock;
     }
+    // The same lock, for a reader that never changes the stores.
+    std::mutex& StoresLockToRead() { return m_storesLock; }
     // Told of every change under the stores lock; must be quick. Empty: none.
     void SetChangeListener(std::function<void(const DocumentChange&)> listener) {
         m_changeListener = std::move(listener);
