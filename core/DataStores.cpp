@@ -35,7 +35,8 @@ void DataStores::Read(MFile& file) {
     Vehicles.Read(file);
     ServiceTypes.Read(file);
     Services.Read(file);
-    Trips.GatherReadingsOf(Vehicles.Records());
+    if (GatherReadings)
+        Trips.GatherReadingsOf(Vehicles.Records());
     Trips.Read(file);
     Expenses.Read(file);
 }
@@ -65,6 +66,8 @@ void DataStores::Swap(DataStores& other) {
 }
 
 EarlyRead::EarlyRead(std::string path) : m_path(std::move(path)) {
+    // Only the desktop reads early, and its service log asks every reading.
+    m_stores.GatherReadings = true;
     try {
         m_thread = std::thread([this] {
             // Whatever fails is found again, and reported, by the document's

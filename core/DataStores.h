@@ -17,6 +17,10 @@ struct DataStores {
     ServiceStore Services;
     TripStore Trips;
     ExpenseStore Expenses;
+    // Reads also gather every vehicle's reading as the trips go by
+    // (TripStore::GatherReadingsOf): for a document that will ask for them,
+    // cheaper than a pass afterwards; a reader that never asks skips it.
+    bool GatherReadings = false;
 
     // Reads the data file at path into the cleared stores; false when it is
     // empty, which reads nothing. Sets identity to the file's as it was

@@ -82,9 +82,11 @@ public:
     // records left out; 0 when no vehicle has it. Every vehicle's reading
     // comes from one pass over the trips and the service entries, which is
     // kept for the next question until the stores change: an emptying, a
-    // read, a change in the number of records, or StoresChanged(). After a
-    // read the trips' part is what their read gathered.
+    // read, a change in the number of records, or StoresChanged().
     std::int32_t CurrentReadingOf(std::uint32_t vehicleId) const;
+    // From now on the trips' part of the readings is gathered while a file
+    // is read, for a document that asks CurrentReadingOf after each open.
+    void GatherReadingsWhileReading() { m_stores.GatherReadings = true; }
     // Whoever changes records in place says so, from any thread: the kept
     // readings are not used again.
     void StoresChanged() { m_storesVersion.fetch_add(1, std::memory_order_relaxed); }

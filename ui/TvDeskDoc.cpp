@@ -9,6 +9,8 @@
 #include <QStandardPaths>
 
 CTvDeskDoc::CTvDeskDoc(QObject* parent) : QObject(parent) {
+    // The service log's past-due count asks every vehicle's reading.
+    GatherReadingsWhileReading();
     connect(&m_undoStack, &QUndoStack::cleanChanged, this, &CTvDeskDoc::UpdateModified);
 }
 

@@ -363,6 +363,7 @@ TEST_F(TvDocumentTest, ReadingsGatheredWhileReadingAreThoseOfTheStores) {
         }
         TvDocument plain;
         TvDocument early;
+        plain.GatherReadingsWhileReading();
         ASSERT_TRUE(plain.OnOpenDocument(path));
         EarlyRead read(path);
         ASSERT_TRUE(early.OnOpenDocument(path, &read));
