@@ -7,8 +7,11 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <exception>
 #include <functional>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 std::int32_t ClampOdometer(std::int64_t reading) {
@@ -65,11 +68,57 @@ bool TripFilter::Passes(const TripRecord& trip) const {
     return PassesVehicleAndCategory(trip) && m_dates.Contains(trip.Start);
 }
 
-std::vector<TripRecord*> TripRows(TripStore& store, const TripFilter& filter) {
-    std::vector<TripRecord*> rows;
-    for (TripRecord& trip : store.Records()) {
+namespace {
+
+// Below this many trips a second thread costs more than it saves.
+constexpr std::size_t kTwoThreadTrips = 1 << 16;
+
+void AddPassing(RecordList<TripRecord>& trips, std::size_t from, std::size_t to,
+                const TripFilter& filter, std::vector<TripRecord*>& rows) {
+    for (std::size_t i = from; i < to; ++i) {
+        TripRecord& trip = trips[i];
         if (!trip.IsDeleted() && filter.Passes(trip))
             rows.push_back(&trip);
+    }
+}
+
+} // namespace
+
+std::vector<TripRecord*> TripRows(TripStore& store, const TripFilter& filter) {
+    RecordList<TripRecord>& trips = store.Records();
+    std::vector<TripRecord*> rows;
+    std::vector<TripRecord*> later;
+    std::exception_ptr laterFailed;
+    std::size_t half = trips.size();
+    // A pass over a million trips is bound by their memory: a large store
+    // is filtered in two halves at once, the later one on a thread of its
+    // own; with no thread to be had, in one pass.
+    std::thread helper;
+    if (trips.size() >= kTwoThreadTrips) {
+        try {
+            helper = std::thread([&, from = trips.size() / 2] {
+                try {
+                    AddPassing(trips, from, trips.size(), filter, later);
+                } catch (...) {
+                    laterFailed = std::current_exception();
+                }
+            });
+            half = trips.size() / 2;
+        } catch (const std::system_error&) {
+        }
+    }
+    try {
+        AddPassing(trips, 0, half, filter, rows);
+    } catch (...) {
+        if (helper.joinable())
+            helper.join();
+        throw;
+    }
+    if (helper.joinable()) {
+        helper.join();
+        if (laterFailed)
+            std::rethrow_exception(laterFailed);
+        rows.insert(rows.end(), later.begin(), later.end());
     }
     return rows;
 }

@@ -82,6 +82,25 @@ TEST_F(TripRowsTest, TheFilterTakesTheVehicleTheCategoryAndLiveTripsOnly) {
     EXPECT_TRUE(Listed(&m_document.Trips().Categories.Add(lower)).empty());
 }
 
+// A large store is filtered in two halves at once: the rows are those of one
+// pass, in store order, none lost or doubled where the halves meet.
+TEST_F(TripRowsTest, ALargeStoreListsWhatOnePassWould) {
+    // Two trips of three pass; every third fails on one of the four tests.
+    for (int i = 0; i < 70001; ++i) {
+        const int fails = i % 3 == 0 ? i / 3 % 4 : -1;
+        TripRecord& trip = AddTrip(fails == 0 ? *m_bus : *m_van, fails == 1 ? 0 : 3,
+                                   Day(2024, fails == 2 ? 12 : 3 + i % 7, 1 + i % 28));
+        if (fails == 3)
+            trip.MarkDeleted();
+    }
+    const TripFilter filter(m_van, m_work, false, Day(2024, 3, 1), Day(2024, 9, 30));
+    std::vector<TripRecord*> passing;
+    for (std::size_t i = 0; i < m_document.Trips().Records().size(); ++i)
+        if (i % 3 != 0)
+            passing.push_back(&m_document.Trips().Records()[i]);
+    EXPECT_EQ(TripRows(m_document.Trips(), filter), passing);
+}
+
 TEST_F(TripRowsTest, TheDateRangeHoldsBothOfItsWholeDaysToTheSecond) {
     // The range as the filter pane sets it: the first day's first second to
     // the last day's last second, both in; one second beyond either end out.
