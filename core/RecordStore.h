@@ -244,8 +244,8 @@ protected:
 
 private:
     void Gather(const TripRecord& trip, VehicleReadings& readings) const {
-        if (m_gathering && !trip.IsDeleted())
-            readings.Raise(trip.VehicleId, trip.EndOdometer);
+        if (m_gathering)
+            readings.RaiseBy(trip);
     }
 
     VehicleReadings m_readingsAsRead;

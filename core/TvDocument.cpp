@@ -253,8 +253,7 @@ const TvDocument::KeptReadings& TvDocument::Readings() const {
     // than reading it.
     VehicleReadings readings(m_stores.Vehicles.Records());
     for (const TripRecord& trip : m_stores.Trips.Records())
-        if (!trip.IsDeleted())
-            readings.Raise(trip.VehicleId, trip.EndOdometer);
+        readings.RaiseBy(trip);
     Keep(std::move(readings));
     return kept;
 }
@@ -268,8 +267,7 @@ void TvDocument::Keep(VehicleReadings readings) const {
     // Until they are complete nothing is kept, should anything throw.
     m_readings.gathered = false;
     for (const ServiceRecord& done : m_stores.Services.Records())
-        if (!done.IsDeleted() && done.IsCompleted())
-            readings.Raise(done.VehicleId, done.Odometer);
+        readings.RaiseBy(done);
     m_readings.readings = std::move(readings);
     m_readings.version = m_storesVersion.load(std::memory_order_relaxed);
     m_readings.vehicles = m_stores.Vehicles.Records().size();

@@ -27,6 +27,16 @@ public:
         if (m_last != kNone && reading > m_readings[m_last].second)
             m_readings[m_last].second = reading;
     }
+    // A live trip's end reading, a completed live service entry's reading;
+    // other records raise nothing.
+    void RaiseBy(const TripRecord& trip) {
+        if (!trip.IsDeleted())
+            Raise(trip.VehicleId, trip.EndOdometer);
+    }
+    void RaiseBy(const ServiceRecord& done) {
+        if (!done.IsDeleted() && done.IsCompleted())
+            Raise(done.VehicleId, done.Odometer);
+    }
     // Raises each reading to the other's of the same identifier.
     void RaiseTo(const VehicleReadings& other);
     // The reading of the identifier; 0 when no vehicle has it.
