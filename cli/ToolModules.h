@@ -4,18 +4,12 @@
 
 #include <cstdio>
 #include <string>
-#include <vector>
 
 // tvtool itself links the standard library and the data layer only, so that
 // the commands that merely read and write data files start at once. Commands
 // that need more (Qt Gui to draw, the workbook libraries) live in a command
-// module, a shared library loaded when one of them runs.
-//
-// The module is looked for beside the real path of the running program
-// (/proc/self/exe: the build folder, or an installation that keeps the whole
-// program in one folder), then in ../lib/<multiarch>/tarvenly/ and
-// ../lib/tarvenly/ from there (a system package with the program in bin/),
-// then in the installation folder the build was configured for.
+// module, a shared library loaded when one of them runs, found where
+// ProgramModules looks.
 namespace ToolModules {
 
 // The file name of the module that holds the commands beyond the data layer.
@@ -33,8 +27,5 @@ void UseLinked(const ToolCommandTable& table);
 // goes to err, and loadFailed is set).
 const ToolCommand* Find(const std::string& name, const char* moduleFile, std::FILE* err,
                         bool& loadFailed);
-
-// Where the module file is looked for, in order.
-std::vector<std::string> Candidates(const char* moduleFile);
 
 } // namespace ToolModules

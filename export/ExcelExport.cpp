@@ -3,9 +3,9 @@
 #include "AtomicFileWriter.h"
 #include "ByteSink.h"
 #include "Clock.h"
-#include "CompoundFile.h"
 #include "MFile.h"
 #include "TvDocument.h"
+#include "WorkbookFormats.h"
 #include "WorkbookWriter.h"
 #include "XlsxWriter.h"
 
@@ -167,22 +167,22 @@ ExportOutcome ExportWorkbookFile(TvDocument& document, ExportLog log, WorkbookFo
 
     AtomicFileWriter writer(path, AtomicFileWriter::Durability::WhenReplacing);
     if (format == WorkbookFormat::Excel5) {
-        CompoundFile container("Book");
+        const std::unique_ptr<WorkbookContainer> container = OpenWorkbookContainer("Book");
         WorkbookWriter workbook;
-        workbook.Open(container.Stream());
+        workbook.Open(container->Stream());
         if (!sheet.Write(workbook, progress))
             return ExportOutcome::Stopped;
         workbook.Close();
-        container.WriteTo(writer.File());
+        container->WriteTo(writer.File());
     } else {
         // libxlsxwriter writes the workbook by name: over the writer's
         // temporary, with its own temporaries in the same folder.
-        XlsxSheetWriter workbook(writer.TemporaryPath(),
-                                 static_cast<std::time_t>(Clock::Now().AsSeconds()),
-                                 FolderOf(writer.TemporaryPath()));
-        if (!sheet.Write(workbook, progress))
+        const std::unique_ptr<XlsxWorkbook> workbook = OpenXlsxWorkbook(
+            writer.TemporaryPath(), static_cast<std::time_t>(Clock::Now().AsSeconds()),
+            FolderOf(writer.TemporaryPath()));
+        if (!sheet.Write(*workbook, progress))
             return ExportOutcome::Stopped;
-        workbook.Close();
+        workbook->Close();
     }
     writer.Commit();
     return ExportOutcome::Written;

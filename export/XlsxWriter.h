@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SheetWriter.h"
+#include "WorkbookFormats.h"
 
 #include <cstdint>
 #include <ctime>
@@ -15,7 +15,7 @@ struct lxw_format;
 // "m/d/yyyy h:mm" and bold header cells. Rows are written in order and
 // each is handed to a temporary file as soon as the next begins, so memory
 // stays flat however many rows there are.
-class XlsxSheetWriter : public SheetWriter {
+class XlsxSheetWriter : public XlsxWorkbook {
 public:
     // Rows a sheet holds; rows are numbered 0 to kMaxRows - 1.
     static constexpr std::uint32_t kMaxRows = 1048576;
@@ -35,7 +35,7 @@ public:
     // the writes to its own temporary files, so a full disk could leave a
     // sheet cut short in a workbook that looks complete. Raises
     // MExceptFileWriteError when writing fails or the workbook is not whole.
-    void Close();
+    void Close() override;
 
     // Texts are bytes of the Windows-1252 code page, stored as Unicode.
     void WriteLabel(std::string_view text, std::uint32_t row, std::uint16_t column,

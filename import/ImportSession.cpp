@@ -1,8 +1,7 @@
 #include "ImportSession.h"
 
 #include "ImportChecker.h"
-#include "XlsReader.h"
-#include "XlsxReader.h"
+#include "RowReaderFormats.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -53,17 +52,32 @@ ImportSession::ImportSession(std::string path, ImportOptions options)
     m_format = magic == Magic::Zip        ? Format::Xlsx
                : magic == Magic::Compound ? Format::Xls
                                           : Format::Text;
-    std::unique_ptr<RowReader> reader = OpenReader();
-    if (const auto* text = dynamic_cast<const DelimitedReader*>(reader.get())) {
+    // The first reader also tells what the later passes need to know: the
+    // delimiter and encoding detected in a text file, a workbook's sheets.
+    std::unique_ptr<RowReader> reader;
+    switch (m_format) {
+    case Format::Xls: {
+        std::unique_ptr<XlsReader> xls = OpenXlsReader(m_path, m_options.sheet);
+        m_sheetNames = xls->SheetNames();
+        reader = std::move(xls);
+        break;
+    }
+    case Format::Xlsx: {
+        std::unique_ptr<XlsxReader> xlsx = OpenXlsxReader(m_path, m_options.sheet);
+        m_sheetNames = xlsx->SheetNames();
+        reader = std::move(xlsx);
+        break;
+    }
+    case Format::Text: {
+        std::unique_ptr<DelimitedReader> text = OpenDelimitedReader(m_path, m_options.text);
         m_delimiter = text->Delimiter();
         m_encoding = text->Encoding();
         // What was detected holds for every later pass over the file.
         m_options.text.delimiter = m_delimiter;
         m_options.text.encoding = m_encoding;
-    } else if (const auto* xls = dynamic_cast<const XlsReader*>(reader.get())) {
-        m_sheetNames = xls->SheetNames();
-    } else if (const auto* xlsx = dynamic_cast<const XlsxReader*>(reader.get())) {
-        m_sheetNames = xlsx->SheetNames();
+        reader = std::move(text);
+        break;
+    }
     }
     // The header row alone tells this program's own text export, which is
     // read with quotes off before any quote in its texts can mislead.
@@ -86,13 +100,13 @@ ImportSession::ImportSession(std::string path, ImportOptions options)
 std::unique_ptr<RowReader> ImportSession::OpenReader() const {
     switch (m_format) {
     case Format::Xls:
-        return std::make_unique<XlsReader>(m_path, m_options.sheet);
+        return OpenXlsReader(m_path, m_options.sheet);
     case Format::Xlsx:
-        return std::make_unique<XlsxReader>(m_path, m_options.sheet);
+        return OpenXlsxReader(m_path, m_options.sheet);
     case Format::Text:
         break;
     }
-    return std::make_unique<DelimitedReader>(m_path, m_options.text);
+    return OpenDelimitedReader(m_path, m_options.text);
 }
 
 void ImportSession::GuessFields() {
