@@ -19,12 +19,13 @@ constexpr const char* kNotifierFile = "libTvNotifier.so";
 constexpr const char* kConduitFile = "libTvConduit.so";
 
 // The installation folder's files, in the order the uninstaller deletes
-// them: the program, the command-line tool and its command module, the
-// notifier, the user guide, the icon, the desktop entries, then the
-// uninstaller itself.
+// them: the program and its format module, the command-line tool and its
+// command module, the notifier, the user guide, the icon, the desktop
+// entries, then the uninstaller itself.
 constexpr const char* kUninstallerFile = "TvUnInstall";
-inline constexpr std::array<const char*, 10> kInstalledFiles = {
+inline constexpr std::array<const char*, 11> kInstalledFiles = {
     "TvDesk",
+    "libtvdeskformats.so",
     "tvtool",
     "libtvtoolcommands.so",
     kNotifierFile,
