@@ -55,9 +55,11 @@ AskForFile(const CRecordHold& hold, QWidget* parent, ExportLog log,
 bool g_exportRunning = false;
 
 // Asks for a file until the output guard takes one or the user cancels,
-// then runs write(choice, path, progress), one export at a time. A target
+// then runs write(choice, path, hold), one export at a time. A target
 // that the guard refuses when the file is written (it became the data file
-// meanwhile) opens the dialog again too.
+// meanwhile) opens the dialog again too. Write shows its progress in a
+// dialog of its own that is gone before it reports a failure: a progress
+// dialog left waiting behind the message would show up over it.
 template <typename Write>
 void RunExport(CTvDeskDoc& document, ExportLog log, QWidget* parent,
                const std::vector<ExportSaveDialog::FileType>& types, const Write& write) {
@@ -77,8 +79,7 @@ void RunExport(CTvDeskDoc& document, ExportLog log, QWidget* parent,
         const std::string path = LocalPath(choice->path);
         try {
             OutputGuard::Check(path);
-            CExportProgressDialog progress(hold, parent, ProgressText(log));
-            write(*choice, path, progress);
+            write(*choice, path, hold);
             return;
         } catch (const MExceptTargetRefused& refused) {
             MessageBox::warning(parent, QString::fromStdString(refused.AskAgainText()));
@@ -129,33 +130,35 @@ void ExportToText(CTvDeskDoc& document, ExportLog log, const TextExportSettings&
         settings.Delimiter == ','
             ? ExportSaveDialog::FileType{"Comma Separated Value (*.csv)", "csv"}
             : ExportSaveDialog::FileType{"Text Files (*.txt)", "txt"};
-    RunExport(document, log, parent, {type},
-              [&](const ExportSaveDialog::Choice&, const std::string& path,
-                  CExportProgressDialog& progress) {
-                  errno = 0;
-                  try {
-                      ExportTextFile(document, log, settings, path, &progress);
-                  } catch (const MExceptTargetRefused&) {
-                      throw;
-                  } catch (const MExcept& error) {
-                      const int lastError = errno;
-                      ReportTextFailure(parent, log, &error, CreateFailureCode(path, lastError));
-                  } catch (const std::exception&) {
-                      ReportTextFailure(parent, log, nullptr, 0);
-                  }
-              });
+    RunExport(
+        document, log, parent, {type},
+        [&](const ExportSaveDialog::Choice&, const std::string& path, const CRecordHold& hold) {
+            try {
+                CExportProgressDialog progress(hold, parent, ProgressText(log));
+                errno = 0;
+                ExportTextFile(document, log, settings, path, &progress);
+            } catch (const MExceptTargetRefused&) {
+                throw;
+            } catch (const MExcept& error) {
+                const int lastError = errno;
+                ReportTextFailure(parent, log, &error, CreateFailureCode(path, lastError));
+            } catch (const std::exception&) {
+                ReportTextFailure(parent, log, nullptr, 0);
+            }
+        });
 }
 
 void ExportToExcel(CTvDeskDoc& document, ExportLog log, QWidget* parent) {
     RunExport(document, log, parent,
               {{"Excel 5.0 Workbook (*.xls)", "xls"}, {"Excel Workbook (*.xlsx)", "xlsx"}},
               [&](const ExportSaveDialog::Choice& choice, const std::string& path,
-                  CExportProgressDialog& progress) {
+                  const CRecordHold& hold) {
                   const bool xlsx =
                       choice.type == 1 ||
                       (choice.type < 0 &&
                        QFileInfo(choice.path).suffix().compare("xlsx", Qt::CaseInsensitive) == 0);
                   try {
+                      CExportProgressDialog progress(hold, parent, ProgressText(log));
                       ExportWorkbookFile(document, log,
                                          xlsx ? WorkbookFormat::Xlsx : WorkbookFormat::Excel5, path,
                                          &progress);

@@ -7,10 +7,12 @@
 #include "ExportSaveDialog.h"
 #include "FileSizeLimit.h"
 #include "MessageBox.h"
+#include "ModalDialog.h"
 #include "TvDeskDoc.h"
 #include "WorkbookReader.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QProgressDialog>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -221,6 +223,29 @@ TEST_F(ExportCommandsTest, AnExcel5SheetTooSmallForTheLogIsRefusedWithTheWaysOut
     EXPECT_TRUE(message.contains("16,384") && message.contains("text file") &&
                 message.contains("Excel Workbook (*.xlsx)"))
         << message.toStdString();
+    EXPECT_EQ(m_folder.Count(), 0u);
+}
+
+// A failure is told once the export's progress is gone: a progress dialog
+// still waiting to show would come up over the open message.
+TEST_F(ExportCommandsTest, AFailureIsToldWithNoProgressOverIt) {
+    AddTrips(16384); // more than an Excel 5 sheet holds: refused at the start
+    MessageBox::setTestMode(false);
+    ModalDialog::setTestMode(false);
+    bool progressShown = false;
+    QTimer::singleShot(200, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            progressShown |=
+                qobject_cast<QProgressDialog*>(window) != nullptr && window->isVisible();
+            if (auto* box = qobject_cast<QMessageBox*>(window))
+                box->close();
+        }
+    });
+    Choose(m_folder.File("all"), 0);
+    ExportCommands::ExportToExcel(doc, ExportLog::Trips, nullptr);
+    MessageBox::setTestMode(true);
+    ModalDialog::setTestMode(true);
+    EXPECT_FALSE(progressShown);
     EXPECT_EQ(m_folder.Count(), 0u);
 }
 
