@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <vector>
 
 namespace {
 
@@ -16,10 +17,7 @@ std::string FolderOfProgram() {
                             : std::string(path, static_cast<std::size_t>(slash - path));
 }
 
-} // namespace
-
-namespace ProgramModules {
-
+// Where the module file is looked for, in order.
 std::vector<std::string> Candidates(const char* moduleFile) {
     std::vector<std::string> candidates;
     const std::string folder = FolderOfProgram();
@@ -35,6 +33,10 @@ std::vector<std::string> Candidates(const char* moduleFile) {
 #endif
     return candidates;
 }
+
+} // namespace
+
+namespace ProgramModules {
 
 void* LoadEntry(const char* moduleFile, const char* entryName, std::string& reasons) {
     reasons.clear();

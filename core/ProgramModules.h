@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 // Parts of the programs that need large libraries live in modules, shared
 // libraries loaded when first used, so that the programs start without
@@ -13,9 +12,6 @@
 // ../lib/tarvenly/ from there (a system package with the program in bin/),
 // then in the installation folder the build was configured for.
 namespace ProgramModules {
-
-// Where the module file is looked for, in order.
-std::vector<std::string> Candidates(const char* moduleFile);
 
 // The address of entryName in the first candidate that loads and has it; the
 // module then stays loaded until the process ends. Null when none does, and
