@@ -2,6 +2,7 @@
 
 #include "MExcept.h"
 #include "MFile.h"
+#include "MTime.h"
 #include "TextArena.h"
 #include "TvDocument.h"
 
@@ -619,6 +620,9 @@ bool Writer::TakeSlice(std::vector<std::uint8_t>& frames, std::size_t& store,
             continue;
         store = kind;
         m_scratch->SeekTo(0);
+        // The views compare dates outside the stores lock, and a comparison
+        // may normalise a record's date in place.
+        const MTime::WriteBackHold dates;
         VisitStore(m_document, kind, [&](const auto& typed) {
             for (std::uint32_t index : indexes)
                 WriteRecord(*m_scratch, typed.Records()[index]);

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <limits>
+#include <mutex>
 
 namespace {
 
@@ -23,7 +24,19 @@ std::int64_t NormaliseChecked(std::tm& fields) {
     return seconds;
 }
 
+// Held while a normalisation changes the stored fields of a time, and by
+// WriteBackHold.
+std::mutex g_writeBackMutex;
+
 } // namespace
+
+MTime::WriteBackHold::WriteBackHold() {
+    g_writeBackMutex.lock();
+}
+
+MTime::WriteBackHold::~WriteBackHold() {
+    g_writeBackMutex.unlock();
+}
 
 std::tm MTime::ToTm() const {
     std::tm fields{};
@@ -50,6 +63,23 @@ void MTime::FromTm(const std::tm& fields) const {
     m_wday = static_cast<std::int8_t>(fields.tm_wday);
     m_yday = static_cast<std::int16_t>(fields.tm_yday);
     m_isdst = static_cast<std::int8_t>(fields.tm_isdst > 0 ? 1 : (fields.tm_isdst < 0 ? -1 : 0));
+}
+
+void MTime::WriteBack(const std::tm& fields) const {
+    MTime normal = *this;
+    normal.FromTm(fields);
+    if (normal.m_sec != m_sec || normal.m_min != m_min || normal.m_hour != m_hour ||
+        normal.m_mday != m_mday || normal.m_month != m_month || normal.m_fullYear != m_fullYear) {
+        const std::lock_guard lock(g_writeBackMutex);
+        FromTm(fields);
+        return;
+    }
+    // No other thread normalises this time meanwhile, and none reads these.
+    if (normal.m_yday != m_yday || normal.m_wday != m_wday || normal.m_isdst != m_isdst) {
+        m_yday = normal.m_yday;
+        m_wday = normal.m_wday;
+        m_isdst = normal.m_isdst;
+    }
 }
 
 MTime::MTime() {
@@ -88,14 +118,14 @@ MTime::MTime(int year, int month, int day, int hour, int minute, int second, int
 std::int64_t MTime::AsSeconds() const {
     std::tm fields = ToTm();
     const std::int64_t seconds = Normalise(fields);
-    FromTm(fields);
+    WriteBack(fields);
     return seconds;
 }
 
 int MTime::Compare(const MTime& other) const {
     std::tm left = ToTm();
     const std::int64_t leftSeconds = NormaliseChecked(left);
-    FromTm(left);
+    WriteBack(left);
     std::tm right = other.ToTm();
     const std::int64_t rightSeconds = NormaliseChecked(right);
     return leftSeconds < rightSeconds ? -1 : (leftSeconds > rightSeconds ? 1 : 0);

@@ -14,9 +14,22 @@
 //
 // Comparisons normalise the left-hand value in place (so a month 13 read from
 // a file becomes January of the next year once compared), which is why the
-// calendar fields are mutable.
+// calendar fields are mutable. A value already normal is not written to.
 class MTime {
 public:
+    // Held by a thread that reads times which another thread may compare
+    // meanwhile (the recovery journal's writer reading records): while it is
+    // held, no normalisation changes the fields the file stores. Such a
+    // change is rare (a field out of range in a file), so that comparisons
+    // almost never wait for it.
+    class WriteBackHold {
+    public:
+        WriteBackHold();
+        ~WriteBackHold();
+        WriteBackHold(const WriteBackHold&) = delete;
+        WriteBackHold& operator=(const WriteBackHold&) = delete;
+    };
+
     // The current local time.
     MTime();
     // Copies the calendar fields and normalises them; raises MExceptTimeOutOfRange.
@@ -94,6 +107,8 @@ private:
     int Compare(const MTime& other) const;
     std::tm ToTm() const;
     void FromTm(const std::tm& fields) const;
+    // FromTm in place of a value others may read: writes only what changed.
+    void WriteBack(const std::tm& fields) const;
 
     // The calendar fields of the C library's broken-down time. The six that
     // the file stores are kept as it stores them (16 bits each, month 1-12,

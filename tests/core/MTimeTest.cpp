@@ -10,9 +10,13 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <new>
 #include <random>
 #include <tuple>
 #include <vector>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 using namespace tvtest;
 
@@ -34,6 +38,21 @@ MTime ReadDate(const Bytes& bytes, MTime into = MTime(2000, 1, 1, 0, 0, 0, -1)) 
 }
 
 } // namespace
+
+// The views compare the dates of every record while the recovery journal's
+// thread may be reading those records: a date already normal is compared
+// without a write, which here, in a read-only page, would crash.
+TEST_F(MTimeTest, ComparingANormalDateWritesNothing) {
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    void* memory =
+        ::mmap(nullptr, page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(memory, MAP_FAILED);
+    const MTime* date = ::new (memory) MTime(2004, 6, 9, 14, 5, 30, -1);
+    ASSERT_EQ(::mprotect(memory, page, PROT_READ), 0);
+    EXPECT_EQ(date->AsSeconds(), kJune9);
+    EXPECT_LT(*date, MTime(kJune9 + 1));
+    ::munmap(memory, page);
+}
 
 TEST_F(MTimeTest, LastSecondOfALeapYearIsItsDay365OnAFriday) {
     const MTime t(2004, 12, 31, 23, 59, 59, -1);
