@@ -24,6 +24,11 @@ std::int64_t NormaliseChecked(std::tm& fields) {
     return seconds;
 }
 
+// The daylight flag as a time keeps it: 1, 0, or -1 for unknown.
+std::int8_t DaylightFlag(const std::tm& fields) {
+    return static_cast<std::int8_t>(fields.tm_isdst > 0 ? 1 : (fields.tm_isdst < 0 ? -1 : 0));
+}
+
 // Held while a normalisation changes the stored fields of a time, and by
 // WriteBackHold.
 std::mutex g_writeBackMutex;
@@ -62,23 +67,23 @@ void MTime::FromTm(const std::tm& fields) const {
     m_fullYear = static_cast<std::uint16_t>(fields.tm_year + 1900);
     m_wday = static_cast<std::int8_t>(fields.tm_wday);
     m_yday = static_cast<std::int16_t>(fields.tm_yday);
-    m_isdst = static_cast<std::int8_t>(fields.tm_isdst > 0 ? 1 : (fields.tm_isdst < 0 ? -1 : 0));
+    m_isdst = DaylightFlag(fields);
 }
 
 void MTime::WriteBack(const std::tm& fields) const {
-    MTime normal = *this;
-    normal.FromTm(fields);
-    if (normal.m_sec != m_sec || normal.m_min != m_min || normal.m_hour != m_hour ||
-        normal.m_mday != m_mday || normal.m_month != m_month || normal.m_fullYear != m_fullYear) {
+    if (fields.tm_sec != m_sec || fields.tm_min != m_min || fields.tm_hour != m_hour ||
+        fields.tm_mday != m_mday || fields.tm_mon + 1 != m_month ||
+        fields.tm_year + 1900 != m_fullYear) {
         const std::lock_guard lock(g_writeBackMutex);
         FromTm(fields);
         return;
     }
     // No other thread normalises this time meanwhile, and none reads these.
-    if (normal.m_yday != m_yday || normal.m_wday != m_wday || normal.m_isdst != m_isdst) {
-        m_yday = normal.m_yday;
-        m_wday = normal.m_wday;
-        m_isdst = normal.m_isdst;
+    const std::int8_t daylight = DaylightFlag(fields);
+    if (fields.tm_yday != m_yday || fields.tm_wday != m_wday || daylight != m_isdst) {
+        m_yday = static_cast<std::int16_t>(fields.tm_yday);
+        m_wday = static_cast<std::int8_t>(fields.tm_wday);
+        m_isdst = daylight;
     }
 }
 
