@@ -1,6 +1,5 @@
 #include "NoteString.h"
 
-#include <cstring>
 #include <new>
 #include <utility>
 
@@ -30,49 +29,46 @@ NoteString& NoteString::operator=(std::string_view text) {
 }
 
 void NoteString::assign(std::size_t count, char character) {
-    char* text = new char[count + 1];
-    std::memset(text, character, count);
-    text[count] = '\0';
+    NoteString replacement;
+    if (count != 0)
+        std::memset(replacement.Allocate(count), character, count);
     Free();
-    m_text = text;
-    m_size = static_cast<std::uint32_t>(count);
-    m_owned = true;
-    s_owned.fetch_add(1, std::memory_order_relaxed);
+    Take(replacement);
 }
 
 void NoteString::Own(std::string_view text) {
-    if (text.empty())
-        return;
-    if (text.size() > UINT32_MAX)
+    if (!text.empty())
+        std::memcpy(Allocate(text.size()), text.data(), text.size());
+}
+
+char* NoteString::Allocate(std::size_t size) {
+    if (size > UINT32_MAX)
         throw std::bad_alloc();
-    char* copy = new char[text.size() + 1];
-    std::memcpy(copy, text.data(), text.size());
-    copy[text.size()] = '\0';
-    m_text = copy;
-    m_size = static_cast<std::uint32_t>(text.size());
-    m_owned = true;
+    const auto length = static_cast<std::uint32_t>(size);
+    // The length, then the text and its NUL. The block is aligned for any
+    // object, so the text's address is even.
+    char* block = new char[sizeof(length) + size + 1];
+    std::memcpy(block, &length, sizeof(length));
+    char* text = block + sizeof(length);
+    text[size] = '\0';
+    m_bits = reinterpret_cast<std::uintptr_t>(text) | kOwned;
     s_owned.fetch_add(1, std::memory_order_relaxed);
+    return text;
 }
 
 void NoteString::Take(NoteString& other) {
-    if (other.m_owned) {
-        m_text = other.m_text;
-        m_size = other.m_size;
-        m_owned = true;
-        other.m_text = "";
-        other.m_size = 0;
-        other.m_owned = false;
+    if (other.IsOwned()) {
+        m_bits = other.m_bits;
+        other.m_bits = 0;
         return;
     }
     Own(other.View());
 }
 
 void NoteString::Free() {
-    if (m_owned) {
-        delete[] m_text;
+    if (IsOwned()) {
+        delete[](Text() - sizeof(std::uint32_t));
         s_owned.fetch_sub(1, std::memory_order_relaxed);
     }
-    m_text = "";
-    m_size = 0;
-    m_owned = false;
+    m_bits = 0;
 }

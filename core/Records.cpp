@@ -39,6 +39,8 @@ void WriteSigned(MFile& file, std::int32_t value) {
     WriteU32(file, static_cast<std::uint32_t>(value));
 }
 
+static_assert(kNoteCapacity - 1 <= TextArena::kMaxSize, "a note read fits its arena");
+
 // A note as ReadString reads a text (up to its first NUL; a length beyond
 // the capacity raises MExceptBufferExceeded), kept in the store's arena.
 void ReadNoteText(MFile& file, std::uint32_t stored, NoteString& note, TextArena& texts) {
@@ -53,7 +55,7 @@ void ReadNoteText(MFile& file, std::uint32_t stored, NoteString& note, TextArena
     }
     const std::size_t length = ::strnlen(bytes, got);
     if (length != 0)
-        note.Borrow(texts.Store(bytes, length), static_cast<std::uint32_t>(length));
+        note.Borrow(texts.Store(bytes, length));
 }
 
 void ReadNote(MFile& file, NoteString& note, TextArena& texts) {

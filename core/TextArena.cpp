@@ -1,19 +1,24 @@
 #include "TextArena.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
 const char* TextArena::Store(const char* bytes, std::size_t size) {
-    if (m_next == nullptr || static_cast<std::size_t>(m_end - m_next) < size + 1) {
-        const std::size_t block = std::max(kBlockSize, size + 1);
+    // At most one byte to reach an odd address, the length, the text, its NUL.
+    const std::size_t room = size + 3;
+    if (m_next == nullptr || static_cast<std::size_t>(m_end - m_next) < room) {
+        const std::size_t block = std::max(kBlockSize, room);
         m_next = static_cast<char*>(m_blocks.Allocate(block));
         m_end = m_next + block;
     }
-    char* text = m_next;
+    char* text = m_next + 1;
+    text += reinterpret_cast<std::uintptr_t>(text) & 1;
+    text[-1] = static_cast<char>(static_cast<unsigned char>(size));
     std::memcpy(text, bytes, size);
     text[size] = '\0';
-    m_next += size + 1;
+    m_next = text + size + 1;
     return text;
 }
 

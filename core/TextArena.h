@@ -8,7 +8,12 @@
 // given back all at once when the store is emptied.
 class TextArena {
 public:
-    // A NUL-terminated copy of size bytes; throws std::bad_alloc.
+    // The longest text the arena holds: its length is kept in one byte.
+    static constexpr std::size_t kMaxSize = 255;
+
+    // A NUL-terminated copy of size bytes, at most kMaxSize, at an even
+    // address and with its length in the byte before it, as
+    // NoteString::Borrow takes it; throws std::bad_alloc.
     const char* Store(const char* bytes, std::size_t size);
     void Release();
     // Exchanges the texts with other's; pointers to them stay valid.
