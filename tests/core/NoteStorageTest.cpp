@@ -33,6 +33,8 @@ TEST(NoteStorageTest, NotesOfEveryLengthSurviveReadingAndOutliveTheirStore) {
         for (std::size_t i = 0; i < count; ++i) {
             TripRecord trip = written.Trips().CreateRecord();
             trip.Note = NoteOf(i);
+            // An owned note keeps every byte, NULs included.
+            ASSERT_EQ(trip.Note.View(), NoteOf(i));
             written.Trips().Append(trip);
         }
         ASSERT_TRUE(written.OnSaveDocument(dir.File("a.tv")));
@@ -53,6 +55,18 @@ TEST(NoteStorageTest, NotesOfEveryLengthSurviveReadingAndOutliveTheirStore) {
             ASSERT_EQ(copies[i].Note, expected.substr(0, expected.find('\0'))) << i;
             ASSERT_EQ(copies[i].Note.c_str()[copies[i].Note.size()], '\0') << i;
         }
+    }
+}
+
+TEST(NoteStorageTest, OwnedNotesLongerThanAFileHoldsKeepTheirLength) {
+    for (const std::size_t length : {256u, 65536u, 70001u}) {
+        NoteString note;
+        note.assign(length, 'x');
+        const NoteString moved(std::move(note));
+        NoteString copied;
+        copied = moved;
+        EXPECT_EQ(moved.size(), length);
+        EXPECT_EQ(copied.View(), std::string(length, 'x'));
     }
 }
 
