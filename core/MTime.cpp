@@ -24,11 +24,6 @@ std::int64_t NormaliseChecked(std::tm& fields) {
     return seconds;
 }
 
-// The daylight flag as a time keeps it: 1, 0, or -1 for unknown.
-std::int8_t DaylightFlag(const std::tm& fields) {
-    return static_cast<std::int8_t>(fields.tm_isdst > 0 ? 1 : (fields.tm_isdst < 0 ? -1 : 0));
-}
-
 // Held while a normalisation changes the stored fields of a time, and by
 // WriteBackHold.
 std::mutex g_writeBackMutex;
@@ -51,9 +46,14 @@ std::tm MTime::ToTm() const {
     fields.tm_mday = m_mday;
     fields.tm_mon = m_month - 1;
     fields.tm_year = m_fullYear - 1900;
-    fields.tm_wday = m_wday;
-    fields.tm_yday = m_yday;
-    fields.tm_isdst = m_isdst;
+    fields.tm_isdst = -1;
+    return fields;
+}
+
+std::tm MTime::Normalised() const {
+    std::tm fields = ToTm();
+    if (Normalise(fields) < 0)
+        return std::tm{};
     return fields;
 }
 
@@ -65,9 +65,6 @@ void MTime::FromTm(const std::tm& fields) const {
     m_mday = static_cast<std::uint16_t>(fields.tm_mday);
     m_month = static_cast<std::uint16_t>(fields.tm_mon + 1);
     m_fullYear = static_cast<std::uint16_t>(fields.tm_year + 1900);
-    m_wday = static_cast<std::int8_t>(fields.tm_wday);
-    m_yday = static_cast<std::int16_t>(fields.tm_yday);
-    m_isdst = DaylightFlag(fields);
 }
 
 void MTime::WriteBack(const std::tm& fields) const {
@@ -76,14 +73,6 @@ void MTime::WriteBack(const std::tm& fields) const {
         fields.tm_year + 1900 != m_fullYear) {
         const std::lock_guard lock(g_writeBackMutex);
         FromTm(fields);
-        return;
-    }
-    // No other thread normalises this time meanwhile, and none reads these.
-    const std::int8_t daylight = DaylightFlag(fields);
-    if (fields.tm_yday != m_yday || fields.tm_wday != m_wday || daylight != m_isdst) {
-        m_yday = static_cast<std::int16_t>(fields.tm_yday);
-        m_wday = static_cast<std::int8_t>(fields.tm_wday);
-        m_isdst = daylight;
     }
 }
 

@@ -76,9 +76,6 @@ public:
         m_mday = Word(bytes + 6);
         m_month = Word(bytes + 8);
         m_fullYear = Word(bytes + 10);
-        // The file holds no daylight flag; keeping the previous value's would
-        // shift the time by an hour when it is normalised in the other season.
-        m_isdst = -1;
     }
 
     int GetSecond() const { return m_sec; }
@@ -87,9 +84,11 @@ public:
     int GetDay() const { return m_mday; }
     int GetMonth() const { return m_month - 1; }      // 0-11
     int GetYear() const { return m_fullYear - 1900; } // years since 1900
-    int GetDayOfWeek() const { return m_wday; }
-    int GetDayOfYear() const { return m_yday; }
-    int GetDaylightFlag() const { return m_isdst; }
+    // Worked out from the fields when asked, without normalising them in
+    // place; 0 for a time out of range.
+    int GetDayOfWeek() const { return Normalised().tm_wday; }
+    int GetDayOfYear() const { return Normalised().tm_yday; }
+    int GetDaylightFlag() const { return Normalised().tm_isdst; }
 
     // "%d/%d/%d": month, day, full year.
     std::string DateText() const;
@@ -105,17 +104,17 @@ private:
         return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
     }
     int Compare(const MTime& other) const;
+    // The fields for the C library's conversion, which decides the daylight
+    // flag: the file holds none, and a flag kept from an earlier value would
+    // shift a time by an hour when it is normalised in the other season.
     std::tm ToTm() const;
+    std::tm Normalised() const;
     void FromTm(const std::tm& fields) const;
     // FromTm in place of a value others may read: writes only what changed.
     void WriteBack(const std::tm& fields) const;
 
-    // The calendar fields of the C library's broken-down time. The six that
-    // the file stores are kept as it stores them (16 bits each, month 1-12,
-    // full year), which holds every value a file or a normalised time can
-    // give; records hold millions of these.
+    // The six calendar fields the file stores, kept as it stores them (16
+    // bits each, month 1-12, full year), which holds every value a file or a
+    // normalised time can give. Nothing else: records hold millions of these.
     mutable std::uint16_t m_sec = 0, m_min = 0, m_hour = 0, m_mday = 0, m_month = 0, m_fullYear = 0;
-    mutable std::int16_t m_yday = 0;
-    mutable std::int8_t m_wday = 0;
-    mutable std::int8_t m_isdst = 0;
 };

@@ -163,7 +163,7 @@ TEST_F(MTimeTest, FileFormIsSixLittleEndianWords) {
               (Bytes{0x1E, 0x00, 0x05, 0x00, 0x0E, 0x00, 0x09, 0x00, 0x06, 0x00, 0xD4, 0x07}));
 }
 
-TEST_F(MTimeTest, ReadingStoresTheWordsAndKeepsTheDayFields) {
+TEST_F(MTimeTest, ReadingStoresTheWordsAndTheDayFieldsFollowThem) {
     // Read into a winter value whose day of week (Friday) and day of year
     // differ from those of the date read.
     const MTime t = ReadDate(DateBytes(30, 5, 14, 9, 6, 2004), MTime(2004, 12, 31, 0, 0, 0, -1));
@@ -173,14 +173,11 @@ TEST_F(MTimeTest, ReadingStoresTheWordsAndKeepsTheDayFields) {
     EXPECT_EQ(t.GetDay(), 9);
     EXPECT_EQ(t.GetMonth(), 5);
     EXPECT_EQ(t.GetYear(), 104);
-    EXPECT_EQ(t.GetDayOfWeek(), 5);
-    EXPECT_EQ(t.GetDayOfYear(), 365);
-
-    EXPECT_EQ(t.AsSeconds(), kJune9);
-    EXPECT_EQ(t.GetHour(), 14);
     EXPECT_EQ(t.GetDayOfWeek(), 3);
     EXPECT_EQ(t.GetDayOfYear(), 160);
     EXPECT_GT(t.GetDaylightFlag(), 0);
+    EXPECT_EQ(t.AsSeconds(), kJune9);
+    EXPECT_EQ(t.GetHour(), 14);
 }
 
 TEST_F(MTimeTest, DateReadInTheOtherSeasonKeepsItsHourWhenCompared) {
