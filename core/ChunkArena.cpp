@@ -143,6 +143,24 @@ void ChunkArena::Adopt(ChunkArena& other) {
     other.m_nextBlockSize = kFirstBlockSize;
 }
 
+void ChunkArena::ShareSpares(ChunkArena& other) {
+    try {
+        other.m_spares.reserve(other.m_spares.size() + m_spares.size());
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    std::sort(m_spares.begin(), m_spares.end(),
+              [](const Block& left, const Block& right) { return left.size > right.size; });
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < m_spares.size(); ++i) {
+        if (i % 2 == 0)
+            m_spares[kept++] = m_spares[i];
+        else
+            other.m_spares.push_back(m_spares[i]);
+    }
+    m_spares.resize(kept);
+}
+
 void ChunkArena::Release() {
     WaitForPrefault();
     // Emptied again before anything was taken: the spares stay.

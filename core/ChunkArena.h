@@ -44,6 +44,11 @@ public:
     // and gives back the spares of both. Other is empty. Throws
     // std::bad_alloc, and then nothing has changed.
     void Adopt(ChunkArena& other);
+    // For two arenas about to be filled side by side, other still empty:
+    // hands it every second spare by size, so that both find pages in place
+    // instead of one taking them all and the other zeroing fresh ones.
+    // Without memory for the hand-over, other gets none.
+    void ShareSpares(ChunkArena& other);
 
 private:
     static constexpr std::size_t kFirstBlockSize = 256 << 10;

@@ -23,6 +23,9 @@ public:
     // back the blocks kept from before that neither took. Throws
     // std::bad_alloc, and then nothing has changed.
     void Adopt(TextArena& other);
+    // For two arenas about to be filled side by side, other still empty:
+    // gives it about half of the blocks kept from before.
+    void ShareSpares(TextArena& other) { m_blocks.ShareSpares(other.m_blocks); }
 
 private:
     static constexpr std::size_t kBlockSize = 1 << 20;

@@ -81,6 +81,9 @@ void TripStore::ReadRecords(MFile& file, std::uint32_t count, const MTime& now) 
     const std::uint32_t earlier = count / 2 + count / 20;
     LaterTrips later(file, m_records, earlier, count - earlier);
     later.readings = m_readingsAsRead;
+    // Read again (after a HotSync), the texts of both halves find their
+    // pages in place.
+    m_texts.ShareSpares(later.texts);
     const auto readLater = [this, &later, &now] {
         for (std::uint32_t i = 0; i < later.skip; ++i) {
             if (!SkipTrip(later.view))
